@@ -1,0 +1,240 @@
+#include "main/game.h"
+
+#include "engine/sprite/sprite.h"
+#include "main/random.h"
+#include "main/world.h"
+
+#include <cmath>
+
+Engine* engine = nullptr;
+ResourceManager* resourceManager = nullptr;
+Game* game = nullptr;
+World* world = nullptr;
+float mouseDX = 0.0f;
+float mouseDY = 0.0f;
+int fxVolume = 100;
+int musicVolume = 100;
+
+namespace {
+constexpr float FADE_RATE = 1.5f;
+constexpr int IDLE_CAP = 300;
+constexpr int IDLE_DEMO_FRAMES = 960;
+}  // namespace
+
+Game::~Game() {
+    deleteWorld();
+    delete targetSprite;
+    targetSprite = nullptr;
+    if (target) engine->Target_Free(target);
+    target = 0;
+}
+
+void Game::init() {
+    target = engine->Target_Create(TARGET_WIDTH, TARGET_HEIGHT, false);
+    targetSprite = new Sprite(engine->Target_Texture(target), 0.0f, 0.0f, 320.0f, 240.0f);
+
+    fade = 0.0f;
+    titleTime = -2.0f;
+    fadeDir = 1;
+    pointerX = 160.0f;
+    pointerY = 120.0f;
+    year = 1;
+    state = nextState = Title;
+    idleFrames = 0;
+    overButton = false;
+    winterMinutes = 5;
+    modifierA = modifierB = -1;
+    playIndex = 0;
+    playingBack = 0;
+
+    engine->System_SetState(STATE_FX_VOLUME, fxVolume);
+    engine->System_SetState(STATE_MUSIC_VOLUME, musicVolume);
+
+    loadDemo("data/d1.dem");
+}
+
+void Game::deleteWorld() {
+    delete world;
+    world = nullptr;
+}
+
+void Game::startRound() {
+    world = new World();
+    world->setup(static_cast<float>(winterMinutes));
+}
+
+void Game::stepFade(float dt) {
+    if (fadeDir == 1) {
+        fade += dt * FADE_RATE;
+        if (fade >= 1.0f) fadeDir = 0;
+    } else if (fadeDir == -1) {
+        fade -= dt * FADE_RATE;
+        if (fade <= 0.0f) {
+            // Black for one second, then brighten over the next 2/3 s.
+            fadeDir = 1;
+            fade = -1.5f;
+            state = nextState;
+            if (state == StartDemo) {
+                if (year == 1) {
+                    seedRandom(seed);
+                    playIndex = 0;
+                    playingBack = 1;
+                }
+                startRound();
+                state = Playing;
+            } else if (state == Playing) {
+                if (year == 1) {
+                    seedRandom(0);
+                    seed = randomState();
+                    inputLog.clear();
+                    playIndex = 0;
+                    playingBack = 0;
+                }
+                startRound();
+            } else if (state == Title) {
+                deleteWorld();
+                engine->System_SetState(STATE_FX_VOLUME, fxVolume);
+                engine->System_SetState(STATE_MUSIC_VOLUME, musicVolume);
+            }
+        }
+    }
+}
+
+bool Game::frame() {
+    float dt = engine->Timer_Delta();
+    stepFade(dt);
+    switch (state) {
+    case Title: return frameTitle(dt);
+    case Playing: framePlaying(); return false;
+    case GameOver: frameGameOver(); return false;
+    default: return false;
+    }
+}
+
+bool Game::frameTitle(float dt) {
+    idleFrames += 1;
+    if (engine->Input_KeyPressed(KEY_ESCAPE)) {
+        if (year == 1) return true;
+        returnToTitle();
+    }
+    // Only horizontal movement counts as the player being there.
+    if (std::fabs(mouseDX) > 0.1f && idleFrames > IDLE_CAP) idleFrames = IDLE_CAP;
+
+    overButton = pointerX >= TITLE_BUTTON_LEFT && pointerX <= TITLE_BUTTON_LEFT + TITLE_BUTTON_WIDTH &&
+                 pointerY >= TITLE_BUTTON_TOP && pointerY <= TITLE_BUTTON_TOP + TITLE_BUTTON_HEIGHT;
+    overButton = overButton || engine->Input_KeyPressed(KEY_SPACE);
+    bool pressed = engine->Input_KeyPressed(KEY_SPACE) || engine->Input_KeyPressed(KEY_LBUTTON);
+
+    if (fadeDir == 0 && pressed && overButton && titleTime >= 4.5f) {
+        fadeDir = -1;
+        nextState = Playing;
+        idleFrames = 0;
+    } else if (((idleFrames > IDLE_DEMO_FRAMES || engine->Input_KeyPressed('D')) && !inputLog.empty() &&
+                year == 1) ||
+               playingBack == 1) {
+        // No fade check: this also interrupts a fade in progress.
+        fadeDir = -1;
+        nextState = StartDemo;
+        idleFrames = 0;
+    } else if (engine->Input_KeyPressed('S')) {
+        saveDemo();
+    } else if (engine->Input_KeyPressed('L')) {
+        loadDemo("demo.dem");
+    }
+
+    pointerX = clampFloat(pointerX + mouseDX * 0.5f, 0.0f, 320.0f);
+    pointerY = clampFloat(pointerY + mouseDY * 0.5f, 0.0f, 240.0f);
+
+    titleTime += dt;
+    if (pressed) titleTime = 100.0f;  // the first press only skips the opening
+    return false;
+}
+
+void Game::framePlaying() {
+    if (engine->Input_KeyPressed(KEY_ESCAPE)) {
+        returnToTitle();
+        return;
+    }
+    if (playingBack == 0) {
+        InputFrame rec{mouseDX, mouseDY, 0};
+        if (engine->Input_KeyPressed(KEY_LBUTTON)) {
+            rec.buttons = INPUT_LEFT_DOWN;
+        } else if (engine->Input_KeyReleased(KEY_LBUTTON)) {
+            rec.buttons = INPUT_LEFT_UP;
+        }
+        if (engine->Input_KeyPressed(KEY_RBUTTON)) rec.buttons |= INPUT_RIGHT_DOWN;
+        inputLog.append(rec);
+        playIndex += 1;
+        if (world) world->update(nullptr);
+        return;
+    }
+    if (engine->Input_KeyPressed(KEY_SPACE) || engine->Input_KeyPressed(KEY_LBUTTON)) {
+        returnToTitle();
+    } else if (playIndex < inputLog.size()) {
+        if (world) world->update(&inputLog[playIndex]);
+        playIndex += 1;
+    } else {
+        returnToTitle();
+    }
+}
+
+void Game::frameGameOver() {
+    if (engine->Input_KeyPressed(KEY_LBUTTON) || engine->Input_KeyPressed(KEY_SPACE) ||
+        engine->Input_KeyPressed(KEY_ESCAPE)) {
+        fade = 1.0f;  // shortens the remaining fade-out to 2/3 s
+    }
+}
+
+void Game::returnToTitle() {
+    deleteWorld();
+    engine->System_SetState(STATE_FX_VOLUME, fxVolume);
+    engine->System_SetState(STATE_MUSIC_VOLUME, musicVolume);
+    fade = 0.0f;
+    state = nextState = Title;
+    titleTime = -2.0f;
+    playingBack = 0;
+    fadeDir = 1;
+    year = 1;
+    winterMinutes = 5;
+    modifierA = modifierB = -1;
+}
+
+void Game::saveDemo() { inputLog.save("demo.dem", seed); }
+
+void Game::loadDemo(const char* path) { inputLog.load(path, &seed); }
+
+void Game::render() {
+    if (engine->Gfx_BeginScene(target)) {
+        engine->Gfx_Clear(0xFF000000);
+        engine->Gfx_EndScene();
+    }
+    if (!engine->Gfx_BeginScene(0)) return;
+    if (fade < 1.0f) engine->Gfx_Clear(0xFF000000);
+    uint32_t alpha = static_cast<uint32_t>(static_cast<int>(remapClamped(fade, 0.0f, 1.0f, 0.0f, 255.0f)));
+    targetSprite->SetColor((alpha << 24) + 0xFFFFFF);
+    targetSprite->DrawTransformed(0.0f, 0.0f, 0.0f, 2.0f, 2.0f);
+    engine->Gfx_EndScene();
+}
+
+void Game::restore() {
+    if (targetSprite) targetSprite->SetTexture(engine->Target_Texture(target));
+}
+
+bool frameCallback() {
+    float x = 0.0f, y = 0.0f;
+    engine->Input_MousePos(&x, &y);
+    mouseDX = x - static_cast<float>(WINDOW_WIDTH / 2);
+    mouseDY = y - static_cast<float>(WINDOW_HEIGHT / 2);
+    engine->Input_WarpMouse(320.0f, 240.0f);
+    return game->frame();
+}
+
+bool renderCallback() {
+    game->render();
+    return false;
+}
+
+bool restoreCallback() {
+    game->restore();
+    return true;
+}
