@@ -1,6 +1,6 @@
 #include "main/random.h"
 
-#include <SDL.h>
+#include <ctime>
 
 namespace {
 uint32_t g_state = 0;
@@ -11,7 +11,14 @@ uint32_t step() {
 }
 }  // namespace
 
-void seedRandom(uint32_t s) { g_state = s ? s : SDL_GetTicks(); }
+// The millisecond clock since boot, as the seed of a new game.
+uint32_t clockMilliseconds() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint32_t>(ts.tv_sec * 1000u + ts.tv_nsec / 1000000);
+}
+
+void seedRandom(uint32_t s) { g_state = s ? s : clockMilliseconds(); }
 
 uint32_t randomState() { return g_state; }
 

@@ -1,0 +1,69 @@
+#!/bin/sh
+# Installs what is missing, builds and runs every test: a normal build, an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, the sound tests under
+# ThreadSanitizer, and a short run of every fuzz target. Without a display the
+# suites run under a virtual X server so that the OpenGL tests get a real window.
+set -eu
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+JOBS=${JOBS:-2}
+FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+
+tools/install-deps.sh
+
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+export ALSOFT_LOGLEVEL=${ALSOFT_LOGLEVEL:-0}
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$ROOT/tools/lsan.supp:print_suppressions=0"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+
+with_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        "$@"
+    else
+        xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+    fi
+}
+
+configure() {  # dir, extra cmake arguments...
+    dir=$1
+    shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+}
+
+echo "== normal build"
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$JOBS"
+(cd build && with_display ctest --output-on-failure -j 1)
+
+echo "== address and undefined-behaviour sanitizers"
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTD_SANITIZE=ON -DTD_BENCH=OFF
+cmake --build build-asan -j "$JOBS"
+(cd build-asan && with_display ctest --output-on-failure -j 1)
+
+if [ -d tests/engine/sound ] && ls tests/engine/sound/*_test.cpp >/dev/null 2>&1; then
+    echo "== thread sanitizer: sound"
+    configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTD_TSAN=ON -DTD_BENCH=OFF
+    cmake --build build-tsan -j "$JOBS" --target tests_engine_sound
+    (cd build-tsan && ./tests_engine_sound)
+fi
+
+if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
+    echo "== fuzzing (${FUZZ_SECONDS} s per target)"
+    configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++ -DTD_FUZZ=ON -DTD_SANITIZE=ON -DTD_BENCH=OFF
+    targets=""
+    for f in tests/fuzz/*_fuzz.cpp; do targets="$targets $(basename "$f" .cpp)"; done
+    # shellcheck disable=SC2086
+    cmake --build build-fuzz -j "$JOBS" --target $targets
+    for t in $targets; do
+        corpus=$(mktemp -d)
+        [ -d "tests/fuzz/corpus/$t" ] && cp -r "tests/fuzz/corpus/$t/." "$corpus/"
+        echo "-- $t"
+        (cd build-fuzz && "./fuzz/$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3)
+        rm -rf "$corpus"
+    done
+fi
+
+echo "== all tests passed"
