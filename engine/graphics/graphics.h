@@ -6,6 +6,17 @@
 
 #include <memory>
 
+// What a renderer has done since start() (or the last resetStats()), and its clip
+// rectangle: tools and tests read it to check the batching rules.
+struct GraphicsStats {
+    long batches = 0;          // non-empty batches handed to the device
+    long primitives = 0;       // primitives in them
+    long blendBitChanges = 0;  // blend bits sent to the device (only changed bits are sent)
+    int lastBatchType = 0;     // primitive type and size of the last batch drawn
+    int lastBatchCount = 0;
+    int clipX = 0, clipY = 0, clipW = 0, clipH = 0;  // the current target's drawable rectangle
+};
+
 class Graphics {
 public:
     virtual ~Graphics() = default;
@@ -50,6 +61,14 @@ public:
     virtual uint32_t* textureLock(TextureHandle texture, bool readOnly, int left, int top, int width,
                                   int height) = 0;
     virtual void textureUnlock(TextureHandle texture) = 0;
+
+    // Test and tool seams.
+    virtual const GraphicsStats& stats() const = 0;
+    virtual void resetStats() = 0;
+    // Reads w x h pixels at (x, y) of a target (0 = the screen's back buffer) as ARGB,
+    // top row first, drawing the open batch first. False when nothing can be read
+    // (the headless renderer keeps no pixels).
+    virtual bool readPixels(TargetHandle target, int x, int y, int w, int h, uint32_t* out) = 0;
 };
 
 std::unique_ptr<Graphics> createGlGraphics(EngineContext& ctx);

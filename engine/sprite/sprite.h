@@ -40,6 +40,8 @@ public:
 protected:
     // The last sprite of the alternate chain while alternates are switched on.
     Sprite* resolve();
+    // Texture coordinates for a rectangle in texture pixels, mirrored as wanted.
+    void setCoords(float x1, float y1, float x2, float y2);
     Engine* engine_;
 };
 
