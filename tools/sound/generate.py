@@ -27,6 +27,7 @@ import numpy as np
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True   # keep the checkout clean
 
 import dsp  # noqa: E402
 import effects  # noqa: E402
