@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -49,6 +50,17 @@ int bitCount(int bits) {
 }
 
 }  // namespace
+
+PictureRect fitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
+    if (pictureWidth <= 0 || pictureHeight <= 0) return PictureRect{0, 0, 0, 0, true};
+    float scale = std::min(static_cast<float>(areaWidth) / static_cast<float>(pictureWidth),
+                           static_cast<float>(areaHeight) / static_cast<float>(pictureHeight));
+    bool whole = scale >= 1.0f;
+    if (whole) scale = std::floor(scale);
+    int w = static_cast<int>(static_cast<float>(pictureWidth) * scale);
+    int h = static_cast<int>(static_cast<float>(pictureHeight) * scale);
+    return PictureRect{(areaWidth - w) / 2, (areaHeight - h) / 2, w, h, whole};
+}
 
 Renderer::Renderer(EngineContext& ctx) : ctx_(ctx) {}
 

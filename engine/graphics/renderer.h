@@ -93,6 +93,14 @@ struct Affine2D {
     float a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
 };
 
+// Where a picture goes in a larger area: scaled by a whole number where it fits at
+// least once (else by the largest fraction that fits), aspect kept, centred.
+struct PictureRect {
+    int x, y, w, h;
+    bool wholeScale;
+};
+PictureRect fitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight);
+
 class Renderer : public Graphics {
 public:
     explicit Renderer(EngineContext& ctx);

@@ -557,12 +557,7 @@ void GlGraphics::devicePresent() {
     int w = screenWidth(), h = screenHeight();
     int dw = w, dh = h;
     SDL_GL_GetDrawableSize(ctx_.window, &dw, &dh);
-    // Whole-number scale where the picture fits, else the largest that fits; aspect kept.
-    float scale = std::min(static_cast<float>(dw) / w, static_cast<float>(dh) / h);
-    bool whole = scale >= 1.0f;
-    if (whole) scale = static_cast<float>(static_cast<int>(scale));
-    int ow = static_cast<int>(w * scale), oh = static_cast<int>(h * scale);
-    int ox = (dw - ow) / 2, oy = (dh - oh) / 2;
+    PictureRect r = fitPicture(w, h, dw, dh);
 
     glDisable(GL_SCISSOR_TEST);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -570,7 +565,8 @@ void GlGraphics::devicePresent() {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     // The default framebuffer's row 0 is the bottom: the picture goes in upside down.
-    glBlitFramebuffer(0, 0, w, h, ox, oy + oh, ox + ow, oy, GL_COLOR_BUFFER_BIT, whole ? GL_NEAREST : GL_LINEAR);
+    glBlitFramebuffer(0, 0, w, h, r.x, r.y + r.h, r.x + r.w, r.y, GL_COLOR_BUFFER_BIT,
+                      r.wholeScale ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(ctx_.window);
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
     if (scissor_) glEnable(GL_SCISSOR_TEST);

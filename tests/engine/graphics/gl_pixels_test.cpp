@@ -1,0 +1,284 @@
+// What OpenGL actually puts on the screen and into targets, read back pixel by pixel.
+#include "engine/sprite/sprite.h"
+#include "tests/engine/graphics/gfx_fixture.h"
+
+#include <SDL.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using GlPixelsTest = GfxTest;
+
+uint32_t texel(int x, int y) {
+    return ARGB(255, (x * 37 + y * 11) & 0xFF, (x * 5 + y * 53) & 0xFF, (x ^ y) * 9 & 0xFF);
+}
+
+::testing::AssertionResult near(uint32_t got, int r, int g, int b, int tolerance = 2) {
+    int dr = static_cast<int>(GETR(got)) - r, dg = static_cast<int>(GETG(got)) - g,
+        db = static_cast<int>(GETB(got)) - b;
+    if (std::abs(dr) <= tolerance && std::abs(dg) <= tolerance && std::abs(db) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << std::hex << "got 0x" << got << std::dec << ", want (" << r << ", " << g
+                                         << ", " << b << ")";
+}
+
+bool lit(uint32_t p) { return (p & 0xFFFFFF) != 0; }
+
+TEST_P(GlPixelsTest, SpriteAtWholePixelsShowsItsTexelsOneToOne) {
+    TextureHandle tex = makeTexture(16, 16, texel);
+    Sprite sprite(tex, 2, 3, 10, 9);  // a region inside the texture
+    for (bool linear : {false, true}) {
+        engine->System_SetState(STATE_TEXTURE_FILTER, linear);
+        ASSERT_TRUE(engine->Gfx_BeginScene());
+        engine->Gfx_Clear(0xFF000000);
+        sprite.Draw(101, 57);
+        engine->Gfx_EndScene();
+        std::vector<uint32_t> px = read(0, 100, 56, 12, 11);
+        for (int y = 0; y < 11; ++y) {
+            for (int x = 0; x < 12; ++x) {
+                bool inside = x >= 1 && x <= 10 && y >= 1 && y <= 9;
+                uint32_t want = inside ? texel(x - 1 + 2, y - 1 + 3) : 0xFF000000u;
+                ASSERT_EQ(px[y * 12 + x], want) << "pixel " << x << "," << y << (linear ? " linear" : " point");
+            }
+        }
+    }
+}
+
+TEST_P(GlPixelsTest, TargetDrawnDoubledShowsEachTexelAsA2x2Block) {
+    TargetHandle target = engine->Target_Create(320, 240, false);
+    ASSERT_NE(target, 0u);
+    TextureHandle picture = makeTexture(320, 240, texel);
+    Sprite pictureSprite(picture, 0, 0, 320, 240);
+    Sprite targetSprite(engine->Target_Texture(target), 0, 0, 320, 240);
+
+    ASSERT_TRUE(engine->Gfx_BeginScene(target));
+    pictureSprite.Draw(0, 0);
+    engine->Gfx_EndScene();
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    targetSprite.DrawTransformed(0, 0, 0, 2, 2);
+    engine->Gfx_EndScene();
+
+    std::vector<uint32_t> px = read(0, 0, 0, 640, 480);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            ASSERT_EQ(px[y * 640 + x], texel(x / 2, y / 2)) << "pixel " << x << "," << y;
+        }
+    }
+
+    // The game's fade: the picture's alpha scales it over the black screen.
+    targetSprite.SetColor(0x80FFFFFF);
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    targetSprite.DrawTransformed(0, 0, 0, 2, 2);
+    engine->Gfx_EndScene();
+    uint32_t t = texel(77, 51);
+    EXPECT_TRUE(near(pixel(155, 103), GETR(t) * 128 / 255, GETG(t) * 128 / 255, GETB(t) * 128 / 255));
+    engine->Target_Free(target);
+}
+
+TEST_P(GlPixelsTest, BlendModesFollowTheirEquations) {
+    const int tr = 200, tg = 100, tb = 40, ta = 128;  // texture
+    const int vr = 128, vg = 255, vb = 64;            // vertex colour, alpha 255
+    const int dr = 32, dg = 64, db = 96;              // what is already there
+    TextureHandle tex = makeTexture(4, 4, [&](int, int) { return ARGB(ta, tr, tg, tb); });
+    uint32_t vcol = ARGB(255, vr, vg, vb);
+    const int modes[4] = {BLEND_COLORMUL | BLEND_ALPHABLEND, BLEND_COLORADD | BLEND_ALPHABLEND,
+                          BLEND_COLORMUL | BLEND_ALPHAADD, BLEND_COLORADD | BLEND_ALPHAADD};
+
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(ARGB(255, dr, dg, db));
+    for (int i = 0; i < 4; ++i) {
+        Quad q = quad(10 + 20.0f * i, 10, 10, 10, tex, modes[i], vcol);
+        engine->Gfx_DrawQuad(&q);
+    }
+    engine->Gfx_EndScene();
+
+    double a = ta / 255.0;
+    auto mul = [](int t, int v) { return t * v / 255.0; };
+    auto add = [](int t, int v) { return std::min(255, t + v) * 1.0; };
+    for (int i = 0; i < 4; ++i) {
+        bool colorAdd = modes[i] & BLEND_COLORADD, alphaBlend = modes[i] & BLEND_ALPHABLEND;
+        double s[3] = {colorAdd ? add(tr, vr) : mul(tr, vr), colorAdd ? add(tg, vg) : mul(tg, vg),
+                       colorAdd ? add(tb, vb) : mul(tb, vb)};
+        double d[3] = {double(dr), double(dg), double(db)};
+        int want[3];
+        for (int c = 0; c < 3; ++c) {
+            double v = s[c] * a + d[c] * (alphaBlend ? 1.0 - a : 1.0);
+            want[c] = static_cast<int>(std::lround(std::min(255.0, v)));
+        }
+        EXPECT_TRUE(near(pixel(15 + 20 * i, 15), want[0], want[1], want[2])) << "blend mode " << modes[i];
+    }
+}
+
+TEST_P(GlPixelsTest, AlphaBelowOneStepIsDiscardedEvenFromDepth) {
+    engine->Gfx_Clear(0);  // nothing to do with the target below; just no scene needed
+    TargetHandle target = engine->Target_Create(64, 64, true);
+    ASSERT_NE(target, 0u);
+    ASSERT_TRUE(engine->Gfx_BeginScene(target));
+    engine->Gfx_Clear(0xFF000000);
+    // Near quads that write depth: alpha 0 must leave none, alpha 1/255 must.
+    Quad clear = quad(0, 0, 10, 10, 0, BLEND_DEFAULT | BLEND_ZWRITE, 0x00FFFFFF, 0.1f);
+    Quad faint = quad(20, 0, 10, 10, 0, BLEND_DEFAULT | BLEND_ZWRITE, 0x01FFFFFF, 0.1f);
+    engine->Gfx_DrawQuad(&clear);
+    engine->Gfx_DrawQuad(&faint);
+    Quad far = quad(0, 0, 40, 10, 0, BLEND_DEFAULT, 0xFF00FF00, 0.5f);
+    engine->Gfx_DrawQuad(&far);
+    engine->Gfx_EndScene();
+    EXPECT_EQ(pixel(5, 5, target), 0xFF00FF00u);          // the far quad shows through
+    EXPECT_FALSE(GETG(pixel(25, 5, target)) > 8);         // hidden behind the faint one
+    EXPECT_EQ(pixel(35, 5, target), 0xFF00FF00u);
+    engine->Target_Free(target);
+}
+
+TEST_P(GlPixelsTest, ClipRectangleLimitsDrawing) {
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    engine->Gfx_SetClipRect(100, 50, 30, 20);
+    engine->Gfx_DrawRect(0, 0, 640, 480, 0xFFFFFFFF);
+    engine->Gfx_SetClipRect(-10, 200, 50, 5);
+    engine->Gfx_DrawRect(0, 0, 640, 480, 0xFFFF0000);
+    engine->Gfx_SetClipRect();
+    engine->Gfx_DrawRect(600, 400, 2, 2, 0xFF0000FF);
+    engine->Gfx_EndScene();
+    std::vector<uint32_t> px = read(0, 0, 0, 640, 480);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            uint32_t want = 0xFF000000;
+            if (x >= 100 && x < 130 && y >= 50 && y < 70) want = 0xFFFFFFFF;
+            if (x < 40 && y >= 200 && y < 205) want = 0xFFFF0000;
+            if (x >= 600 && x < 602 && y >= 400 && y < 402) want = 0xFF0000FF;
+            ASSERT_EQ(px[y * 640 + x], want) << "pixel " << x << "," << y;
+        }
+    }
+}
+
+TEST_P(GlPixelsTest, ViewTransformMovesScalesAndTurnsThePicture) {
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    engine->Gfx_SetViewTransform(0, 0, 10, 5, 0, 1, 1);  // offset only
+    engine->Gfx_DrawRect(0, 0, 4, 4, 0xFFFF0000);
+    engine->Gfx_SetViewTransform(300, 100, 0, 0, 0, 2, 3);  // scale about (300, 100)
+    engine->Gfx_DrawRect(290, 100, 4, 4, 0xFF00FF00);
+    // Turned a quarter about (200, 300): a bar to the right of the centre ends up above it.
+    engine->Gfx_SetViewTransform(200, 300, 0, 0, static_cast<float>(M_PI / 2), 1, 1);
+    engine->Gfx_DrawRect(210, 298, 20, 4, 0xFF0000FF);
+    engine->Gfx_SetViewTransform();
+    engine->Gfx_DrawRect(500, 400, 2, 2, 0xFFFFFFFF);  // identity again
+    engine->Gfx_EndScene();
+
+    EXPECT_EQ(pixel(10, 5), 0xFFFF0000u);
+    EXPECT_EQ(pixel(13, 8), 0xFFFF0000u);
+    EXPECT_EQ(pixel(9, 5), 0xFF000000u);
+    EXPECT_EQ(pixel(14, 8), 0xFF000000u);
+
+    // x: 300 + (290 - 300) * 2 = 280 .. 288; y: 100 .. 112.
+    EXPECT_EQ(pixel(280, 100), 0xFF00FF00u);
+    EXPECT_EQ(pixel(287, 111), 0xFF00FF00u);
+    EXPECT_EQ(pixel(288, 105), 0xFF000000u);
+    EXPECT_EQ(pixel(284, 112), 0xFF000000u);
+
+    EXPECT_EQ(pixel(200, 285), 0xFF0000FFu);  // above the centre
+    EXPECT_EQ(pixel(201, 272), 0xFF0000FFu);
+    EXPECT_EQ(pixel(220, 300), 0xFF000000u);  // nothing left to the right
+    EXPECT_EQ(pixel(200, 315), 0xFF000000u);  // nor below
+
+    EXPECT_EQ(pixel(500, 400), 0xFFFFFFFFu);
+}
+
+TEST_P(GlPixelsTest, SpriteRotationTurnsClockwise) {
+    Sprite bar(0, 0, 0, 20, 4);
+    bar.SetHotSpot(0, 2);
+    bar.SetColor(0xFFFFFF00);
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    bar.DrawTransformed(100, 100, static_cast<float>(M_PI / 2), 1, 1);
+    engine->Gfx_EndScene();
+    EXPECT_EQ(pixel(100, 110), 0xFFFFFF00u);  // pointing down: clockwise on the screen
+    EXPECT_EQ(pixel(110, 100), 0xFF000000u);
+    EXPECT_EQ(pixel(100, 90), 0xFF000000u);
+}
+
+int g_restores = 0;
+bool countRestore() {
+    ++g_restores;
+    return true;
+}
+
+TEST_P(GlPixelsTest, TargetThenWindowAlsoAfterAReset) {
+    TargetHandle target = engine->Target_Create(64, 48, false);
+    ASSERT_NE(target, 0u);
+    TextureHandle targetTexture = engine->Target_Texture(target);
+    Sprite sprite(targetTexture, 0, 0, 64, 48);
+    g_restores = 0;
+    engine->System_SetState(STATE_RESTORE_FUNC, countRestore);
+
+    auto drawAndCheck = [&](const char* when) {
+        ASSERT_TRUE(engine->Gfx_BeginScene(target)) << when;
+        engine->Gfx_Clear(0xFFFF0000);
+        engine->Gfx_DrawRect(10, 5, 20, 8, 0xFF00FF00);  // top part of the target
+        engine->Gfx_EndScene();
+        ASSERT_TRUE(engine->Gfx_BeginScene()) << when;
+        engine->Gfx_Clear(0xFF000000);
+        sprite.Draw(100, 200);
+        engine->Gfx_EndScene();
+        EXPECT_EQ(pixel(100, 200), 0xFFFF0000u) << when;
+        EXPECT_EQ(pixel(110, 205), 0xFF00FF00u) << when;  // not upside down
+        EXPECT_EQ(pixel(129, 212), 0xFF00FF00u) << when;
+        EXPECT_EQ(pixel(130, 212), 0xFFFF0000u) << when;
+        EXPECT_EQ(pixel(110, 240), 0xFFFF0000u) << when;
+        EXPECT_EQ(pixel(164, 200), 0xFF000000u) << when;
+        uint32_t* locked = engine->Texture_Lock(targetTexture, true);
+        ASSERT_NE(locked, nullptr) << when;
+        EXPECT_EQ(locked[6 * 64 + 11], 0xFF00FF00u) << when;
+        EXPECT_EQ(locked[0], 0xFFFF0000u) << when;
+        engine->Texture_Unlock(targetTexture);
+    };
+    drawAndCheck("before the reset");
+
+    // Alt+Enter's path: full screen on the desktop and back, each a reset.
+    engine->System_SetState(STATE_WINDOWED, false);
+    EXPECT_EQ(g_restores, 1);
+    EXPECT_EQ(engine->Target_Texture(target), targetTexture);
+    drawAndCheck("in full screen");
+    engine->System_SetState(STATE_WINDOWED, true);
+    EXPECT_EQ(g_restores, 2);
+    drawAndCheck("windowed again");
+    engine->Target_Free(target);
+}
+
+TEST_P(GlPixelsTest, ScreenshotWritesTheBackBuffer) {
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    engine->Gfx_DrawRect(0, 0, 10, 10, 0xFF204080);
+    engine->Gfx_EndScene();
+    const char* path = "gfx_test_shot.bmp";
+    std::remove(path);
+    ASSERT_TRUE(gfx->saveScreenshot(path));
+    SDL_Surface* s = SDL_LoadBMP(path);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->w, 640);
+    EXPECT_EQ(s->h, 480);
+    uint8_t r, g, b;
+    SDL_LockSurface(s);
+    auto at = [&](int x, int y) {
+        uint32_t p = 0;
+        std::memcpy(&p, static_cast<uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel,
+                    s->format->BytesPerPixel);
+        SDL_GetRGB(p, s->format, &r, &g, &b);
+        return ARGB(255, r, g, b);
+    };
+    EXPECT_EQ(at(3, 3), 0xFF204080u);  // top-left stays top-left
+    EXPECT_EQ(at(3, 470), 0xFF000000u);
+    SDL_UnlockSurface(s);
+    SDL_FreeSurface(s);
+    std::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, GlPixelsTest, ::testing::Values(Backend::Gl), backendName);
+
+}  // namespace
