@@ -241,6 +241,7 @@ def growl1():
     x = voice(rng, n, f0, rough=0.45, rattle_hz=27, rattle_depth=0.55,
               formant_specs=[(330, 3.5, 1.0), (720, 4.0, 0.7), (1650, 5.0, 0.3), (2600, 6.0, 0.12)],
               breath=0.35)
+    x = spectral(x, lowpass(2200, 2))   # a big chest: little hiss above the formants
     return x * envelope(n, [(0, 0), (0.16, 1.0), (0.9, 0.85), (1.35, 0)])
 
 
