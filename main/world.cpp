@@ -1,15 +1,441 @@
-// The round before its physics, forest and cab exist: it only counts its frames.
 #include "main/world.h"
 
-World::World() = default;
-World::~World() = default;
+#include "engine/resources/resource_manager.h"
+#include "forest/cab_categories.h"
+#include "forest/cab_object.h"
+#include "forest/forest.h"
+#include "forest/scenery.h"
+#include "main/game.h"
+#include "main/random.h"
+#include "vehicle/car.h"
 
-void World::setup(float) {
-    frameCount = 0;
-    elapsed = 0.0f;
+#include <cmath>
+
+RoundEffects roundEffects = {};
+
+namespace {
+// The cab step: the float 0.016666668 (bits 0x3C888889).
+constexpr float CAB_STEP = 1.0f / 60.0f;
+// What one update adds to elapsed: the float 0.0166667 (bits 0x3C88889A).
+constexpr float UPDATE_TIME = 0.0166667f;
+
+constexpr float PI = 3.14159265f;
+constexpr float TUMBLE_END = 6.544985f;  // a full turn and 15 degrees
+constexpr float FULL_TURN = 6.2831855f;
+constexpr float TUMBLE_START = 0.5235988f;  // 30 degrees
+
+constexpr int MODIFIER_FAMISHED = 4;
+
+EffectHandle effectNamed(const char* name) { return resourceManager ? resourceManager->EffectByName(name, 0) : 0; }
+
+void loadRoundEffects() {
+    roundEffects.shift = effectNamed("shift");
+    roundEffects.chomp[0] = effectNamed("chomp1");
+    roundEffects.chomp[1] = effectNamed("chomp2");
+    roundEffects.chomp[2] = effectNamed("chomp3");
+    roundEffects.growl1 = effectNamed("growl1");
+    roundEffects.brake = effectNamed("brake");
+    roundEffects.loaded = true;
+}
+}  // namespace
+
+bool modifierActive(int k) { return game->modifierA == k || game->modifierB == k; }
+
+World::World() = default;
+
+World::~World() {
+    delete forest;
+    for (CabObject* o : cabObjects) delete o;
+    cabObjects.clear();
+    for (CabObject* o : snowballs) delete o;
+    snowballs.clear();
+    if (music != static_cast<MusicHandle>(-1)) engine->Music_Free(music);
+    engine->Channel_StopAll();
+    delete cabWorld;
+    cabWorld = nullptr;
 }
 
-void World::update(const InputFrame*) {
-    ++frameCount;
-    elapsed += 0.0166667f;
+Shape* World::addCabBox(float x, float y, float w, float h, uint16_t category) {
+    ShapeDef box = boxShape(w * 0.5f, h * 0.5f, b2Vec2(x + w * 0.5f, y + h * 0.5f));
+    box.friction = 1.0f;
+    box.restitution = 0.0f;
+    box.density = 0.0f;
+    box.filter = makeFilter(category);
+    return addShape(cabAnchor, box);
+}
+
+Shape* World::addCabEdge(float x1, float y1, float x2, float y2, uint16_t category) {
+    ShapeDef edge = edgeShape(b2Vec2(x1, y1), b2Vec2(x2, y2));
+    edge.friction = 1.0f;
+    edge.restitution = 0.0f;
+    edge.density = 0.0f;
+    edge.filter = makeFilter(category);
+    return addShape(cabAnchor, edge);
+}
+
+void World::setup(float winterMinutes) {
+    b2AABB bounds;
+    bounds.lowerBound.Set(-20.0f, -20.0f);
+    bounds.upperBound.Set(40.0f, 35.0f);
+    cabWorld = new PhysicsWorld(bounds, b2Vec2(0.0f, 20.0f), true);
+    cabWorld->setContactListener(this);
+    cabWorld->setBoundaryListener(this);
+
+    BodyDef anchor;
+    anchor.userData = CAB_BODY;
+    cabAnchor = cabWorld->createBody(anchor);
+    addCabBox(-2.0f, 0.0f, 24.0f, 0.5f, CAB_ROOF);
+    addCabBox(-2.0f, 15.0f, 24.0f, 0.5f, CAB_FLOOR);
+    addCabBox(-2.0f, -2.0f, 1.0f, 8.0f, CAB_WINDOWS);
+    addCabBox(21.0f, -2.0f, 1.0f, 8.0f, CAB_WINDOWS);
+    addCabBox(-2.0f, 6.0f, 1.0f, 9.0f, CAB_FLOOR);
+    addCabBox(21.0f, 6.0f, 1.0f, 9.0f, CAB_FLOOR);
+    winterBlock = addCabBox(11.5f, 12.5f, 3.0f, 2.5f, CAB_FLOOR);
+    addCabEdge(-2.0f, 6.0f, 22.0f, 6.0f, CAB_LEDGE);
+
+    // The steering wheel, the pedals, the gear lever and the bear are built here
+    // by the cab's fixtures and the bear's body, once they exist; then the year's
+    // clock goes onto the dashboard at (15, 5.4).
+
+    easyStart = game->year == 1;
+
+    new Forest();  // becomes the program's forest
+    forest->generate();
+
+    music = engine->Music_Load("music\\mossbeat65.xm", 0);
+    engine->Music_Play(music, true, 75, -1, -1);
+    engine->Music_SetInstrumentVolume(music, 18, 0);
+
+    engine->Effect_PlayWith(effectNamed("start"), 75, 0, 1.0f, false);
+    motorChannel = engine->Effect_PlayWith(effectNamed("motor"), 25, 0, 0.25f, true);
+    rollingChannel = engine->Effect_PlayWith(effectNamed("rolling"), 1, 0, 0.5f, true);
+    engine->Channel_Pause(rollingChannel);
+
+    winterCountdown = winterMinutes * 60.0f;
+
+    if (modifierActive(-1)) fatness = 0.25f;
+    if (modifierActive(MODIFIER_FAMISHED)) fatness -= 0.25f;
+
+    for (Crumb& c : crumbs) c.life = 0.0f;
+    crumbNext = 0;
+
+    const int year = game->year;
+    wearsHat = year == 4 || year == 8 || year >= 12;
+    wearsAntlers = year >= 7;
+    stingTimer = 0.0f;
+}
+
+void World::update(const InputFrame* frame) {
+    if (!roundEffects.loaded) loadRoundEffects();
+    const float dt = engine->Timer_Delta();
+
+    elapsed += UPDATE_TIME;
+    frameCount += 1;
+
+    bool leftDown, leftUp, rightDown;
+    if (frame) {
+        leftDown = (frame->buttons & INPUT_LEFT_DOWN) != 0;
+        leftUp = (frame->buttons & INPUT_LEFT_UP) != 0;
+        rightDown = (frame->buttons & INPUT_RIGHT_DOWN) != 0;
+    } else {
+        leftDown = engine->Input_KeyPressed(KEY_LBUTTON);
+        leftUp = engine->Input_KeyReleased(KEY_LBUTTON);
+        rightDown = engine->Input_KeyPressed(KEY_RBUTTON);
+    }
+    (void)leftDown;
+    (void)leftUp;
+
+    const float forwardSpeed = playerForwardSpeed();
+    float cornering = forest->playerCar->body->GetAngularVelocity() * forwardSpeed;
+    if (sleepPhase > 0 || winterPhase > 1) cornering = 0.0f;
+
+    updateTilt(cornering, dt);
+    updateBumps(forwardSpeed, dt);
+    applyCabForces(cornering);
+    cabWorld->setGravity(b2Vec2(std::sin(cabTilt) * 20.0f, std::cos(cabTilt) * 20.0f));
+
+    // prepareFixtures (forwardSpeed): the gear lever's snap and lock and the wheel's
+    // centring, once the cab's fixtures exist.
+    // Chewing of the bite in the mouth: with the year rules' eating.
+    updateMouthLinger(dt);
+    updateCrumbs(dt);
+    updateGrowl(dt, rightDown);
+
+    stepCab();
+    updateCabObjects();
+
+    // readControls: the fixtures' positions become the player's car controls here,
+    // once the cab's fixtures exist; until then the car keeps what it was given.
+    const Car* car = forest->playerCar;
+    updateDrivingSounds(forwardSpeed, car->throttle, car->brake);
+
+    if (sleepPhase == 0) forest->step();
+
+    startHibernation();
+
+    // The paw: a recorded frame's movement is the pointer's; the paw itself
+    // (updatePaw) moves, grips and lets go here once it exists.
+    if (frame) {
+        mouseDX = frame->dx;
+        mouseDY = frame->dy;
+    }
+
+    updateWinter(dt);
+    // Hibernation steps: with the year rules (they end the year).
+    updateFatNotice(dt);
+    developerKeys();
+}
+
+float World::playerForwardSpeed() const {
+    const b2Body* body = forest->playerCar->body;
+    const float a = body->GetAngle();
+    const b2Vec2 v = body->GetLinearVelocity();
+    return -std::sin(a) * v.x + std::cos(a) * v.y;
+}
+
+void World::updateTilt(float cornering, float dt) {
+    if (tumbleDir == 1) {
+        cabTilt += dt * PI;
+        if (cabTilt > TUMBLE_END) {
+            tumbleDir = 0;
+            cabTilt -= FULL_TURN;
+        }
+    } else if (tumbleDir == -1) {
+        cabTilt -= dt * PI;
+        if (cabTilt < -TUMBLE_END) {
+            tumbleDir = 0;
+            cabTilt += FULL_TURN;
+        }
+    } else {
+        // Leans into the turn and settles back; too far and the cab rolls over.
+        cabTilt += cornering * dt * 0.075f;
+        cabTilt -= cabTilt * dt * 2.5f;
+        if (cabTilt > TUMBLE_START) {
+            tumbleDir = 1;
+        } else if (cabTilt < -TUMBLE_START) {
+            tumbleDir = -1;
+        }
+    }
+}
+
+void World::updateBumps(float forwardSpeed, float dt) {
+    if (bumpAmp > 0.0f) {
+        bumpAmp -= 4.0f * (bumpAmp + 0.25f) * dt;
+        if (bumpAmp < 0.0f) bumpAmp = 0.0f;
+    } else if (bumpAmp < 0.0f) {
+        bumpAmp += 4.0f * (0.25f - bumpAmp) * dt;
+        if (bumpAmp > 0.0f) bumpAmp = 0.0f;
+    }
+    bumpSmooth = mix(bumpSmooth, bumpAmp, 0.1f);
+    // One draw every update; reversing or crawling never bumps.
+    if (random01() < (forwardSpeed - 1.0f) * 0.01f) {
+        bumpNow = true;
+        bumpAmp = 0.25f;
+    }
+    if (sleepPhase > 0) bumpSmooth = 0.0f;
+}
+
+void World::applyCabForces(float cornering) {
+    const b2Vec2 side(std::cos(cabTilt), -std::sin(cabTilt));
+    for (b2Body* b = cabWorld->bodies(); b; b = b->GetNext()) {
+        if (isStatic(b)) continue;
+        const float mass = b->GetMass();
+        b->ApplyForceToCenter((mass * 2.5f * cornering) * side, true);
+        // A bump lifts what rests and is heavy; light or moving things ride it out.
+        if (bumpNow && b->GetLinearVelocity().LengthSquared() < 1.0f && mass > 1.0f) {
+            b->ApplyLinearImpulseToCenter(b2Vec2(0.0f, -bumpAmp * 10.0f), true);
+        }
+    }
+    bumpNow = false;
+}
+
+void World::updateMouthLinger(float dt) {
+    if (mouthLinger > 0.0f) {
+        mouthLinger -= dt;
+        if (mouthLinger <= 0.0f) biteBody = nullptr;
+    }
+}
+
+void World::updateCrumbs(float dt) {
+    for (Crumb& c : crumbs) {
+        if (c.life <= 0.0f) continue;
+        c.x += c.vx * dt;
+        c.y += c.vy * dt;
+        c.vy += 10.0f * dt;
+        c.life -= dt;
+    }
+}
+
+void World::updateGrowl(float dt, bool rightDown) {
+    if (growlTimer > 0.0f) {
+        growlTimer -= dt;
+    } else if (rightDown && biteBody == nullptr && sleepPhase == 0) {
+        engine->Effect_Play(roundEffects.growl1);
+        growlTimer = 1.0f;
+    }
+}
+
+void World::stepCab() {
+    contactCount = 0;
+    cabWorld->step(CAB_STEP, 10, 10);
+}
+
+void World::dropHolds(const CabObject* object) {
+    if (biteBody && object->owns(biteBody)) biteBody = nullptr;
+    if (grabJoint && object->owns(grabJoint->GetBodyB())) releaseGrab();
+}
+
+void World::updateCabObjects() {
+    size_t i = 0;
+    while (i < cabObjects.size()) {
+        CabObject* o = cabObjects[i];
+        o->update();
+        if (!o->dead) {
+            ++i;
+            continue;
+        }
+        dropHolds(o);
+        delete o;
+        // The last one takes its place and is updated next.
+        cabObjects[i] = cabObjects.back();
+        cabObjects.pop_back();
+    }
+}
+
+void World::startHibernation() {
+    if (caveAhead && sleepPhase == 0 && winterPhase <= 1 && fatness >= 1.0f) {
+        sleepPhase = 1;
+        sleepClock = 0.0f;
+        caveZoom = 1.0f;
+    }
+    caveAhead = false;
+}
+
+void World::updateWinter(float dt) {
+    if (winterPhase == 0) {
+        winterCountdown -= dt;
+        if (winterCountdown <= 0.0f) winterPhase = 1;
+        easyStart = game->year == 1 && winterCountdown > 180.0f;
+        return;
+    }
+    // Winter itself (the floor block going, the snow pouring in, the fades and
+    // the end of the year) comes with the year rules.
+}
+
+void World::updateFatNotice(float dt) {
+    if (fatNotice > 0.0f) {
+        fatNotice += dt;
+        if (fatNotice >= 3.0f) fatNotice = 0.0f;
+    }
+}
+
+void World::developerKeys() {
+    const bool control = engine->Input_KeyHeld(KEY_CTRL);
+    if (engine->Input_KeyPressed('C') && control) {
+        devKeyFrames = 60;
+        return;
+    }
+    if (devKeyFrames > 0 && !control) {
+        devKeyFrames -= 1;
+        // 'F', 'R', 'B', 'E' and 'L' drop a fish, a rock, a badger, bees and a
+        // leaf into the cab once the loose objects and animals exist.
+        if (engine->Input_KeyPressed('O')) {
+            winterPhase = 1;
+            winterCountdown = 0.0f;
+        }
+        if (engine->Input_KeyPressed('T')) {
+            sleepPhase = 1;
+            sleepClock = 0.0f;
+            caveZoom = 1.0f;
+        }
+        // 'P' survives the year (endYear) once the year rules exist.
+        if (engine->Input_KeyPressed('U')) fatNotice = 0.01f;
+        return;
+    }
+    if (control) {
+        if (engine->Input_KeyPressed('S')) {
+            fxVolume = fxVolume > 0 ? 0 : 100;
+            engine->System_SetState(STATE_FX_VOLUME, fxVolume);
+        } else if (engine->Input_KeyPressed('M')) {
+            musicVolume = musicVolume > 0 ? 0 : 100;
+            engine->System_SetState(STATE_MUSIC_VOLUME, musicVolume);
+        }
+    }
+}
+
+void World::carImpact(Scenery* other, float speed) {
+    (void)speed;
+    if (sleepPhase > 0 || winterPhase > 0) return;
+    const b2Body* car = forest->playerCar->body;
+    const float fwd = b2Dot(car->GetLinearVelocity(), car->GetWorldVector(b2Vec2(0.0f, 1.0f)));
+    bumpAmp = remapClamped(fwd, 0.0f, 10.0f, 0.2f, 2.0f);
+    bumpNow = true;
+    // The jolt may shake things off the ledge.
+    for (CabObject* o : cabObjects) o->maybeDropFromLedge();
+    // The impact's sound and what falls into the cab (leaves, pinecones, berries,
+    // rocks, fish, badgers, bees) come with the impact effects.
+    other->lastHitTime = elapsed;
+}
+
+void World::mouthBegin(b2Body* body) {
+    if (biteBody == body) {
+        mouthContacts += 1;
+        mouthLinger = 0.0f;
+    } else if (biteBody == nullptr) {
+        biteBody = body;
+        chewTime = 0.0f;
+        mouthContacts = 1;
+        chompTimer = 0.0f;
+        mouthLinger = 0.0f;
+    }
+}
+
+void World::mouthEnd(b2Body* body) {
+    if (body != biteBody) return;
+    mouthContacts -= 1;
+    if (mouthContacts == 0) mouthLinger = 0.5f;
+}
+
+bool World::isHeld(const b2Body* body) const { return grabJoint && grabJoint->GetBodyB() == body; }
+
+void World::releaseGrab() {
+    if (!grabJoint) return;
+    cabWorld->destroyJoint(grabJoint);
+    grabJoint = nullptr;
+}
+
+void World::add(const ContactPoint& p) {
+    if (contactCount >= MAX_CAB_CONTACT_EVENTS) return;
+    contactCount += 1;
+    const uint16_t a = p.shapeA->GetFilterData().categoryBits;
+    const uint16_t b = p.shapeB->GetFilterData().categoryBits;
+    if (a == CAB_MOUTH) {
+        mouthBegin(p.shapeB->GetBody());
+    } else if (b == CAB_MOUTH) {
+        mouthBegin(p.shapeA->GetBody());
+    }
+    // A badger's head catching food is told here once the animals exist.
+    if (a == CAB_LOOSE) {
+        if (CabObject* o = cabObjectOf(p.shapeA->GetBody())) o->onContact();
+    } else if (b == CAB_LOOSE) {
+        if (CabObject* o = cabObjectOf(p.shapeB->GetBody())) o->onContact();
+    }
+}
+
+void World::persist(const ContactPoint&) {
+    if (contactCount < MAX_CAB_CONTACT_EVENTS) contactCount += 1;
+}
+
+void World::remove(const ContactPoint& p) {
+    if (contactCount >= MAX_CAB_CONTACT_EVENTS) return;
+    contactCount += 1;
+    if (p.shapeA->GetFilterData().categoryBits == CAB_MOUTH) {
+        mouthEnd(p.shapeB->GetBody());
+    } else if (p.shapeB->GetFilterData().categoryBits == CAB_MOUTH) {
+        mouthEnd(p.shapeA->GetBody());
+    }
+}
+
+void World::violation(b2Body* body) {
+    if (CabObject* o = cabObjectOf(body)) o->dead = true;
 }

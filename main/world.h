@@ -1,12 +1,35 @@
-// One round: one year of the bear's life.
+// One round: one year of the bear's life. It owns the cab's physics world and the
+// loose objects in it, the round's music and looping sounds, and the forest.
 #pragma once
 
+#include "engine/engine.h"
 #include "main/input_log.h"
+#include "physics/physics_world.h"
 
-class World {
+#include <vector>
+
+class CabObject;
+class Scenery;
+
+// A crumb flying from the mouth, relative to the mouth; alive while life > 0.
+struct Crumb {
+    float x, y, vx, vy, life;
+};
+
+// The effects the round update plays, fetched at its first update of the run.
+struct RoundEffects {
+    bool loaded;
+    EffectHandle shift;
+    EffectHandle chomp[3];
+    EffectHandle growl1;
+    EffectHandle brake;
+};
+extern RoundEffects roundEffects;
+
+class World : public ContactListener, public BoundaryListener {
 public:
     World();
-    virtual ~World();
+    ~World() override;
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
@@ -15,6 +38,107 @@ public:
     // One step of 1/60 s; null means live input.
     void update(const InputFrame* frame);
 
+    // The cab's shell: a box by its top-left corner and size, an edge, both on
+    // cabAnchor.
+    Shape* addCabBox(float x, float y, float w, float h, uint16_t category);
+    Shape* addCabEdge(float x1, float y1, float x2, float y2, uint16_t category);
+
+    // Steps of the update, in their order.
+    float playerForwardSpeed() const;
+    void updateTilt(float cornering, float dt);
+    void updateBumps(float forwardSpeed, float dt);
+    void applyCabForces(float cornering);
+    void updateMouthLinger(float dt);
+    void updateCrumbs(float dt);
+    void updateGrowl(float dt, bool rightDown);
+    void stepCab();
+    void updateCabObjects();
+    void updateDrivingSounds(float forwardSpeed, float throttle, float brake);
+    void startHibernation();
+    void updateWinter(float dt);
+    void updateFatNotice(float dt);
+    void developerKeys();
+
+    // The player's car hit scenery: the cab jolts.
+    void carImpact(Scenery* other, float speed);
+
+    // The mouth sensor's contacts.
+    void mouthBegin(b2Body* body);
+    void mouthEnd(b2Body* body);
+    // The paw's grip.
+    bool isHeld(const b2Body* body) const;
+    void releaseGrab();
+
+    // The cab's contacts and the bodies that fly out of it.
+    void add(const ContactPoint& point) override;
+    void persist(const ContactPoint& point) override;
+    void remove(const ContactPoint& point) override;
+    void violation(b2Body* body) override;
+
+    PhysicsWorld* cabWorld = nullptr;
     int frameCount = 0;
     float elapsed = 0.0f;
+    float cabTilt = 0.0f;  // direction of the cab's gravity; 0 straight down
+    int tumbleDir = 0;     // +1 / -1 while the cab rolls over
+    bool caveAhead = false;
+    int sleepPhase = 0;
+    float sleepClock = 0.0f;
+    float caveZoom = 0.0f;
+    float growlTimer = 0.0f;
+    int missedGrabs = 0;
+    bool easyStart = false;
+    b2Body* cabAnchor = nullptr;
+    b2Body* wheelBody = nullptr;
+    b2Body* gasPedalBody = nullptr;
+    b2Body* brakePedalBody = nullptr;
+    b2Body* shifterBody = nullptr;
+    b2RevoluteJoint* wheelJoint = nullptr;
+    b2PrismaticJoint* gasPedalJoint = nullptr;
+    b2PrismaticJoint* brakePedalJoint = nullptr;
+    b2RevoluteJoint* shifterJoint = nullptr;
+    float pawX = 10.0f;
+    float pawY = 10.0f;
+    b2MouseJoint* grabJoint = nullptr;
+    b2Body* bearBody = nullptr;
+    float fatness = 0.0f;
+    std::vector<CabObject*> cabObjects;
+    std::vector<CabObject*> snowballs;
+    b2Body* biteBody = nullptr;
+    float chewTime = 0.0f;
+    int mouthContacts = 0;
+    float lastGrabTime = 0.0f;
+    float mouthLinger = 0.0f;
+    float chompTimer = 0.0f;
+    float bumpAmp = 0.0f;
+    float bumpSmooth = 0.0f;
+    bool bumpNow = false;
+    int contactCount = 0;
+    ChannelHandle motorChannel = 0;
+    ChannelHandle rollingChannel = 0;
+    float lastScreechTime = 0.0f;
+    int winterPhase = 0;
+    float winterCountdown = 0.0f;
+    float snowScrollX = 0.0f;
+    float snowScrollY = 0.0f;
+    Shape* winterBlock = nullptr;
+    float fatNotice = 0.0f;
+    MusicHandle music = static_cast<MusicHandle>(-1);
+    bool brakeSquealed = false;
+    Crumb crumbs[5] = {};
+    int crumbNext = 0;
+    bool wearsHat = false;
+    bool wearsAntlers = false;
+    float stingTimer = 0.0f;
+    float stingPhase = 0.0f;
+    int devKeyFrames = 0;
+
+private:
+    // Lets go of what the paw and the mouth hold of the object before it goes.
+    void dropHolds(const CabObject* object);
 };
+
+// Contact events handled per cab step; later ones in the same step are ignored.
+constexpr int MAX_CAB_CONTACT_EVENTS = 512;
+
+// True when the year has modifier k (k = -1: fewer than two modifiers).
+bool modifierActive(int k);
