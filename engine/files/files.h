@@ -4,7 +4,10 @@
 
 #include "engine/core/context.h"
 
+#include <cstddef>
 #include <memory>
+
+class IniText;
 
 class Files {
 public:
@@ -32,6 +35,12 @@ public:
     char* iniGetString(const char* section, const char* name, const char* def);
 
 private:
+    char* findNext(const char* wildcard, bool folders);
+    // The ini file as text; false when none is set or it cannot be read.
+    bool readIni(IniText* ini);
+    bool iniRead(const char* section, const char* name, char* out, size_t cap);
+    void iniWrite(const char* section, const char* name, const char* value);
+
     struct State;
     EngineContext& ctx_;
     std::unique_ptr<State> s_;

@@ -37,6 +37,15 @@ public:
     bool nextEvent(InputEvent* event);
 
 private:
+    struct View {
+        float scale = 1.0f;
+        float offsetX = 0.0f;
+        float offsetY = 0.0f;
+    };
+    View view() const;
+    bool relative() const;
+    void push(int type, int key, int flags, int chr, int wheel, float x, float y);
+
     struct State;
     EngineContext& ctx_;
     std::unique_ptr<State> s_;

@@ -1,0 +1,339 @@
+// The file group through the Engine: paths, loading from packs and the disk,
+// packs the tests build themselves, and the shared enumeration.
+#include "engine/core/context.h"
+#include "engine/files/pack.h"
+#include "tests/engine/files/zip_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine = engineCreateHeadless(ENGINE_VERSION);
+        ASSERT_NE(engine, nullptr);
+        folder = engine->Resource_FullPath(nullptr);
+        ASSERT_FALSE(folder.empty());
+        ASSERT_EQ(folder.back(), '/');
+        std::string tmpl = folder + "files_test_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        root = tmpl;
+        rel = fs::path(root).filename().string() + "/";
+    }
+    void TearDown() override {
+        engine->Release();
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+
+    // A file under the test's own folder, by its name relative to that folder.
+    std::string disk(const std::string& name, const std::string& bytes) {
+        fs::path p = fs::path(root) / name;
+        fs::create_directories(p.parent_path());
+        writeBytes(p.string(), bytes);
+        return p.string();
+    }
+
+    // Loads and returns the bytes, or "<null>" with the error text checked.
+    std::string load(const std::string& name) {
+        uint32_t size = 12345;
+        void* block = engine->Resource_Load(name.c_str(), &size);
+        if (!block) return "<null>";
+        std::string bytes(static_cast<const char*>(block), size);
+        engine->Resource_Free(block);
+        return bytes;
+    }
+
+    Engine* engine = nullptr;
+    std::string folder;  // the program folder
+    std::string root;    // this test's folder inside it, absolute
+    std::string rel;     // the same, relative to the program folder, with '/'
+};
+
+TEST_F(FilesTest, FullPathsSitInTheProgramFolderWithEitherSlash) {
+    EXPECT_EQ(std::string(engine->Resource_FullPath("data/bear.res")), folder + "data/bear.res");
+    EXPECT_EQ(std::string(engine->Resource_FullPath("data\\bear.res")), folder + "data/bear.res");
+    EXPECT_STREQ(engine->Resource_FullPath("c:/x"), "c:/x");
+    EXPECT_STREQ(engine->Resource_FullPath("c:\\x"), "c:/x");
+    EXPECT_STREQ(engine->Resource_FullPath("/abs\\dir/f"), "/abs/dir/f");
+    EXPECT_STREQ(engine->Resource_FullPath("\\abs\\f"), "/abs/f");
+
+    // Too long for the 260-character buffer: nothing, rather than some other file's name.
+    std::string longName(300, 'n');
+    EXPECT_STREQ(engine->Resource_FullPath(longName.c_str()), "");
+    std::string justFits(ENGINE_PATH_MAX - 1 - folder.size(), 'f');
+    EXPECT_EQ(std::string(engine->Resource_FullPath(justFits.c_str())), folder + justFits);
+    justFits += 'f';
+    EXPECT_STREQ(engine->Resource_FullPath(justFits.c_str()), "");
+}
+
+TEST_F(FilesTest, DiskFilesLoadWholeAndFailuresPostTheOneText) {
+    disk("data/bear.res", std::string("abc\0def", 7));
+    disk("empty.txt", "");
+    EXPECT_EQ(load(rel + "data/bear.res"), std::string("abc\0def", 7));
+    EXPECT_EQ(load(rel + "data\\bear.res"), std::string("abc\0def", 7));
+    EXPECT_EQ(load(root + "/data/bear.res"), std::string("abc\0def", 7));
+
+    uint32_t size = 99;
+    void* block = engine->Resource_Load((rel + "empty.txt").c_str(), &size);
+    ASSERT_NE(block, nullptr);  // an empty file is a file
+    EXPECT_EQ(size, 0u);
+    engine->Resource_Free(block);
+
+    EXPECT_EQ(load(rel + "missing.txt"), "<null>");
+    EXPECT_EQ(std::string(engine->System_LastError()), "Can't load resource: " + rel + "missing.txt");
+    EXPECT_EQ(load(rel + "data"), "<null>");  // a folder is no resource
+
+    std::string longName(400, 'x');
+    EXPECT_EQ(load(longName), "<null>");
+    EXPECT_EQ(std::strncmp(engine->System_LastError(), "Can't load resource: xxx", 24), 0);
+    EXPECT_LT(std::strlen(engine->System_LastError()), static_cast<size_t>(ENGINE_TEXT_MAX));
+
+    // The name may be the engine's own path buffer, which loading reuses.
+    EXPECT_EQ(load(engine->Resource_FullPath((rel + "data/bear.res").c_str())), std::string("abc\0def", 7));
+    EXPECT_EQ(engine->Resource_Load((rel + "data/bear.res").c_str(), nullptr) != nullptr, true);
+}
+
+TEST_F(FilesTest, PacksComeBeforeTheDiskNewestFirstWithNamesMatchedLoosely) {
+    disk("data/fish.png", "disk fish");
+    disk("only_on_disk.txt", "disk only");
+    ASSERT_TRUE(writeZip(root + "/old.zip", {{rel + "Data/Fish.PNG", "old fish"},
+                                             {rel + "Data/Leaf.png", "old leaf", nullptr, 0}}));
+    ASSERT_TRUE(writeZip(root + "/new.zip", {{rel + "DATA\\FISH.png", "new fish"}}));
+
+    EXPECT_EQ(load(rel + "data\\fish.png"), "disk fish");
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "old.zip").c_str(), nullptr));
+    EXPECT_EQ(load(rel + "data\\fish.png"), "old fish");
+    EXPECT_EQ(load(rel + "DATA/FISH.PNG"), "old fish");
+    EXPECT_EQ(load(rel + "data/leaf.png"), "old leaf");
+    EXPECT_EQ(load(rel + "only_on_disk.txt"), "disk only");  // no pack holds it: the disk
+
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "new.zip").c_str(), ""));
+    EXPECT_EQ(load(rel + "data/fish.png"), "new fish");
+    EXPECT_EQ(load(rel + "data/leaf.png"), "old leaf");
+
+    // An absolute name goes to the disk alone.
+    EXPECT_EQ(load(root + "/data/fish.png"), "disk fish");
+
+    engine->Resource_DropPack((rel + "NEW.ZIP").c_str());  // dropped by its key
+    EXPECT_EQ(load(rel + "data/fish.png"), "old fish");
+    engine->Resource_DropAllPacks();
+    EXPECT_EQ(load(rel + "data/fish.png"), "disk fish");
+}
+
+TEST_F(FilesTest, ThePackIsRefusedASecondTimeWhateverTheCaseOrSlashes) {
+    ASSERT_TRUE(writeZip(root + "/p.zip", {{"a.txt", "a"}}));
+    EXPECT_TRUE(engine->Resource_AddPack((rel + "p.zip").c_str(), nullptr));
+    EXPECT_FALSE(engine->Resource_AddPack((rel + "p.zip").c_str(), nullptr));
+    std::string upper = rel;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string backslashed = upper;
+    for (char& c : backslashed) c = c == '/' ? '\\' : c;
+    EXPECT_FALSE(engine->Resource_AddPack((upper + "P.ZIP").c_str(), "pw"));
+    EXPECT_FALSE(engine->Resource_AddPack((backslashed + "P.zip").c_str(), nullptr));
+    EXPECT_FALSE(engine->Resource_AddPack((root + "/p.zip").c_str(), nullptr));  // the same full path
+    engine->Resource_DropPack((backslashed + "p.ZIP").c_str());
+    EXPECT_TRUE(engine->Resource_AddPack((root + "\\p.zip").c_str(), nullptr));
+}
+
+TEST_F(FilesTest, WhatIsNoZipIsNoPack) {
+    disk("text.zip", "PK\x03\x04 but nothing more");
+    disk("empty.zip", "");
+    EXPECT_FALSE(engine->Resource_AddPack((rel + "text.zip").c_str(), nullptr));
+    EXPECT_FALSE(engine->Resource_AddPack((rel + "empty.zip").c_str(), nullptr));
+    EXPECT_FALSE(engine->Resource_AddPack((rel + "missing.zip").c_str(), nullptr));
+    EXPECT_FALSE(engine->Resource_AddPack(rel.c_str(), nullptr));  // a folder
+    ASSERT_TRUE(writeZip(root + "/p.zip", {{"a.txt", "a"}}));
+    std::string longPassword(PACK_PASSWORD_MAX, 'p');  // would be cut: refused
+    EXPECT_FALSE(engine->Resource_AddPack((rel + "p.zip").c_str(), longPassword.c_str()));
+    longPassword.pop_back();
+    EXPECT_TRUE(engine->Resource_AddPack((rel + "p.zip").c_str(), longPassword.c_str()));
+}
+
+TEST_F(FilesTest, AWrongPasswordFailsWithTheErrorTextAndDoesNotFallThroughToTheDisk) {
+    const std::string secret(5000, 's');
+    disk("secret.txt", "from the disk");
+    ASSERT_TRUE(writeZip(root + "/locked.zip", {{rel + "secret.txt", secret, "honey"},
+                                                {rel + "stored.txt", "plain stored", "honey", 0},
+                                                {rel + "open.txt", "not locked"}}));
+
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "locked.zip").c_str(), "bees"));
+    EXPECT_EQ(load(rel + "secret.txt"), "<null>");
+    EXPECT_EQ(std::string(engine->System_LastError()), "Can't load resource: " + rel + "secret.txt");
+    EXPECT_EQ(load(rel + "stored.txt"), "<null>");
+    EXPECT_EQ(load(rel + "open.txt"), "not locked");  // an entry without encryption needs no password
+    engine->Resource_DropAllPacks();
+
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "locked.zip").c_str(), nullptr));
+    EXPECT_EQ(load(rel + "secret.txt"), "<null>");
+    engine->Resource_DropAllPacks();
+
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "locked.zip").c_str(), "honey"));
+    EXPECT_EQ(load(rel + "secret.txt"), secret);
+    EXPECT_EQ(load(rel + "stored.txt"), "plain stored");
+}
+
+// A pack made by Info-ZIP's zip -P honey: one stored and one deflated entry, both
+// with their sizes after the data, so the verifier byte comes from the time.
+const char INFOZIP_PACK_HEX[] =
+    "504b03040a00090000000da0875d68c8e926180000000c0000000a001c0073746f7265642e7478745554090003591017"
+    "6b5910176b75780b00010400000000040000000033122af90c0bb8303aec9b731c4971a9332070799bb88b2e504b0708"
+    "68c8e926180000000c000000504b030414000b0008000da0875d71e96f2b24000000580200000c001c006465666c6174"
+    "65642e74787455540900035910176b5910176b75780b000104000000000400000000c074ff4fbd8a83d3649d2957d25a"
+    "7e099a6cc63aeedc4104be082e678f36ca5b9fb82e91504b070871e96f2b2400000058020000504b01021e030a000900"
+    "00000da0875d68c8e926180000000c0000000a0018000000000000000000a4810000000073746f7265642e7478745554"
+    "0500035910176b75780b000104000000000400000000504b01021e0314000b0008000da0875d71e96f2b240000005802"
+    "00000c0018000000000001000000a4816c0000006465666c617465642e74787455540500035910176b75780b00010400"
+    "0000000400000000504b05060000000002000200a2000000e60000000000";
+
+TEST_F(FilesTest, PacksEncryptedByAnotherToolRead) {
+    std::string bytes;
+    for (const char* p = INFOZIP_PACK_HEX; p[0] && p[1]; p += 2) {
+        bytes += static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16));
+    }
+    disk("infozip.zip", bytes);
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "infozip.zip").c_str(), "honey"));
+    EXPECT_EQ(load("stored.txt"), "plain stored");
+    std::string deflated;
+    for (int i = 0; i < 40; ++i) deflated += "deflated honey ";
+    EXPECT_EQ(load("DEFLATED.TXT"), deflated);
+    engine->Resource_DropAllPacks();
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "infozip.zip").c_str(), "honeY"));
+    EXPECT_EQ(load("stored.txt"), "<null>");
+    EXPECT_EQ(load("deflated.txt"), "<null>");
+}
+
+// Overwrites the uncompressed size of the first entry in its local header, its
+// central header, or both.
+std::string withUncompressedSize(std::string zip, uint32_t size, bool local, bool central) {
+    auto put = [&](size_t at) {
+        for (int i = 0; i < 4; ++i) zip[at + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+    };
+    if (local) put(zip.find("PK\x03\x04") + 22);
+    if (central) put(zip.find("PK\x01\x02") + 24);
+    return zip;
+}
+
+// Bytes that do not compress away, so that damage lands in real data.
+std::string noise(size_t n) {
+    std::string s(n, '\0');
+    uint32_t state = 12345;
+    for (char& c : s) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    return s;
+}
+
+TEST_F(FilesTest, CorruptPacksFailCleanly) {
+    const std::string data = noise(20000);
+    ASSERT_TRUE(writeZip(root + "/good.zip", {{"x.bin", data}}));
+    ASSERT_TRUE(writeZip(root + "/stored.zip", {{"x.bin", data, nullptr, 0}}));
+    const std::string good = readBytes(root + "/good.zip");
+    const std::string stored = readBytes(root + "/stored.zip");
+
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    std::string flipped = good;
+    flipped[flipped.find("PK\x03\x04") + 30 + 5 + 5000] ^= 0x55;  // inside the deflated data
+    const Case cases[] = {
+        {"declares more than it holds", withUncompressedSize(good, 30000, true, true)},
+        {"stored, declares more", withUncompressedSize(stored, 30000, true, true)},
+        {"declares less than it holds", withUncompressedSize(good, 100, true, true)},
+        {"stored, declares less", withUncompressedSize(stored, 100, true, true)},
+        {"headers disagree", withUncompressedSize(good, 100, false, true)},
+        {"claims nearly 4 GB", withUncompressedSize(good, 0xF0000000u, true, true)},
+        {"a flipped data byte", flipped},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string name = "bad" + std::to_string(n++) + ".zip";
+        disk(name, c.bytes);
+        ASSERT_TRUE(engine->Resource_AddPack((rel + name).c_str(), nullptr)) << c.what;
+        EXPECT_EQ(load("x.bin"), "<null>") << c.what;
+        EXPECT_STREQ(engine->System_LastError(), "Can't load resource: x.bin") << c.what;
+        engine->Resource_DropAllPacks();
+    }
+
+    // Cut short, or with a piece taken out: no pack, a clear failure, or (when only
+    // the archive's trailing comment length was cut) the intact entry; never wrong
+    // bytes, never a crash.
+    std::vector<std::string> damaged;
+    for (size_t cut : {size_t{0}, size_t{4}, size_t{30}, good.size() / 2, good.size() - 1}) {
+        damaged.push_back(good.substr(0, cut));
+    }
+    for (size_t at : {size_t{10}, size_t{40}, size_t{5000}, good.size() - 200}) {
+        damaged.push_back(good.substr(0, at) + good.substr(at + 100));
+    }
+    for (const std::string& bytes : damaged) {
+        disk("damaged.zip", bytes);
+        if (engine->Resource_AddPack((rel + "damaged.zip").c_str(), nullptr)) {
+            std::string got = load("x.bin");
+            EXPECT_TRUE(got == "<null>" || got == data) << "damaged pack of " << bytes.size() << " bytes";
+            engine->Resource_DropAllPacks();
+        }
+    }
+
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "good.zip").c_str(), nullptr));
+    EXPECT_EQ(load("x.bin"), data);
+}
+
+TEST_F(FilesTest, EntryNamesTooLongForTheBufferAreSkipped) {
+    std::string longName(PACK_NAME_MAX + 40, 'n');
+    std::string cutName = longName.substr(0, PACK_NAME_MAX - 1);
+    ASSERT_TRUE(writeZip(root + "/long.zip", {{longName, "long"}, {"short.txt", "short"}}));
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "long.zip").c_str(), nullptr));
+    EXPECT_EQ(load(cutName), "<null>");  // the cut name is not the entry's
+    EXPECT_EQ(load("short.txt"), "short");
+}
+
+TEST_F(FilesTest, EnumerationsSkipDotEntriesAndShareOneCursor) {
+    disk("e/a.txt", "");
+    disk("e/B.TXT", "");
+    disk("e/c.dat", "");
+    disk("e/sub1/x", "");
+    disk("e/sub2/y", "");
+    fs::create_directories(fs::path(root) / "e/sub3.txt");
+
+    auto collect = [&](bool folders, const std::string& wildcard) {
+        std::set<std::string> names;
+        const char* w = wildcard.c_str();
+        for (char* n = folders ? engine->Resource_FindFolder(w) : engine->Resource_FindFile(w); n;
+             n = folders ? engine->Resource_FindFolder(nullptr) : engine->Resource_FindFile(nullptr)) {
+            names.insert(n);
+        }
+        return names;
+    };
+    using S = std::set<std::string>;
+    EXPECT_EQ(collect(false, rel + "e/*"), (S{"a.txt", "B.TXT", "c.dat"}));
+    EXPECT_EQ(collect(false, rel + "e\\*.*"), (S{"a.txt", "B.TXT", "c.dat"}));
+    EXPECT_EQ(collect(false, rel + "e/*.txt"), (S{"a.txt", "B.TXT"}));  // case does not matter
+    EXPECT_EQ(collect(false, rel + "e/?.dat"), (S{"c.dat"}));
+    EXPECT_EQ(collect(false, rel + "e/??.dat"), S{});
+    EXPECT_EQ(collect(true, rel + "e/*"), (S{"sub1", "sub2", "sub3.txt"}));
+    EXPECT_EQ(collect(true, rel + "e/sub?"), (S{"sub1", "sub2"}));
+    EXPECT_EQ(collect(true, rel + "e/sub1/*"), S{});  // "." and ".." are never returned
+    EXPECT_EQ(collect(false, rel + "nowhere/*"), S{});
+
+    // One enumeration for both: a folder search continued as a file search.
+    ASSERT_STREQ(engine->Resource_FindFolder((rel + "e/*").c_str()), "sub1");
+    EXPECT_STREQ(engine->Resource_FindFile(nullptr), nullptr);  // the files came before sub1
+    EXPECT_STREQ(engine->Resource_FindFolder(nullptr), nullptr);  // ended: nothing to continue
+
+    ASSERT_STREQ(engine->Resource_FindFile((rel + "e/*").c_str()), "B.TXT");
+    ASSERT_STREQ(engine->Resource_FindFolder(nullptr), "sub1");
+    ASSERT_STREQ(engine->Resource_FindFolder((rel + "e/*").c_str()), "sub1");  // a new one restarts
+}
+
+}  // namespace
