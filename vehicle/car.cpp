@@ -200,8 +200,9 @@ void playCrash(float speed) {
 
 int carView(float viewAngle, bool* mirrored) {
     // Sixteen views of 22.5 degrees; nine are stored, the rest are their mirrors.
-    // The product stays in single precision: pi/2 comes out just under 4.
-    const float turns = viewAngle * 2.546479f;
+    // The product of the two floats is taken exactly (a double holds it), so that
+    // pi/2 comes out just under 4, in view 3; rounded to a float it would be 4.
+    const double turns = static_cast<double>(viewAngle) * static_cast<double>(2.546479f);
     int index = wrapMod(static_cast<int>(turns), 16);
     *mirrored = false;
     if (index > 8) {
