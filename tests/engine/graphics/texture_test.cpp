@@ -87,6 +87,8 @@ TEST_P(TextureTest, UnreadableImagesFailWithTheirMessage) {
         std::vector<uint8_t>(png.begin(), png.begin() + png.size() / 2),  // cut short
         {'D', 'D', 'S', ' ', 0, 0, 0, 0},
         std::vector<uint8_t>(1000, 0xFF),
+        // A TGA header claiming 9000 x 9000 pixels with no pixels behind it.
+        {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x28, 0x23, 0x28, 0x23, 32, 0x28, 0xFF, 0, 0, 0, 0},
     };
     for (const auto& bytes : bad) {
         engine->System_LastError();
