@@ -203,19 +203,6 @@ void Game::saveDemo() { inputLog.save("demo.dem", seed); }
 
 void Game::loadDemo(const char* path) { inputLog.load(path, &seed); }
 
-void Game::render() {
-    if (engine->Gfx_BeginScene(target)) {
-        engine->Gfx_Clear(0xFF000000);
-        engine->Gfx_EndScene();
-    }
-    if (!engine->Gfx_BeginScene(0)) return;
-    if (fade < 1.0f) engine->Gfx_Clear(0xFF000000);
-    uint32_t alpha = static_cast<uint32_t>(static_cast<int>(remapClamped(fade, 0.0f, 1.0f, 0.0f, 255.0f)));
-    targetSprite->SetColor((alpha << 24) + 0xFFFFFF);
-    targetSprite->DrawTransformed(0.0f, 0.0f, 0.0f, 2.0f, 2.0f);
-    engine->Gfx_EndScene();
-}
-
 void Game::restore() {
     if (targetSprite) targetSprite->SetTexture(engine->Target_Texture(target));
 }
@@ -230,7 +217,7 @@ bool frameCallback() {
 }
 
 bool renderCallback() {
-    game->render();
+    game->renderFrame();
     return false;
 }
 

@@ -40,8 +40,8 @@ public:
     // Abandons the round at once and shows the title screen of year 1.
     void returnToTitle();
     // Draws the picture of the current state into the target, then the target
-    // doubled into the window with the fade.
-    void render();
+    // doubled into the window with the fade (the screens live with the forest view).
+    void renderFrame();
     // The device was reset: the target's texture is a new one.
     void restore();
 
