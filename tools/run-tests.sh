@@ -52,7 +52,7 @@ fi
 if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
     echo "== fuzzing (${FUZZ_SECONDS} s per target)"
     configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-        -DCMAKE_CXX_COMPILER=clang++ -DTD_FUZZ=ON -DTD_SANITIZE=ON -DTD_BENCH=OFF
+        -DCMAKE_CXX_COMPILER=clang++ -DTD_FUZZ=ON -DTD_BENCH=OFF
     targets=""
     for f in tests/fuzz/*_fuzz.cpp; do targets="$targets $(basename "$f" .cpp)"; done
     # shellcheck disable=SC2086

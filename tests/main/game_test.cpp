@@ -1,0 +1,287 @@
+// The application's state machine driven through the Engine's real event dispatch.
+#include "engine/core/engine_impl.h"
+#include "main/game.h"
+#include "main/random.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+class GameStates : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine = engineCreateHeadless(ENGINE_VERSION);
+        engine->System_SetState(STATE_SOUND, false);
+        engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
+        engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
+        ASSERT_TRUE(engine->System_Initiate());
+        game = new Game();
+        game->init();
+        game->inputLog.clear();  // whatever demo the data folder holds
+        mouseDX = mouseDY = 0.0f;
+    }
+    void TearDown() override {
+        delete game;
+        game = nullptr;
+        engine->Release();
+        engine = nullptr;
+    }
+
+    static void key(int sym, bool down) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.keysym.sym = sym;
+        e.key.keysym.scancode = sym == SDLK_ESCAPE  ? SDL_SCANCODE_ESCAPE
+                                : sym == SDLK_SPACE ? SDL_SCANCODE_SPACE
+                                                    : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (sym - SDLK_a));
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        engineImpl()->dispatchEvent(e);
+    }
+    static void tap(int sym) {
+        key(sym, true);
+        key(sym, false);
+    }
+    static void button(int which, bool down) {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.button = static_cast<Uint8>(which);
+        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.button.clicks = 1;
+        engineImpl()->dispatchEvent(e);
+    }
+    // One frame as the loop runs it: the events above, the frame, then the edges cleared.
+    static bool step() {
+        bool quit = game->frame();
+        engineImpl()->input().clearFrame();
+        return quit;
+    }
+    static void steps(int n) {
+        for (int i = 0; i < n; ++i) step();
+    }
+    static void finishFadeIn() {
+        while (game->fadeDir != 0) step();
+    }
+    static void recordSomething() { game->inputLog.append({1.0f, 2.0f, 0}); }
+};
+
+TEST_F(GameStates, InitialFieldsAndFadeIn) {
+    EXPECT_EQ(game->state, Title);
+    EXPECT_EQ(game->fadeDir, 1);
+    EXPECT_FLOAT_EQ(game->titleTime, -2.0f);
+    EXPECT_EQ(game->year, 1);
+    EXPECT_EQ(game->winterMinutes, 5);
+    EXPECT_EQ(game->modifierA, -1);
+    // 1.5 per second: full brightness after 2/3 s, i.e. 40 frames.
+    steps(39);
+    EXPECT_EQ(game->fadeDir, 1);
+    step();
+    EXPECT_EQ(game->fadeDir, 0);
+    EXPECT_NEAR(game->fade, 1.0f, 1e-4f);
+}
+
+TEST_F(GameStates, FirstPressOnlySkipsTheOpening) {
+    finishFadeIn();
+    game->pointerX = 200.0f;
+    game->pointerY = 210.0f;
+    button(SDL_BUTTON_LEFT, true);
+    step();
+    EXPECT_EQ(game->fadeDir, 0);
+    EXPECT_FLOAT_EQ(game->titleTime, 100.0f);
+    EXPECT_TRUE(game->overButton);
+
+    button(SDL_BUTTON_LEFT, false);
+    step();
+    button(SDL_BUTTON_LEFT, true);
+    step();
+    EXPECT_EQ(game->fadeDir, -1);
+    EXPECT_EQ(game->nextState, Playing);
+}
+
+TEST_F(GameStates, PressOffTheButtonOnlySetsTheTitleTime) {
+    finishFadeIn();
+    game->titleTime = 10.0f;
+    game->pointerX = 100.0f;  // left of the button
+    game->pointerY = 210.0f;
+    button(SDL_BUTTON_LEFT, true);
+    step();
+    EXPECT_EQ(game->fadeDir, 0);
+    EXPECT_FLOAT_EQ(game->titleTime, 100.0f);
+    EXPECT_FALSE(game->overButton);
+    // The button's edges are inclusive.
+    game->pointerX = 284.0f;
+    game->pointerY = 200.0f;
+    step();
+    EXPECT_TRUE(game->overButton);
+}
+
+TEST_F(GameStates, SpaceCountsAsOnTheButton) {
+    finishFadeIn();
+    game->titleTime = 4.5f;
+    game->pointerX = 0.0f;
+    game->pointerY = 0.0f;
+    tap(SDLK_SPACE);
+    step();
+    EXPECT_EQ(game->fadeDir, -1);
+    EXPECT_EQ(game->nextState, Playing);
+}
+
+TEST_F(GameStates, NoStartWhileAFadeRuns) {
+    game->titleTime = 50.0f;
+    tap(SDLK_SPACE);
+    step();  // still fading in
+    EXPECT_EQ(game->fadeDir, 1);
+    EXPECT_EQ(game->nextState, Title);
+}
+
+TEST_F(GameStates, DemoKeyNeedsARecordedLog) {
+    finishFadeIn();
+    tap(SDLK_d);
+    step();
+    EXPECT_EQ(game->fadeDir, 0);
+
+    recordSomething();
+    tap(SDLK_d);
+    step();
+    EXPECT_EQ(game->fadeDir, -1);
+    EXPECT_EQ(game->nextState, StartDemo);
+    EXPECT_EQ(game->idleFrames, 0);
+}
+
+TEST_F(GameStates, OnlyHorizontalMovementDelaysTheDemo) {
+    recordSomething();
+    // Vertical movement alone: the demo starts once 960 idle frames have passed.
+    mouseDY = 5.0f;
+    steps(960);
+    EXPECT_NE(game->nextState, StartDemo);
+    step();
+    EXPECT_EQ(game->nextState, StartDemo);
+}
+
+TEST_F(GameStates, HorizontalMovementRestartsTheIdleCountAt300) {
+    recordSomething();
+    steps(500);
+    mouseDX = 3.0f;
+    step();
+    EXPECT_EQ(game->idleFrames, 300);
+    mouseDX = 0.0f;
+    steps(660);
+    EXPECT_NE(game->nextState, StartDemo);
+    step();
+    EXPECT_EQ(game->nextState, StartDemo);
+}
+
+TEST_F(GameStates, EscapeQuitsInYearOneAndResetsLaterYears) {
+    game->year = 3;
+    game->winterMinutes = 4;
+    game->modifierA = 2;
+    tap(SDLK_ESCAPE);
+    EXPECT_FALSE(step());
+    EXPECT_EQ(game->year, 1);
+    EXPECT_EQ(game->winterMinutes, 5);
+    EXPECT_EQ(game->modifierA, -1);
+    EXPECT_EQ(game->state, Title);
+
+    tap(SDLK_ESCAPE);
+    EXPECT_TRUE(step());
+}
+
+TEST_F(GameStates, TitlePointerMovesAtHalfSpeedAndStaysOnTheTarget) {
+    mouseDX = 30.0f;
+    mouseDY = -10.0f;
+    step();
+    EXPECT_FLOAT_EQ(game->pointerX, 175.0f);
+    EXPECT_FLOAT_EQ(game->pointerY, 115.0f);
+    mouseDX = 10000.0f;
+    mouseDY = 10000.0f;
+    step();
+    EXPECT_FLOAT_EQ(game->pointerX, 320.0f);
+    EXPECT_FLOAT_EQ(game->pointerY, 240.0f);
+}
+
+TEST_F(GameStates, GameOverClickShortensTheFade) {
+    game->state = GameOver;
+    game->fadeDir = -1;
+    game->fade = 6.0f;
+    game->nextState = Title;
+    step();
+    EXPECT_NEAR(game->fade, 6.0f - 0.025f, 1e-4f);
+    button(SDL_BUTTON_LEFT, true);
+    step();
+    EXPECT_FLOAT_EQ(game->fade, 1.0f);
+    // 2/3 s later the fade-out ends on the title screen.
+    steps(40);
+    EXPECT_EQ(game->state, Title);
+    EXPECT_FLOAT_EQ(game->fade, -1.5f + 0.0f);
+}
+
+TEST_F(GameStates, FadeOutToTitleRestoresThePlayerVolumes) {
+    engine->System_SetState(STATE_FX_VOLUME, 20);
+    engine->System_SetState(STATE_MUSIC_VOLUME, 30);
+    game->fadeDir = -1;
+    game->fade = 0.01f;
+    game->nextState = Title;
+    step();
+    EXPECT_EQ(game->state, Title);
+    EXPECT_EQ(game->fadeDir, 1);
+    EXPECT_FLOAT_EQ(game->fade, -1.5f);
+    EXPECT_EQ(engine->System_GetState(STATE_FX_VOLUME), fxVolume);
+    EXPECT_EQ(engine->System_GetState(STATE_MUSIC_VOLUME), musicVolume);
+}
+
+TEST_F(GameStates, RecordingKeepsOnlyThePressWhenBothEdgesShareAFrame) {
+    game->state = Playing;
+    game->playingBack = 0;
+    mouseDX = 4.0f;
+    mouseDY = -2.0f;
+    button(SDL_BUTTON_LEFT, true);
+    button(SDL_BUTTON_LEFT, false);
+    button(SDL_BUTTON_RIGHT, true);
+    step();
+    button(SDL_BUTTON_LEFT, false);
+    step();
+    step();
+    ASSERT_EQ(game->inputLog.size(), 3u);
+    EXPECT_EQ(game->playIndex, 3u);
+    EXPECT_EQ(game->inputLog[0].buttons, INPUT_LEFT_DOWN | INPUT_RIGHT_DOWN);
+    EXPECT_FLOAT_EQ(game->inputLog[0].dx, 4.0f);
+    EXPECT_FLOAT_EQ(game->inputLog[0].dy, -2.0f);
+    EXPECT_EQ(game->inputLog[1].buttons, INPUT_LEFT_UP);
+    EXPECT_EQ(game->inputLog[2].buttons, 0u);
+}
+
+TEST_F(GameStates, PlaybackEndsAtTheEndOfTheLogOrOnAPress) {
+    for (int i = 0; i < 3; ++i) recordSomething();
+    game->state = Playing;
+    game->playingBack = 1;
+    game->playIndex = 0;
+    steps(3);
+    EXPECT_EQ(game->state, Playing);
+    EXPECT_EQ(game->playIndex, 3u);
+    step();
+    EXPECT_EQ(game->state, Title);
+    EXPECT_EQ(game->playingBack, 0);
+    EXPECT_EQ(game->inputLog.size(), 3u);  // the log stays for the next idle period
+
+    game->state = Playing;
+    game->playingBack = 1;
+    game->playIndex = 0;
+    tap(SDLK_SPACE);
+    step();
+    EXPECT_EQ(game->state, Title);
+    EXPECT_EQ(game->playIndex, 0u);
+}
+
+TEST_F(GameStates, EscapeInPlayReturnsToTheTitleAtOnce) {
+    game->state = Playing;
+    game->year = 2;
+    tap(SDLK_ESCAPE);
+    EXPECT_FALSE(step());
+    EXPECT_EQ(game->state, Title);
+    EXPECT_EQ(game->year, 1);
+    EXPECT_FLOAT_EQ(game->fade, 0.0f);
+    EXPECT_FLOAT_EQ(game->titleTime, -2.0f);
+    EXPECT_EQ(game->inputLog.size(), 0u);  // nothing recorded from the Escape frame
+}
+
+}  // namespace
