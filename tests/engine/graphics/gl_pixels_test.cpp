@@ -282,3 +282,45 @@ TEST_P(GlPixelsTest, ScreenshotWritesTheBackBuffer) {
 INSTANTIATE_TEST_SUITE_P(Window, GlPixelsTest, ::testing::Values(Backend::Gl), backendName);
 
 }  // namespace
+
+namespace {
+
+TEST(GlScreenDepth, ScreenHasADepthBufferWithZbufferState) {
+    Engine* e = engineCreate(ENGINE_VERSION);
+    e->System_SetState(STATE_ZBUFFER, true);
+    e->System_SetState(STATE_WINDOWED, true);
+    e->System_SetState(STATE_SCREEN_WIDTH, 640);
+    e->System_SetState(STATE_SCREEN_HEIGHT, 480);
+    e->System_SetState(STATE_SOUND, false);
+    if (!e->System_Initiate()) {
+        std::string error = e->System_LastError();
+        e->Release();
+        if (error == "Can't register window class" || error == "Can't create window") GTEST_SKIP() << error;
+        FAIL() << error;
+    }
+    Graphics* gfx = engineImpl()->graphics();
+    ASSERT_TRUE(e->Gfx_BeginScene());
+    e->Gfx_Clear(0xFF000000);
+    Quad nearQuad{};
+    for (int i = 0; i < 4; ++i) {
+        nearQuad.v[i] = Vertex{i == 1 || i == 2 ? 20.0f : 0.0f, i >= 2 ? 20.0f : 0.0f, 0.2f, 0xFFFF0000, 0, 0};
+    }
+    nearQuad.blend = BLEND_DEFAULT | BLEND_ZWRITE;
+    Quad farQuad = nearQuad;
+    for (Vertex& v : farQuad.v) {
+        v.z = 0.6f;
+        v.col = 0xFF00FF00;
+        v.x += 10;
+    }
+    e->Gfx_DrawQuad(&nearQuad);
+    e->Gfx_DrawQuad(&farQuad);
+    e->Gfx_EndScene();
+    uint32_t px[2] = {};
+    ASSERT_TRUE(gfx->readPixels(0, 15, 10, 1, 1, &px[0]));
+    ASSERT_TRUE(gfx->readPixels(0, 25, 10, 1, 1, &px[1]));
+    EXPECT_EQ(px[0], 0xFFFF0000u);  // the far quad stays behind the near one
+    EXPECT_EQ(px[1], 0xFF00FF00u);
+    e->Release();
+}
+
+}  // namespace
