@@ -108,7 +108,7 @@ uint32_t colorFromText(const char* text) {
 }
 
 ScriptTokenizer::ScriptTokenizer(Engine* engine, const char* scriptName, const char* text)
-    : engine_(engine), text0_(text), pos_(text), tokenStart_(text) {
+    : engine_(engine), pos_(text), tokenStart_(text) {
     std::snprintf(name_, sizeof(name_), "%s", scriptName ? scriptName : "");
 }
 

@@ -116,7 +116,6 @@ private:
 
     Engine* engine_;
     char name_[260];
-    const char* text0_;
     const char* pos_;
     const char* tokenStart_;
     int tokenLine_ = 1;
