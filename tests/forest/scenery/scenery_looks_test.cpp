@@ -1,0 +1,157 @@
+// The scenery's looks over time and in the view. The sprites come from a resource
+// script of names only, installed before anything fetches them.
+#include "engine/resources/resource_manager.h"
+#include "engine/sprite/sprite.h"
+#include "forest/forest.h"
+#include "forest/scenery.h"
+#include "tests/forest/round_globals.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class NamedSprites : public ::testing::Environment {
+public:
+    void SetUp() override {
+        keep = engineCreateHeadless(ENGINE_VERSION);
+        ASSERT_TRUE(keep->System_Initiate());
+        std::string script;
+        const char* names[] = {"tree1", "tree2", "tree3", "tree4", "tree5", "tree6", "tree7", "mountain1",
+                               "mountain2", "mountain3", "mountain4", "boulder1", "boulder2", "bush1", "bushhalf",
+                               "bushempty", "pond1", "fishjump1", "fishjump2", "fishjump3", "cave", "sky1", "sky2",
+                               "sky3"};
+        for (const char* n : names) script += std::string("Sprite ") + n + " { }\n";
+        engine = keep;
+        resourceManager = new ResourceManager("looks.res");
+        resourceManager->ParseScriptText("looks.res", script.data(), script.size());
+    }
+    void TearDown() override {
+        delete resourceManager;
+        resourceManager = nullptr;
+        keep->System_Finish();
+        keep->Release();
+    }
+    Engine* keep = nullptr;
+};
+
+const ::testing::Environment* const env = ::testing::AddGlobalTestEnvironment(new NamedSprites);
+
+Sprite* named(const char* name) { return resourceManager->SpriteByName(name); }
+
+struct Plane {
+    RoundGlobals globals;
+    Forest forest;
+    explicit Plane(int year = 2) : globals(year) {
+        forest.createWorld();
+        world->elapsed = 200.0f;
+    }
+};
+
+TEST(SceneryLooks, ABushRegrowsItsBerries) {
+    Plane p;
+    Scenery bush;
+    bush.makeBush(p.forest.ground, 10.0f, 10.0f);
+    const struct {
+        float ago;
+        const char* look;
+    } cases[] = {{10.0f, "bushempty"}, {15.0f, "bushempty"}, {20.0f, "bushhalf"}, {29.9f, "bushhalf"},
+                 {30.0f, "bush1"}, {100.0f, "bush1"}};
+    for (const auto& c : cases) {
+        bush.lastHitTime = world->elapsed - c.ago;
+        bush.update();
+        EXPECT_EQ(bush.sprite, named(c.look)) << c.ago;
+    }
+}
+
+TEST(SceneryLooks, FishJumpMoreOftenInAPondLeftAlone) {
+    Plane p;
+    Scenery pond;
+    pond.makePond(p.forest.ground, 0.0f, 0.0f);
+    EXPECT_EQ(pond.sprite, named("pond1"));
+    const struct {
+        float ago;
+        int period;
+    } cases[] = {{29.0f, 0}, {45.0f, 19}, {65.0f, 12}, {95.0f, 5}, {400.0f, 5}};
+    for (const auto& c : cases) {
+        int shown = 0, ticks = 0;
+        // Every 5 Hz tick over 19 x 12 x 5 ticks, at a quarter into each tick.
+        for (int tick = 0; tick < 1140; ++tick) {
+            world->elapsed = 1000.0f + (static_cast<float>(tick) + 0.25f) / 5.0f;
+            pond.lastHitTime = world->elapsed - c.ago;
+            pond.update();
+            ++ticks;
+            if (pond.overlay) {
+                ++shown;
+                const int f = static_cast<int>(world->elapsed * 5.0f) % c.period;
+                char name[32];
+                std::snprintf(name, sizeof(name), "fishjump%d", f + 1);
+                EXPECT_EQ(pond.overlay, named(name));
+            }
+        }
+        if (c.period == 0) {
+            EXPECT_EQ(shown, 0);
+        } else {
+            EXPECT_EQ(shown, ticks * 3 / c.period) << c.ago;
+        }
+    }
+}
+
+TEST(SceneryLooks, TreesAndBouldersLookTheirKind) {
+    Plane p;
+    seedRandom(8u);
+    for (int i = 0; i < 60; ++i) {
+        Scenery tree;
+        tree.makeTree(p.forest.ground, 0.0f, static_cast<float>(i));
+        char name[32];
+        std::snprintf(name, sizeof(name), "tree%d", tree.variety + 1);
+        EXPECT_EQ(tree.sprite, named(name));
+        EXPECT_EQ(tree.scale, tree.variety == 5 ? 1.0f : 2.0f);
+        EXPECT_FLOAT_EQ(tree.shape->GetShape()->m_radius, TREE_RADII[tree.variety]);
+        Scenery boulder;
+        boulder.makeBoulder(p.forest.ground, 20.0f, static_cast<float>(i));
+        EXPECT_FLOAT_EQ(boulder.shape->GetShape()->m_radius, boulder.sprite == named("boulder1") ? 2.4f : 2.0f);
+    }
+}
+
+TEST(SceneryView, ShadedByDistanceAndTheCaveInReach) {
+    Plane p;
+    Scenery mountain;
+    mountain.makeMountain(75.0f, 0.0f, true);
+    EXPECT_EQ(mountain.overlay, named("cave"));
+    mountain.render(160.0f, 80.0f, 0.0f, 1.0f, 0.0f);
+    EXPECT_EQ(mountain.sprite->quad.v[0].col, 0xFFFFFFFFu);
+    EXPECT_TRUE(world->caveAhead);
+
+    world->caveAhead = false;
+    mountain.render(160.0f, 80.0f, 0.0f, 1.0f, 100.0f);
+    EXPECT_EQ(mountain.sprite->quad.v[2].col, 0xFF969696u) << "150 grey far away";
+    EXPECT_FALSE(world->caveAhead) << "too far";
+    mountain.render(79.0f, 80.0f, 0.0f, 1.0f, 5.0f);
+    EXPECT_FALSE(world->caveAhead) << "off to the side";
+    mountain.render(239.0f, 80.0f, 0.0f, 1.0f, 11.9f);
+    EXPECT_TRUE(world->caveAhead);
+
+    Scenery plain;
+    plain.makeMountain(0.0f, 75.0f, false);
+    world->caveAhead = false;
+    plain.render(160.0f, 80.0f, 0.0f, 1.0f, 1.0f);
+    EXPECT_FALSE(world->caveAhead);
+    EXPECT_EQ(plain.overlay, nullptr);
+}
+
+TEST(ForestSky, FollowsTheYear) {
+    const char* skies[] = {"sky1", "sky2", "sky1", "sky3", "sky1", "sky2"};
+    for (int year = 1; year <= 6; ++year) {
+        RoundGlobals g(year);
+        world->easyStart = year == 1;
+        seedRandom(3u);
+        Forest f;
+        f.generate();
+        EXPECT_EQ(f.sky, named(skies[year - 1])) << year;
+    }
+}
+
+}  // namespace
