@@ -586,7 +586,7 @@ def patterns():
 ORDERS = [0, 1, 2, 3, 4, 5, 6, 7, 2, 8, 1, 9]
 
 
-MIX = 1.25   # the parts above are balanced against each other; this sets the whole
+MIX = 1.0    # the parts above are balanced against each other; this sets the whole
 
 
 def module_bytes():
