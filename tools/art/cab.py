@@ -14,8 +14,8 @@ from pixel import Canvas, cut, shift
 
 # The cab picture turns about (160, 120) by up to 0.5 rad and rises by up to
 # 32 x 0.81 px on bumps: the cab pixels that can show then lie within
-# x -38..358 and y -62..329. The frame sprites cover x -48..368, y -96..336.
-FRAME_X0, FRAME_X1 = -48, 368
+# x -50..370 and y -62..329. The frame sprites cover x -56..376, y -96..336.
+FRAME_X0, FRAME_X1 = -56, 376
 LEDGE_Y = 96          # the ledge (cab y 6): the dash's top edge, where things rest
 ROOF_Y = 8            # the roof's lower face (cab y 0.5)
 FLOOR_Y = 240         # the floor's top face (cab y 15)

@@ -198,3 +198,77 @@ def draw_cab(pic, spr, st):
             D(spr.get("paw_closed" if st.get("closed") else "paw"), 16 * px, 16 * py)
     D(spr.get("seats"), 0, -16, 0, 1, 1)
     pic.set_view(0, 0)
+
+
+def load(root):
+    """Every sprite and the font as the resource script declares them."""
+    import os
+    import sys
+    from PIL import Image
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import resscript
+    from pixel import Sprite
+    records, problems = resscript.parse("data\\bear.res", root)
+    textures = {}
+    for name, f in records["Texture"].items():
+        path = os.path.join(root, f["filename"].replace("\\", "/"))
+        textures[name] = np.array(Image.open(path).convert("RGBA"))
+    sprites = {}
+    for name, f in records["Sprite"].items():
+        tex = textures.get(f.get("texture"))
+        if tex is None:
+            problems.append("sprite %s has no texture" % name)
+            continue
+        x, y, w, h = [int(v) for v in f.get("rect", [0, 0, 0, 0])]
+        hx, hy = f.get("hotspot", [0.0, 0.0])
+        sprites[name] = Sprite(name, tex[y:y + h, x:x + w], hx, hy)
+    fonts = {}
+    for name, f in records["Font"].items():
+        fonts[name] = BitmapFont(os.path.join(root, f["filename"].replace("\\", "/")))
+    return sprites, fonts, problems
+
+
+class BitmapFont:
+    """Reads a "[DENFONT]" file; draws text the way the engine's Font does (unscaled)."""
+
+    def __init__(self, path):
+        import os
+        from PIL import Image
+        from pixel import Sprite
+        self.glyphs, self.pre, self.post = {}, {}, {}
+        lines = open(path, "rb").read().decode("latin-1").splitlines()
+        if not lines or lines[0] != "[DENFONT]":
+            raise ValueError("%s: not a [DENFONT] file" % path)
+        tex = None
+        for line in lines[1:]:
+            if line.startswith("Bitmap"):
+                name = line.split("=", 1)[1].strip()
+                tex = np.array(Image.open(os.path.join(os.path.dirname(path), name)).convert("RGBA"))
+            elif line.startswith("Char") and "=" in line and tex is not None:
+                rest = line.split("=", 1)[1].strip()
+                code, vals = rest.split(",", 1)
+                code = int(code.strip(), 16)
+                x, y, w, h, pre, post = [int(v) for v in vals.split(",")]
+                self.glyphs[code] = Sprite(chr(code), tex[y:y + h, x:x + w], 0, 0)
+                self.pre[code], self.post[code] = pre, post
+
+    def width(self, text):
+        w = 0
+        for ch in text:
+            code = ord(ch) if ord(ch) in self.glyphs else ord("?")
+            if code in self.glyphs:
+                w += self.pre[code] + self.glyphs[code].w + self.post[code]
+        return w
+
+    def draw(self, pic, x, y, text, align=0, colour=(255, 255, 255), scale=1.0):
+        if align == 1:
+            x -= self.width(text) * scale
+        elif align == 2:
+            x -= int(self.width(text) * scale / 2)
+        for ch in text:
+            code = ord(ch) if ord(ch) in self.glyphs else ord("?")
+            if code not in self.glyphs:
+                continue
+            x += self.pre[code] * scale
+            pic.draw(self.glyphs[code], x, y, 0, scale, scale, tint=colour)
+            x += (self.post[code] + self.glyphs[code].w) * scale

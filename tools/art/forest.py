@@ -19,6 +19,11 @@ from pixel import Canvas, cut, shift, Rng, dilate
 PX_PER_UNIT = 10.2      # sprite px per forest unit at scale 2
 
 
+def stand(c):
+    """Nothing below the foot line (y 0): the sprite stands on its hot spot."""
+    c.clear(c.Y >= 0)
+
+
 def _crown(c, rng, cx, cy, rx, ry, ramp, blobs, rmin, rmax):
     m = c.ellipse(cx, cy, rx * 0.8, ry * 0.8)
     for _ in range(blobs):
@@ -73,6 +78,7 @@ def deciduous(name, trunk_w, height, crown_w, crown_h, ramp, seed, birch=False):
         x, y = rng.range(-crown_w / 2, crown_w / 2), rng.range(crown_cy + crown_h / 2, -4)
         c.fill(c.rect(x, y, x + 1, y + 1), ramp[2])
     c.outline(TREE_LINE)
+    stand(c)
     return cut(name, c, (0, 0))
 
 
@@ -101,6 +107,7 @@ def conifer(name, trunk_w, height, width, seed, tiers=6, bare=0.15, ramp=PINE):
         c.fill(m & c.rect(-width, y1 - 1, width, y1) & ~shift(m, 0, -2), ramp[0])
     c.speckle(m, ramp[-1], 0.02, seed)
     c.outline(TREE_LINE)
+    stand(c)
     return cut(name, c, (0, 0))
 
 
@@ -127,6 +134,7 @@ def pine(name, trunk_w, height, width, seed):
     c.pillow(m, PINE, radius=4, cuts=(0.1, 0.3))
     c.speckle(m, PINE[4], 0.03, seed + 1)
     c.outline(TREE_LINE)
+    stand(c)
     return cut(name, c, (0, 0))
 
 
@@ -190,6 +198,7 @@ def bushes():
                 c.fill(c.line(x, -2, x + rng.range(-4, 4), -rng.range(10, 18), 1.2) & m, BARK[1])
         _berries(c, m, count, 603)
         c.outline(TREE_LINE)
+        stand(c)
         out.append(cut(name, c, (0, 0)))
     return out
 
@@ -220,6 +229,7 @@ def boulders():
         c.speckle(m, ROCK[4], 0.03, seed)
         c.fill(c.rect(-w / 2 - 1, -1, w / 2 + 1, 0) & ~m, GROUND_B)
         c.outline(TREE_LINE)
+        stand(c)
         out.append(cut(name, c, (0, 0)))
     return out
 
@@ -343,6 +353,7 @@ def _mountain(name, peaks, seed, width=100, height=50):
         x = rng.range(-width / 2 + 3, width / 2 - 3)
         c.fill(c.rect(x, -rng.range(3, 5), x + 1, -2), [0x8a4a14, 0x9a6a18][rng.int(2)])
     c.outline(0x161a26)
+    stand(c)
     return _doubled(cut(name, c, (0, 0)))
 
 
@@ -364,6 +375,7 @@ def cave():
     c.fill(hole, 0x060404)
     c.fill(hole & ~c.ellipse(0, 1, 8, 10), 0x1a1410)
     c.outline(0x0e0c0a)
+    stand(c)
     return _doubled(cut("cave", c, (0, 0)))
 
 

@@ -312,7 +312,7 @@ def _bee(name, wings_up):
     c.fill(c.pixels([(-7, 0)]), 0xd0d0d0)
     c.fill(c.pixels([(7, 1), (8, 1)]), BEE_DARK[0])
     if wings_up:
-        w = c.ellipse(-1, -5, 3, 4.2) | c.ellipse(3, -5.5, 2.6, 3.8)
+        w = c.ellipse(-1, -4, 3, 3.4) | c.ellipse(3, -4.2, 2.6, 3.2)
     else:
         w = c.ellipse(-2, -2.5, 4.5, 2.2) | c.ellipse(3.5, -2.5, 3.8, 2)
     c.fill(w & ~body, WING[1])
