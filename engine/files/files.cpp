@@ -63,7 +63,8 @@ bool wildcardMatch(const char* pattern, const char* name) {
 // Reads a whole regular file of at most `limit` bytes into a malloc'd block.
 enum class ReadResult { Ok, Missing, Failed };
 ReadResult readWholeFile(const char* path, size_t limit, char** data, size_t* size) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Non-blocking: opening a FIFO must not wait for a writer. Only regular files are read.
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||

@@ -6,6 +6,7 @@
 // follows the system cursor. Positions are in back-buffer pixels.
 #include "engine/input/input.h"
 
+#include "engine/graphics/renderer.h"
 #include "engine/input/keys.h"
 
 #include <SDL.h>
@@ -64,20 +65,18 @@ struct Input::State {
 Input::Input(EngineContext& ctx) : ctx_(ctx), s_(new State) { s_->queue.reserve(256); }
 Input::~Input() = default;
 
-// How the back buffer sits in the window: scaled by a whole number where it fits
-// (a fraction when the window is smaller), centred with bars around.
+// How the back buffer sits in the window: the graphics group's own fitting, so that
+// the pointer lands where the picture is drawn.
 Input::View Input::view() const {
     View v;
     if (!ctx_.window || ctx_.screenWidth <= 0 || ctx_.screenHeight <= 0) return v;
     int ww = 0, wh = 0;
     SDL_GetWindowSize(ctx_.window, &ww, &wh);
-    if (ww <= 0 || wh <= 0) return v;
-    float sx = static_cast<float>(ww) / static_cast<float>(ctx_.screenWidth);
-    float sy = static_cast<float>(wh) / static_cast<float>(ctx_.screenHeight);
-    v.scale = sx < sy ? sx : sy;
-    if (v.scale >= 1.0f) v.scale = std::floor(v.scale);
-    v.offsetX = (static_cast<float>(ww) - static_cast<float>(ctx_.screenWidth) * v.scale) * 0.5f;
-    v.offsetY = (static_cast<float>(wh) - static_cast<float>(ctx_.screenHeight) * v.scale) * 0.5f;
+    PictureRect r = fitPicture(ctx_.screenWidth, ctx_.screenHeight, ww, wh);
+    if (r.w <= 0 || r.h <= 0) return v;
+    v.scale = static_cast<float>(r.w) / static_cast<float>(ctx_.screenWidth);
+    v.offsetX = static_cast<float>(r.x);
+    v.offsetY = static_cast<float>(r.y);
     return v;
 }
 
