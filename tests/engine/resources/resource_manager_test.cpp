@@ -310,13 +310,30 @@ TEST_F(Manager, ParticleSystemsDistortionMeshesAndStringTables) {
 }
 
 TEST_F(Manager, EffectsAreFoundOrLoadedOnDemand) {
-    auto rm = manager("Sound declared { filename = \"" + path("absent.wav") + "\" }\n");
-    if (engine->Effect_Load(path("absent.wav").c_str()) != 0) {
-        GTEST_SKIP() << "the sound group loads files that do not exist (placeholder)";
-    }
+    // The headless engine's silent device accepts every sound; with sound switched
+    // off every load fails. Both are what EffectByName has to pass on.
+    auto rm = manager("Sound declared { filename = a.wav }\n");
+    EffectHandle declared = rm->EffectByName("declared");
+    EXPECT_NE(declared, 0u);
+    EXPECT_EQ(rm->FindRecord(RES_EFFECT, "declared")->resource, declared);
+
+    EffectHandle loose = rm->EffectByName("data\\loose.wav", 6);
+    ASSERT_NE(loose, 0u);
+    auto* r = static_cast<REffect*>(rm->ListHead(RES_EFFECT));
+    EXPECT_STREQ(r->name, "data\\loose.wav");
+    EXPECT_STREQ(r->filename, "data\\loose.wav");
+    EXPECT_EQ(r->resgroup, 6);
+    EXPECT_EQ(r->resource, loose);
+    EXPECT_EQ(rm->EffectByName("data\\loose.wav"), loose);
+    EXPECT_EQ(rm->ListHead(RES_EFFECT), r);  // found, not added again
+    EXPECT_EQ(r->next->next, nullptr);
+
+    rm->DropAll();
+    engine->System_SetState(STATE_SOUND, false);
+    rm->ParseScriptText("again.res", "Sound declared { filename = a.wav }", 35);
     EXPECT_EQ(rm->EffectByName("declared"), 0u);
-    EXPECT_EQ(rm->EffectByName(path("absent.wav").c_str()), 0u);
-    EXPECT_EQ(rm->ListHead(RES_EFFECT)->next, nullptr);
+    EXPECT_EQ(rm->EffectByName("other.wav"), 0u);
+    EXPECT_EQ(rm->ListHead(RES_EFFECT)->next, nullptr);  // no record for a failed load
     EXPECT_FALSE(rm->LoadAll(0));
 }
 
