@@ -1146,7 +1146,16 @@ void OpenALSound::prepare(int slot, Voice& v) {
 // Outside the lock, on data only this thread touches.
 void OpenALSound::decode(Job& job) {
     Decoding& d = *job.dec;
-    bool seeked = job.seek != SeekKind::None;
+    const bool seeked = job.seek != SeekKind::None;
+    // Mutes before the seek, so that the notes a seek brings back are muted too.
+    if (d.module && d.settingsDirty) {
+        ModulePlayer& m = *d.module;
+        m.setLoop(d.loop);
+        m.setAmplify(d.amplify);
+        for (size_t i = 0; i < d.instrumentVolume.size(); ++i) {
+            m.setInstrumentMuted(static_cast<int>(i), d.instrumentVolume[i] == 0);
+        }
+    }
     if (job.seek == SeekKind::OrderRow && d.module) {
         d.module->seekOrderRow(job.order, job.row);
     } else if (job.seek == SeekKind::Seconds) {
@@ -1156,15 +1165,10 @@ void OpenALSound::decode(Job& job) {
             d.file->seek(static_cast<int64_t>(std::llround(std::max(0.0, job.seconds) * job.rate)));
         }
     }
+    // Track volumes after it: a seek may set the module's channel volumes back.
     if (d.module && (d.settingsDirty || seeked)) {
-        ModulePlayer& m = *d.module;
-        m.setLoop(d.loop);
-        m.setAmplify(d.amplify);
         for (size_t t = 0; t < d.trackVolume.size(); ++t) {
-            if (d.trackTouched[t]) m.setTrackVolume(static_cast<int>(t), d.trackVolume[t]);
-        }
-        for (size_t i = 0; i < d.instrumentVolume.size(); ++i) {
-            m.setInstrumentMuted(static_cast<int>(i), d.instrumentVolume[i] == 0);
+            if (d.trackTouched[t]) d.module->setTrackVolume(static_cast<int>(t), d.trackVolume[t]);
         }
     }
     d.settingsDirty = false;
@@ -1323,8 +1327,17 @@ void OpenALSound::musicSetInstrumentVolume(MusicHandle music, int instrument, in
     if (!v || volume < 0) return;
     Streaming& s = *v->stream;
     if (instrument < 0 || instrument >= static_cast<int>(s.instrumentVolume.size())) return;
-    s.instrumentVolume[static_cast<size_t>(instrument)] = std::min(volume, 100);
+    int& current = s.instrumentVolume[static_cast<size_t>(instrument)];
+    const bool muteChanges = (current == 0) != (volume == 0);
+    current = std::min(volume, 100);
     s.settingsDirty = true;
+    if (muteChanges) {
+        // libopenmpt mutes an instrument from its next note on. Decoding again from
+        // what is being heard, with the mute in place, silences the notes already sounding.
+        bind();
+        flush(*v, true);
+        wake();
+    }
 }
 
 int OpenALSound::musicGetInstrumentVolume(MusicHandle music, int instrument) {
