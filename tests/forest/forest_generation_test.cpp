@@ -141,7 +141,9 @@ TEST(ForestGeneration, TheFirstYearClearsTheLaneToThePond) {
                 EXPECT_GE((p - b2Vec2(0.0f, static_cast<float>(-20 + 2 * k))).LengthSquared(), 9.0f);
             }
             // So nothing stands on the line to the pond either.
-            if (p.y >= -20.0f && p.y <= -2.0f) EXPECT_GT(std::fabs(p.x), 2.8f);
+            if (p.y >= -20.0f && p.y <= -2.0f) {
+                EXPECT_GT(std::fabs(p.x), 2.8f);
+            }
         }
     }
 }

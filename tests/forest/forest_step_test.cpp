@@ -26,7 +26,9 @@ TEST(ForestStep, ObjectsAreSeenFromThePlayersCarFarthestFirst) {
         const b2Vec2 d = o->position() - car->GetPosition();
         EXPECT_NEAR(o->localX, b2Dot(d, ex), 1e-4f);
         EXPECT_NEAR(o->localY, b2Dot(d, ey), 1e-4f);
-        if (i > 0) EXPECT_GE(f.objects[i - 1]->localY, o->localY);
+        if (i > 0) {
+            EXPECT_GE(f.objects[i - 1]->localY, o->localY);
+        }
     }
     // A mountain at angle pi (world (-75, 0)) lies ahead, one at 0 behind.
     EXPECT_GT(f.objects.front()->localY, 70.0f);
