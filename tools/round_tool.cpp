@@ -277,6 +277,9 @@ int main(int argc, char** argv) {
         std::printf("(resources not loaded: %s; running without pictures and sounds)\n", engine->System_LastError());
         delete resourceManager;
         resourceManager = nullptr;
+    } else if (!o.quiet) {
+        std::printf("resources of data\\bear.res loaded: %s\n",
+                    resourceManager->SpriteByName("tree1") ? "sprites and sounds" : "no sprites found");
     }
 
     game = new Game();
