@@ -21,37 +21,41 @@ HAT_TOP = [0x3a1c14, 0x5a2a1c, 0x7a3a26]
 
 
 def _head_base(c, jaw_drop=0, ear_back=False):
-    """Cranium, ear, muzzle and jaw; returns the masks the variants decorate."""
-    cran = c.ellipse(12, 150, 34, 26)
-    cheek = c.ellipse(16, 164, 26, 14)
+    """Cranium, ears, muzzle and jaw; returns the masks the variants decorate.
+
+    The crown lies at the torso's top edge (y 128), between the ears, where loose
+    things come to rest on the bear's head."""
+    far_ear = c.circle(25, 122, 6.5) if not ear_back else c.ellipse(30, 127, 7, 5)
+    c.pillow(far_ear, BEAR[:4], radius=3)
+    c.fill(far_ear & c.circle(25, 123, 3) if not ear_back else c.none(), BEAR[0])
+    cran = c.circle(14, 150, 24)
+    cheek = c.ellipse(18, 163, 24, 12)
     if ear_back:
-        ear = c.ellipse(-6, 128, 9, 7)
-        inner = c.ellipse(-5, 129, 5, 3.5)
+        ear = c.ellipse(-6, 130, 9, 6)
+        inner = c.ellipse(-5, 131, 5, 3)
     else:
-        ear = c.circle(2, 124, 8.5)
-        inner = c.circle(3, 125, 4.5)
-    snout = c.poly([(30, 136), (44, 138), (66, 141), (75, 143), (78, 148), (76, 156),
-                    (66, 160), (46, 162), (32, 160)])
-    jaw = c.ellipse(50, 166 + jaw_drop, 16, 6.5)
+        ear = c.circle(3, 127, 8.5)
+        inner = c.circle(4, 128, 4.5)
+    snout = c.ellipse(48, 153, 18, 11.5) | c.poly([(30, 139), (46, 140), (60, 143), (50, 150), (32, 150)])
+    jaw = c.ellipse(46, 165 + jaw_drop, 13, 6)
     head = cran | cheek | ear | snout | jaw
     c.pillow(head, BEAR, radius=7)
-    c.speckle(head & ~snout, BEAR[1], 0.06, 101)
-    c.speckle(head & ~snout, BEAR[4], 0.03, 102)
+    c.speckle(head & ~snout, BEAR[1], 0.05, 101)
+    c.speckle(head & ~snout, BEAR[4], 0.025, 102)
     c.fill(inner, BEAR[1])
     c.fill(inner & ~shift(inner, 1, 1), MUZZLE[0])
-    mz = snout | (c.ellipse(50, 166 + jaw_drop, 14, 5) & ~cran)
+    mz = (snout | c.ellipse(46, 165 + jaw_drop, 11, 4.5)) & ~c.circle(14, 150, 17)
     c.pillow(mz, MUZZLE, radius=4)
-    # The line between forehead and muzzle.
-    c.fill(c.polyline([(30, 136), (36, 139), (42, 140)], 1.0), BEAR[1])
-    nose = c.ellipse(73, 147, 5.5, 4.2)
-    c.sphere(nose, 72, 146, 5, NOSE, cuts=(0.2, 0.75))
-    # Fur tufts at the back of the cheek.
-    for x, y in ((-20, 158), (-16, 166), (-10, 172)):
-        c.fill(c.poly([(x, y), (x - 5, y + 3), (x + 2, y + 4)]), BEAR[2])
-    # Eye: white 6 x 6 round the pupil's reach, dark rim.
-    white = c.rrect(26, 134, 32, 140, 1.5)
+    # Fur along the back of the head and the cheek: a ragged edge.
+    for x, y in ((-10, 133), (-14, 142), (-14, 152), (-11, 162), (-4, 170)):
+        c.fill(c.poly([(x + 2, y - 3), (x - 3, y), (x + 2, y + 3)]), BEAR[2])
+    for x, y in ((8, 172), (16, 174), (24, 174)):
+        c.fill(c.poly([(x - 3, y - 2), (x, y + 3), (x + 3, y - 2)]), BEAR[1])
+    nose = c.ellipse(63, 147, 5.2, 4.2)
+    c.sphere(nose, 62, 146, 5, NOSE, cuts=(0.2, 0.75))
+    # Eye: white 6 x 6 round the pupil's reach, dark rim, a brow above.
     c.fill(c.rrect(25, 133, 33, 141, 2), BEAR_LINE)
-    c.fill(white, EYE_WHITE)
+    c.fill(c.rrect(26, 134, 32, 140, 1.5), EYE_WHITE)
     return head, snout, jaw
 
 
@@ -62,7 +66,7 @@ def _finish(c):
 def bearhead():
     c = Canvas(-64, 100, 160, 96)
     _head_base(c)
-    c.fill(c.polyline([(43, 162), (50, 163), (58, 162), (66, 160)], 1.2), BEAR_LINE)
+    c.fill(c.polyline([(40, 162), (46, 163.5), (54, 163), (60, 160)], 1.2), BEAR_LINE)
     c.fill(c.line(24, 131, 33, 130, 1.2), BEAR[1])
     _finish(c)
     return cut("bearhead", c, HEAD)
@@ -72,11 +76,11 @@ def eat1():
     # Chewing, mouth open.
     c = Canvas(-64, 100, 160, 100)
     _head_base(c, jaw_drop=7)
-    hole = c.poly([(43, 161), (66, 159), (70, 163), (62, 170), (48, 171)])
+    hole = c.poly([(40, 161), (58, 160), (63, 162), (56, 170), (44, 170)])
     c.fill(hole, MOUTH[1])
-    c.fill(hole & c.ellipse(56, 170, 9, 3), MOUTH[2])
+    c.fill(hole & c.ellipse(50, 170, 8, 3), MOUTH[2])
     c.fill(hole & ~shift(hole, 0, 1), MOUTH[0])
-    c.fill(c.pixels([(60, 163), (61, 163), (62, 162)]), 0xc04838)      # a berry bit
+    c.fill(c.pixels([(54, 163), (55, 163), (56, 162)]), 0xc04838)      # a berry bit
     c.fill(c.line(24, 131, 33, 130, 1.2), BEAR[1])
     _finish(c)
     return cut("eat1", c, HEAD)
@@ -86,11 +90,11 @@ def eat2():
     # Chewing, mouth shut, cheek puffed.
     c = Canvas(-64, 100, 160, 96)
     _head_base(c)
-    puff = c.ellipse(36, 160, 11, 8)
+    puff = c.ellipse(30, 160, 10, 8)
     c.pillow(puff, BEAR, radius=4)
-    c.fill(c.polyline([(44, 163), (50, 161), (56, 163), (62, 161), (67, 160)], 1.2), BEAR_LINE)
+    c.fill(c.polyline([(40, 163), (45, 161), (50, 163), (55, 161), (60, 160)], 1.2), BEAR_LINE)
     c.fill(c.line(23, 132, 33, 131, 1.2), BEAR[1])
-    c.fill(c.pixels([(47, 166), (65, 163)]), 0xc04838)
+    c.fill(c.pixels([(43, 166), (58, 163)]), 0xc04838)
     _finish(c)
     return cut("eat2", c, HEAD)
 
@@ -98,35 +102,36 @@ def eat2():
 def growl():
     c = Canvas(-64, 100, 160, 104)
     head, snout, jaw = _head_base(c, jaw_drop=11, ear_back=True)
-    hole = c.poly([(42, 159), (68, 157), (74, 160), (66, 175), (46, 176)])
+    hole = c.poly([(38, 159), (60, 157), (66, 160), (58, 175), (42, 176)])
     c.fill(hole, MOUTH[0])
-    c.fill(hole & c.ellipse(56, 174, 10, 3.5), MOUTH[2])
+    c.fill(hole & c.ellipse(50, 174, 9, 3.5), MOUTH[2])
     # Fangs and teeth.
-    for x in (47, 64):
-        c.fill(c.poly([(x - 2, 159), (x + 2, 159), (x, 166)]), TEETH[1])
+    for x in (43, 58):
+        c.fill(c.poly([(x - 2, 159), (x + 2, 158.5), (x, 166)]), TEETH[1])
         c.fill(c.poly([(x - 2, 177), (x + 2, 177), (x + 1, 171)]), TEETH[1])
-    for x in range(51, 62, 3):
+    for x in range(47, 56, 3):
         c.fill(c.rect(x, 159, x + 2, 162), TEETH[0])
     # Wrinkled snout and a low, angry brow over the eye.
-    for x in (38, 43, 48):
-        c.fill(c.line(x, 140, x + 3, 144, 1.1), MUZZLE[0])
+    for x in (36, 41, 46):
+        c.fill(c.line(x, 141, x + 3, 145, 1.1), MUZZLE[0])
     c.fill(c.poly([(20, 129), (34, 133), (34, 135), (20, 132)]), BEAR_LINE)
     _finish(c)
     return cut("growl", c, HEAD)
 
 
 def russianhat():
+    # Sits on the crown (y 126) between the ears, its fur band just above the eye.
     c = Canvas(-64, 90, 140, 80)
-    crown = c.ellipse(10, 122, 30, 20) & c.rect(-40, 90, 60, 130)
+    crown = c.ellipse(12, 126, 23, 18) & c.rect(-40, 90, 60, 126)
     c.pillow(crown, HAT_TOP, radius=5)
-    band = c.rrect(-22, 118, 44, 132, 6)
-    flap = c.rrect(-16, 124, 4, 156, 7)
+    band = c.poly([(-14, 119), (38, 119), (40, 126), (36, 132), (-12, 134), (-16, 127)])
+    flap = c.rrect(-16, 124, 0, 158, 7)
     fur = band | flap
     c.pillow(fur, HAT_FUR, radius=4)
     c.speckle(fur, HAT_FUR[3], 0.12, 111)
     c.speckle(fur, HAT_FUR[0], 0.08, 112)
-    star = c.poly([(22, 119), (23.5, 123), (27.5, 123), (24.3, 125.5), (25.5, 129.5),
-                   (22, 127), (18.5, 129.5), (19.7, 125.5), (16.5, 123), (20.5, 123)])
+    star = c.poly([(12, 107), (13.5, 111), (17.5, 111), (14.3, 113.5), (15.5, 117.5),
+                   (12, 115), (8.5, 117.5), (9.7, 113.5), (6.5, 111), (10.5, 111)])
     c.fill(star, 0xc8302a)
     c.fill(star & ~shift(star, 1, 1), 0xf06a50)
     c.outline(BEAR_LINE)
@@ -134,26 +139,37 @@ def russianhat():
 
 
 def bearbody(n):
-    """n = 1 (famished) .. 5 (fat enough to sleep)."""
+    """n = 1 (famished) .. 5 (fat enough to sleep): the belly grows forward."""
     k = n - 1
     c = Canvas(-72, 150, 170, 190)
-    front = 48 + 5 * k          # how far the belly reaches
-    belly_y = 206 - k
-    pts = [(-72, 176), (-40, 166), (-14, 162), (8, 168), (26, 172), (36, 176),
-           (front - 6, belly_y - 22), (front, belly_y), (front - 2, belly_y + 18),
-           (56 + 2 * k, 262), (66 + 2 * k, 336), (-72, 336)]
-    body = c.poly(pts)
-    c.pillow(body, BEAR, radius=10)
-    c.speckle(body, BEAR[1], 0.05, 120 + n)
-    c.speckle(body, BEAR[4], 0.025, 130 + n)
-    patch = c.ellipse(front - 16, belly_y + 4, 10 + 2 * k, 20 + k) & body
-    c.pillow(patch, [BEAR[2], BEAR[3], MUZZLE[1], MUZZLE[2]], radius=5)
+    front = 46 + 6 * k          # how far the belly reaches at its fullest
+    by = 202 - k
+    back = c.ellipse(-18, 214, 60, 50)
+    neck = c.ellipse(14, 190, 26, 20)
+    belly = c.ellipse(front - 26, by + 8, 26 + 2 * k, 30 + 2 * k)
+    lower = c.poly([(-72, 230), (front - 8, 236), (58 + 2 * k, 270), (66 + 2 * k, 336), (-72, 336)])
+    body = back | neck | belly | lower
     if n == 1:
-        for y in (192, 199, 206):
-            c.fill(c.line(front - 22, y, front - 8, y + 2, 1.0) & body, BEAR[1])
-    # Fur tufts along the back.
-    for x, y in ((-40, 166), (-24, 162), (-8, 163)):
-        c.fill(c.poly([(x, y + 1), (x + 4, y - 4), (x + 7, y + 1)]), BEAR[3])
+        body &= ~c.ellipse(front + 4, by + 20, 12, 14)       # a hollow, famished belly
+    # A ragged fur edge along the back.
+    for i in range(9):
+        x = -62 + 9 * i
+        y = 214 - 50 * (1 - ((x + 18) / 60.0) ** 2) ** 0.5
+        body |= c.poly([(x - 3, y + 3), (x + 1, y - 3), (x + 4, y + 3)])
+    c.pillow(body, BEAR, radius=12)
+    c.speckle(body, BEAR[1], 0.04, 120 + n)
+    c.speckle(body, BEAR[4], 0.02, 130 + n)
+    rng_t = [(x, y) for x in range(-60, 70, 11) for y in range(180, 336, 13)]
+    for i, (x, y) in enumerate(rng_t):
+        tuft = c.poly([(x + (i * 7) % 5, y), (x + 2 + (i * 7) % 5, y + 4), (x + 4 + (i * 7) % 5, y)])
+        c.fill(tuft & body & ~shift(body, 0, 4), BEAR[1])
+    chest = c.ellipse(front - 16, by + 6, 10 + 2 * k, 19 + 2 * k) & body
+    c.pillow(chest, [BEAR[3], MUZZLE[1], MUZZLE[2], MUZZLE[3]], radius=5)
+    if n == 1:
+        for y in (196, 203, 210):
+            c.fill(c.line(front - 26, y, front - 12, y + 2, 1.0) & body, BEAR[1])
+    if n == 5:
+        c.fill(c.line(front - 22, by + 6, front - 18, by + 8, 1.2), BEAR[1])   # navel
     c.outline(BEAR_LINE)
     return cut("bearbody%d" % n, c, BODY)
 
@@ -168,14 +184,32 @@ ARM_LEN = 312
 
 
 def arm():
-    c = Canvas(-ARM_LEN * 0.3 - 14, -4, int(ARM_LEN * 0.3) + 26, ARM_LEN + 6)
+    # Forearm from the wrist (the paw point) down and to the left, thickening
+    # toward the elbow below the picture; shaggy along both edges.
     x1, y1 = ARM_SLOPE * ARM_LEN, ARM_LEN
-    a = c.line(0, 2, x1, y1 + 20, 17) & c.rect(-200, 0, 200, ARM_LEN + 2)
+    c = Canvas(int(x1) - 20, -4, int(-x1) + 34, ARM_LEN + 6)
+    nx, ny = 1.0, -ARM_SLOPE                 # across the arm (unnormalised)
+    ln = (nx * nx + ny * ny) ** 0.5
+    nx, ny = nx / ln, ny / ln
+    w0, w1 = 7.5, 11.5
+    a = c.poly([(-w0 * nx, -w0 * ny + 2), (w0 * nx, w0 * ny + 2),
+                (x1 + w1 * nx, y1 + w1 * ny + 20), (x1 - w1 * nx, y1 - w1 * ny + 20)])
+    for i in range(14, ARM_LEN, 9):
+        t = i / float(ARM_LEN)
+        w = w0 + (w1 - w0) * t
+        cx, cy = ARM_SLOPE * i, i
+        for s_ in (-1, 1):
+            ex, ey = cx + s_ * w * nx, cy + s_ * w * ny
+            a |= c.poly([(ex - 0.5, ey - 4), (ex + s_ * 2.5 * nx, ey + s_ * 2.5 * ny + 1),
+                         (ex + 0.5, ey + 3)])
+    a &= c.rect(-400, 0, 400, ARM_LEN + 2)
     c.pillow(a, BEAR, radius=6, light=(-0.7, -0.3, 0.5))
-    c.speckle(a, BEAR[1], 0.06, 141)
-    for i in range(10, ARM_LEN, 22):
+    c.speckle(a, BEAR[1], 0.05, 141)
+    c.speckle(a, BEAR[4], 0.02, 142)
+    for i in range(18, ARM_LEN, 17):
         x = ARM_SLOPE * i
-        c.fill(c.line(x + 5, i, x + 7, i + 5, 1.0) & a, BEAR[1])
+        c.fill(c.line(x - 3, i, x - 1, i + 4, 1.0) & a, BEAR[1])
+        c.fill(c.line(x + 3, i + 7, x + 5, i + 11, 1.0) & a, BEAR[1])
     c.outline(BEAR_LINE)
     return cut("arm", c, (0, 0))
 

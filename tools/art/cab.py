@@ -360,7 +360,7 @@ def antlers():
     ant = c.none()
     for s in (-1, 1):
         def P(x, y):
-            return (162 + s * x, y)
+            return (162 + s * x * 0.8, 96 - (96 - y) * 0.8)
         beam = [P(4, 86), P(10, 80), P(18, 74), P(24, 66), P(28, 58)]
         ant |= c.polyline(beam, 3.2)
         ant |= c.polyline([P(10, 80), P(12, 70)], 2.4)

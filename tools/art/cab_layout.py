@@ -189,19 +189,28 @@ def main(argv):
             p.px[big] = (255, 0, 0)
         frames.append(np.clip(p.px, 0, 255).astype(np.uint8))
     Image.fromarray(np.concatenate(frames, axis=1), "RGB").save(os.path.join(outdir, "cab_tilt.png"))
-    # 3. The windshield view with cars in all sixteen directions: a row going
-    # across the view, each turned 22.5 deg more than the last.
-    p = compose.Picture(320, 240, 2)
-    cars = []
+    # 3. The windshield view: one car straight ahead, turned in each of the
+    # sixteen directions (k = 0 drives away, 4 to the left, 8 towards us, 12 to
+    # the right), labelled with the view index the game picks.
+    tiles = []
     for k in range(16):
-        lx = -7.0 + (k % 8) * 2.0
-        ly = 9.0 if k < 8 else 16.0
-        # heading = the car's right side; forward is heading turned +90 deg.
-        fwd = math.pi / 2 + k * math.pi / 8      # k = 0: driving away
-        cars.append(("escort", lx, ly, 1, fwd - math.pi / 2))
-    compose.draw_view(p, spr, "sky1", [("mountain1", 0, 80, 4, None)] + cars, 0.0)
-    Image.fromarray(np.clip(p.px, 0, 255).astype(np.uint8), "RGB").save(
-        os.path.join(outdir, "windshield.png"))
+        p = compose.Picture(320, 240, 2)
+        fwd = math.pi / 2 + k * math.pi / 8      # forward, counterclockwise from straight ahead
+        picked = []
+        compose.draw_view(p, spr, "sky1", [("escort", 0.0, 8.0, 1, fwd - math.pi / 2)], 0.0,
+                          picked=picked)
+        idx, mirrored = picked[0]
+        fonts["f1"].draw(p, 70, 44, "%d: %s" % (k, ["away", "away-left", "away-left",
+                                                     "left-away", "left", "left-toward",
+                                                     "toward-left", "toward-left", "toward",
+                                                     "toward-right", "toward-right",
+                                                     "right-toward", "right", "right-away",
+                                                     "away-right", "away-right"][k]))
+        fonts["f1"].draw(p, 70, 116, "escort%d%s" % (idx, " mirrored" if mirrored else ""))
+        img = np.clip(p.px, 0, 255).astype(np.uint8)[80:260, 120:520]
+        tiles.append(img)
+    rows = [np.concatenate(tiles[r * 4:r * 4 + 4], axis=1) for r in range(4)]
+    Image.fromarray(np.concatenate(rows, axis=0), "RGB").save(os.path.join(outdir, "windshield.png"))
     print("cab_layout.png, cab_tilt.png, windshield.png -> %s" % outdir)
     print("uncovered pixels at tilt up to 0.5 rad and lift up to %.2f: %d" % (MAX_BUMP, worst))
     return 1 if (worst or problems) else 0

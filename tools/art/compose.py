@@ -96,7 +96,7 @@ HORIZON = 128.0 + H_LIFT
 STRIPES = [(0x29, 0x52, 0x15), (0x1E, 0x3B, 0x0F)]
 
 
-def draw_view(pic, spr, sky, objects, stripe_phase=0.0):
+def draw_view(pic, spr, sky, objects, stripe_phase=0.0, picked=None):
     """objects: (sprite name, local x, local y, scale factor, heading angle or None)."""
     saved = (pic.tilt, pic.bump)
     pic.set_view(0, 0)
@@ -142,6 +142,8 @@ def draw_view(pic, spr, sky, objects, stripe_phase=0.0):
         if mirrored:
             idx = 16 - idx
         s = 0.5 * scale
+        if picked is not None:
+            picked.append((idx, mirrored))
         pic.draw(spr.get("escort%d" % idx), sx, sy + 12 * s, 0, s if mirrored else -s, s)
     pic.set_view(*saved)
 

@@ -62,6 +62,62 @@ def tile(s):
     return img.astype(np.uint8)
 
 
+def intro(sprites, font, year, modifiers=(), overfished=False, t=8.0):
+    """The year-intro screen as the game composes it, all texts faded in."""
+    pic = compose.Picture(320, 240, 2)
+    D = pic.draw
+    if year == 1:
+        D(sprites["timberdrive"], 41, 7)
+    else:
+        for x in (104, 216, 72, 248):
+            D(sprites["snowflake"], x, 22)
+    D(sprites["bear_sleep"], 12, 180)
+    if year == 1:
+        D(sprites["bear_eyes"], 12, 180)
+    else:
+        D(sprites["z3"], 78, 162)
+    if year == 1:
+        font.draw(pic, 160, 48, "Deep Den Dash", 2, (0xBC, 0x33, 0x07))
+    else:
+        font.draw(pic, 176, 20, "%d" % year, 0, (255, 255, 255))
+        font.draw(pic, 136, 20, "Year", 0, (0xCC, 0xCC, 0xCC))
+        ys = [48] if len(modifiers) == 1 else [44, 56]
+        for y, m in zip(ys, modifiers):
+            font.draw(pic, 160, y, m, 2, (0xCC, 0xCC, 0xCC))
+    font.draw(pic, 24, 94, "Eat fish and berries to fatten up!", 0, (0xCC, 0xCC, 0xCC))
+    if overfished:
+        pic.rect(55, 98, 66, 1, (255, 255, 255))
+    D(sprites["berry"], 134, 115)
+    if overfished:
+        D(sprites["berry"], 190, 115)
+    else:
+        D(sprites["sample_fish"], 160, 109)
+    font.draw(pic, 24, 144, "Winter arrives in...", 0, (0xCC, 0xCC, 0xCC))
+    font.draw(pic, 256, 162, "%d         " % (6 - year), 1, (255, 255, 255))
+    font.draw(pic, 256, 162, "minutes!", 1, (0xCC, 0xCC, 0xCC))
+    D(sprites["sample_clock"], 272, 149)
+    pic.rect(152, 200, 132, 20, (0xBC, 0x33, 0x07))
+    pic.rect(153, 201, 130, 18, (0, 0, 0))
+    font.draw(pic, 158, 206, "Click to Drive!", 0, (0xCC, 0xCC, 0xCC))
+    D(sprites["mouse_key"], 230, 170)
+    return np.clip(pic.px, 0, 255).astype(np.uint8)
+
+
+def game_over(font):
+    pic = compose.Picture(320, 240, 2, bg=(255, 255, 255))
+    font.draw(pic, 160, 112, "Game Over", 2, (0x2F, 0x59, 0x63))
+    return np.clip(pic.px, 0, 255).astype(np.uint8)
+
+
+def screens(sprites, font):
+    a = intro(sprites, font, 1)
+    b = intro(sprites, font, 4, ("The fish have been overfished!", "Your car is a turbo!"),
+              overfished=True)
+    c = game_over(font)
+    gap = np.full((a.shape[0], 8, 3), 128, np.uint8)
+    return np.concatenate([a, gap, b, gap, c], axis=1)
+
+
 def main(argv):
     out = "/tmp/timberdrive-art/contact_sheet.png"
     if "--out" in argv:
@@ -97,6 +153,9 @@ def main(argv):
     os.makedirs(os.path.dirname(out) or ".", exist_ok=True)
     Image.fromarray(sheet, "RGB").save(out)
     print("%d sprites -> %s (%d x %d)" % (len(tiles), out, sheet.shape[1], sheet.shape[0]))
+    shots = os.path.join(os.path.dirname(out) or ".", "screens.png")
+    Image.fromarray(screens(sprites, font), "RGB").save(shots)
+    print("year-intro and game-over screens -> %s" % shots)
     return 1 if problems else 0
 
 

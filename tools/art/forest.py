@@ -24,28 +24,33 @@ def stand(c):
     c.clear(c.Y >= 0)
 
 
-def _crown(c, rng, cx, cy, rx, ry, ramp, blobs, rmin, rmax):
-    m = c.ellipse(cx, cy, rx * 0.8, ry * 0.8)
-    for _ in range(blobs):
+def _foliage(c, rng, cx, cy, rx, ry, ramp, count, rmin, rmax, seed):
+    """A crown of leaf clusters: a dark mass behind, then round clumps from the top
+    down, each lit from the upper left, so the crown reads as bumps of leaves."""
+    back = c.ellipse(cx, cy, rx * 0.92, ry * 0.92)
+    clumps = []
+    for _ in range(count):
         a = rng.range(0, 2 * math.pi)
-        d = rng.range(0.3, 0.9)
+        d = math.sqrt(rng.range(0.0, 1.0)) * 0.85
         r = rng.range(rmin, rmax)
-        m |= c.circle(cx + math.cos(a) * rx * d, cy + math.sin(a) * ry * d, r)
-    return m
+        clumps.append((cx + math.cos(a) * rx * d, cy + math.sin(a) * ry * d, r))
+    clumps.sort(key=lambda k: (k[1], k[0]))
+    allm = back.copy()
+    for x, y, r in clumps:
+        allm |= c.circle(x, y, r)
+    c.fill(allm, ramp[0])
+    c.fill(back & ~shift(back, 2, 2), ramp[1])
+    for i, (x, y, r) in enumerate(clumps):
+        m = c.circle(x, y, r)
+        # Light falls from the upper left: clumps low and to the right are darker.
+        t = ((y - cy) / ry + (x - cx) / rx) * 0.5
+        sub = ramp[1:] if t < 0.25 else ramp[:-1]
+        c.sphere(m, x, y, r, sub, light=(-0.6, -0.7, 0.5), cuts=(-0.2, 0.35, 0.75))
+        c.speckle(m, sub[0], 0.05, seed + i)
+    return allm
 
 
 def _leafy(c, m, ramp, seed):
-    c.pillow(m, ramp, radius=7, cuts=(0.1, 0.32))
-    # Leaf clumps: small lit and shaded dabs keep the crown from looking smooth.
-    rng = Rng(seed)
-    for _ in range(int(m.sum() / 40)):
-        x = rng.range(c.x0, c.x0 + c.w)
-        y = rng.range(c.y0, c.y0 + c.h)
-        d = c.ellipse(x, y, 2.2, 1.5) & m
-        if y < (c.y0 + c.h * 0.45) or x < c.x0 + c.w * 0.4:
-            c.fill(d & ~shift(d, 0, 1), ramp[-1])
-        else:
-            c.fill(d & ~shift(d, 0, -1), ramp[0])
     c.speckle(m, ramp[-1], 0.02, seed + 1)
 
 
@@ -71,12 +76,8 @@ def deciduous(name, trunk_w, height, crown_w, crown_h, ramp, seed, birch=False):
     for s in (-1, 1):
         b = c.line(0, top + crown_h * 0.35, s * crown_w * 0.28, top - crown_h * 0.05, 2.4)
         c.bevel(b, BIRCH if birch else BARK, light=(-1, 0))
-    m = _crown(c, rng, 0, crown_cy, crown_w / 2 - 4, crown_h / 2 - 3, ramp, 14, 6, 10)
+    m = _foliage(c, rng, 0, crown_cy, crown_w / 2 - 6, crown_h / 2 - 5, ramp, 22, 5, 8.5, seed)
     _leafy(c, m, ramp, seed)
-    # A few loose leaves under the crown.
-    for _ in range(5):
-        x, y = rng.range(-crown_w / 2, crown_w / 2), rng.range(crown_cy + crown_h / 2, -4)
-        c.fill(c.rect(x, y, x + 1, y + 1), ramp[2])
     c.outline(TREE_LINE)
     stand(c)
     return cut(name, c, (0, 0))
@@ -111,33 +112,6 @@ def conifer(name, trunk_w, height, width, seed, tiers=6, bare=0.15, ramp=PINE):
     return cut(name, c, (0, 0))
 
 
-def pine(name, trunk_w, height, width, seed):
-    # A tall bare trunk with a flat, wind-shaped crown on top.
-    c = Canvas(-width // 2 - 3, -height - 2, width + 6, height + 2)
-    rng = Rng(seed)
-    top = -height * 0.72
-    t = _trunk(c, trunk_w, top - 6, [0x2e1a10, 0x5a3220, 0x84502e, 0xa8683c])
-    for _ in range(6):
-        y = rng.range(top, -4)
-        c.fill(t & c.rect(-trunk_w, y, trunk_w, y + 1), 0x2e1a10)
-    m = c.none()
-    for cx, cy, rx, ry in ((-width * 0.22, -height * 0.78, width * 0.3, height * 0.08),
-                           (width * 0.18, -height * 0.84, width * 0.32, height * 0.09),
-                           (0, -height * 0.93, width * 0.22, height * 0.07),
-                           (-width * 0.1, -height * 0.70, width * 0.18, height * 0.05)):
-        m |= c.ellipse(cx, cy, rx, ry)
-        for _ in range(6):
-            m |= c.circle(cx + rng.range(-rx, rx), cy + rng.range(-ry, ry * 0.5), rng.range(2, 4))
-    for s in (-1, 1):
-        b = c.line(0, top + 4, s * width * 0.2, -height * 0.8, 2.0)
-        c.fill(b & ~m, BARK[1])
-    c.pillow(m, PINE, radius=4, cuts=(0.1, 0.3))
-    c.speckle(m, PINE[4], 0.03, seed + 1)
-    c.outline(TREE_LINE)
-    stand(c)
-    return cut(name, c, (0, 0))
-
-
 def trees():
     u = PX_PER_UNIT
     out = [
@@ -145,7 +119,8 @@ def trees():
         deciduous("tree2", round(2 * 0.7 * u * 0.8), 72, 58, 48, LEAF_RED, 502),
         conifer("tree3", round(2 * 0.5 * u * 0.8), 84, 34, 503, tiers=7),
         deciduous("tree4", round(2 * 0.7 * u * 0.8), 70, 62, 44, LEAF_BROWN, 504),
-        pine("tree5", round(2 * 0.7 * u * 0.8), 92, 46, 505),
+        conifer("tree5", round(2 * 0.7 * u * 0.8), 88, 50, 505, tiers=4, bare=0.3,
+                ramp=[0x0e2410, 0x183a18, 0x24501e, 0x346a26, 0x4a8232]),
     ]
     # The big old fir: drawn at scale 1, so made at half size and doubled.
     big = conifer("tree6", round(2 * 1.0 * u * 0.8), 112, 66, 506, tiers=8, bare=0.12,
@@ -185,13 +160,10 @@ def bushes():
     for name, count in (("bush1", 16), ("bushhalf", 6), ("bushempty", 0)):
         c = Canvas(-w // 2 - 3, -30, w + 6, 31)
         rng = Rng(601)
-        m = c.ellipse(0, -10, w / 2 - 2, 10)
-        for _ in range(12):
-            a = rng.range(math.pi, 2 * math.pi)
-            m |= c.circle(math.cos(a) * (w / 2 - 7), -10 + math.sin(a) * 10, rng.range(4, 7))
-        m &= c.rect(-w, -40, w, 0)
         ramp = BUSH if name != "bushempty" else [0x1c220c, 0x2a3414, 0x3c461c, 0x50562a, 0x686a38]
-        _leafy(c, m, ramp, 602)
+        m = _foliage(c, rng, 0, -11, w / 2 - 5, 8, ramp, 14, 4, 6.5, 602)
+        c.clear(c.Y >= 0)
+        m &= c.Y < 0
         if name == "bushempty":
             for _ in range(5):
                 x = rng.range(-w / 2 + 4, w / 2 - 4)

@@ -120,17 +120,17 @@ def bear_eyes():
     return cut("bear_eyes", c, SLEEP_AT)
 
 
-ZS = [(82, 176, 4), (92, 168, 6), (104, 158, 8)]
+ZS = [(80, 173, 5), (88, 166, 7), (98, 157, 9)]
 
 
 def _z(c, x, y, s):
-    m = c.rect(x, y, x + s, y + 1.5) | c.rect(x, y + s - 1.5, x + s, y + s)
-    m |= c.line(x + s - 1, y + 1, x + 0.5, y + s - 1, 1.6)
+    m = c.rect(x, y, x + s, y + 2) | c.rect(x, y + s - 2, x + s, y + s)
+    m |= c.line(x + s - 1.2, y + 1.5, x + 1.2, y + s - 1.5, 2.2)
     return m
 
 
 def zs(n):
-    c = Canvas(74, 150, 44, 34)
+    c = Canvas(74, 146, 46, 38)
     m = c.none()
     for x, y, s in ZS[:n]:
         m |= _z(c, x, y, s)

@@ -264,14 +264,16 @@ def badger_body():
 
 
 def badger_paw():
-    c = Canvas(-9, -10, 18, 30)
-    leg = c.rrect(-4.5, 0, 4.5, 19, 4)
-    c.pillow(leg, BADGER_DARK, radius=2)
-    p = c.circle(0, 0, 7.6)
-    c.pillow(p, BADGER_DARK, radius=3)
+    # The foot at the leg's body (radius 0.5), the leg reaching to the hip 1 unit
+    # below it; claws point away from the body.
+    c = Canvas(-9, -11, 18, 30)
+    leg = c.poly([(-4, -1), (4, -1), (3.5, 18), (-3.5, 18)])
+    c.pillow(leg, BADGER, radius=2)
+    foot = c.ellipse(0, -1, 6.5, 5.5)
+    c.pillow(foot, BADGER_DARK, radius=2)
     for x in (-4, -1.3, 1.3, 4):
-        c.fill(c.line(x, -6, x * 1.2, -9.5, 1.2), CREAM[1])
-    c.outline(0x000000)
+        c.fill(c.line(x, -5, x * 1.15, -8.5, 1.1), CREAM[1])
+    c.outline(BADGER_DARK[0])
     return cut("badger_paw", c, (0, 0))
 
 
