@@ -8,6 +8,7 @@
 #include "engine/resources/string_table.h"
 #include "engine/sprite/sprite.h"
 
+#include <algorithm>
 #include <cstdio>
 
 void copyResourceName(char* dst, const char* src) {
@@ -315,9 +316,14 @@ bool RAnimation::ReadParameter(ScriptTokenizer& t) {
 
 uintptr_t RAnimation::Acquire(ResourceManager* manager) {
     if (resource) return resource;
-    // A strip of no frames has nothing to show and no frame to reduce modulo.
-    int count = frames > 0 ? frames : 1;
-    Animation* a = new Animation(manager->TextureByName(texname, resgroup), count, fps, tx, ty, w, h);
+    // Animation works frame positions out in int pixels. The script's values are kept
+    // within a range that no texture comes near, so that none of those sums can
+    // overflow; a strip of no frames has nothing to show and is given one.
+    static constexpr float LIMIT = 16777216.0f;
+    auto fit = [](float v) { return std::clamp(v, -LIMIT, LIMIT); };
+    int count = std::clamp(frames, 1, 1 << 24);
+    Animation* a = new Animation(manager->TextureByName(texname, resgroup), count, fps, fit(tx), fit(ty),
+                                 fit(w), fit(h));
     applySpriteFields(a, *this);
     a->SetPlayMode(mode);
     resource = reinterpret_cast<uintptr_t>(a);

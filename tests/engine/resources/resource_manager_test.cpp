@@ -186,7 +186,9 @@ TEST_F(Manager, Animations) {
                       "Animation walk { texture = strip rect = 0, 0, 16, 16 frames = 4 fps = 8 mode = REVERSE\n"
                       "                 hotspot = 8, 8 }\n"
                       "Animation none { frames = 0 fps = 0 }\n"
-                      "Animation negative { frames = -5 }\n");
+                      "Animation negative { frames = -5 }\n"
+                      "Animation wild { frames = 2147483647 mode = REVERSE texture = strip\n"
+                      "                 rect = 99999999999, -99999999999, 16, 16 }\n");
     Animation* walk = rm->AnimationByName("walk");
     ASSERT_NE(walk, nullptr);
     EXPECT_EQ(walk->GetFrames(), 4);
@@ -196,6 +198,11 @@ TEST_F(Manager, Animations) {
     EXPECT_TRUE(rm->LoadAll(0));  // degenerate strips are made with one frame
     EXPECT_EQ(rm->AnimationByName("none")->GetFrames(), 1);
     EXPECT_EQ(rm->AnimationByName("negative")->GetFrames(), 1);
+    // Values far beyond any texture are held to a range the frame arithmetic can take.
+    Animation* wild = rm->AnimationByName("wild");
+    EXPECT_EQ(wild->GetFrames(), 1 << 24);
+    EXPECT_EQ(wild->GetFrame(), (1 << 24) - 1);
+    EXPECT_EQ(wild->regionX, 16777216.0f);
 }
 
 TEST_F(Manager, FontsTakeTheScriptsSettings) {
