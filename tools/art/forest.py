@@ -29,6 +29,12 @@ def _foliage(c, rng, cx, cy, rx, ry, ramp, count, rmin, rmax, seed):
     down, each lit from the upper left, so the crown reads as bumps of leaves."""
     back = c.ellipse(cx, cy, rx * 0.92, ry * 0.92)
     clumps = []
+    # Clumps round the rim first, so the dark mass never shows at the edge.
+    ring = 9
+    for i in range(ring):
+        a = math.pi + math.pi * (i + 0.5) / ring + rng.range(-0.1, 0.1)
+        r = rng.range(rmin, rmax) * 0.9
+        clumps.append((cx + math.cos(a) * (rx - r * 0.6), cy + math.sin(a) * (ry - r * 0.6), r))
     for _ in range(count):
         a = rng.range(0, 2 * math.pi)
         d = math.sqrt(rng.range(0.0, 1.0)) * 0.85
@@ -38,8 +44,8 @@ def _foliage(c, rng, cx, cy, rx, ry, ramp, count, rmin, rmax, seed):
     allm = back.copy()
     for x, y, r in clumps:
         allm |= c.circle(x, y, r)
-    c.fill(allm, ramp[0])
-    c.fill(back & ~shift(back, 2, 2), ramp[1])
+    c.fill(allm, ramp[1])
+    c.fill(allm & ~shift(allm, -2, -2), ramp[0])
     for i, (x, y, r) in enumerate(clumps):
         m = c.circle(x, y, r)
         # Light falls from the upper left: clumps low and to the right are darker.
@@ -161,7 +167,7 @@ def bushes():
         c = Canvas(-w // 2 - 3, -30, w + 6, 31)
         rng = Rng(601)
         ramp = BUSH if name != "bushempty" else [0x1c220c, 0x2a3414, 0x3c461c, 0x50562a, 0x686a38]
-        m = _foliage(c, rng, 0, -11, w / 2 - 5, 8, ramp, 14, 4, 6.5, 602)
+        m = _foliage(c, rng, 0, -10, w / 2 - 5, 10, ramp, 14, 4, 6.5, 602)
         c.clear(c.Y >= 0)
         m &= c.Y < 0
         if name == "bushempty":
