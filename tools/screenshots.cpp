@@ -1,0 +1,295 @@
+// Runs the game in its real window (under xvfb-run without a display), drives the
+// Game through its screens and saves a picture of each: the first year's title at
+// 1 s and at 8 s, a later year with two modifiers, the overfished year, "Game Over",
+// and the windshield view at the start and after driving toward the other cars.
+//
+//   screenshots [output folder]      (default /tmp/shots; BMP and PNG of each)
+//
+// The screens are reached by setting the Game's fields the way its own transitions
+// do (a year survived or lost is a later part of the game); play is entered through
+// the Game's own fade into a round, and the player's car is driven through its
+// controls, as the cab fixtures will drive it.
+#include "engine/engine.h"
+#include "engine/resources/resource_manager.h"
+#include "forest/forest.h"
+#include "forest/projection.h"
+#include "main/game.h"
+#include "main/world.h"
+#include "vehicle/car.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+std::string outDir = "/tmp/shots";
+bool failed = false;
+
+enum Phase {
+    TitleYear1Early,
+    TitleYear1Late,
+    LaterYear,
+    Overfished,
+    Lost,
+    EnterPlay,
+    PlayStart,
+    Driving,
+    Finished,
+};
+
+Phase phase = TitleYear1Early;
+int phaseFrames = 0;
+const char* pendingShot = nullptr;  // saved after this frame's picture is drawn
+int drivingFrames = 0;
+int stuckFrames = 0;
+int reverseFrames = 0;
+
+void enter(Phase p) {
+    phase = p;
+    phaseFrames = 0;
+}
+
+// A year's screen as it appears after the year before ends: black for a second,
+// then fading in while the title time runs from -2.5.
+void showYear(int year, int modifierA, int modifierB, int winterMinutes) {
+    game->state = game->nextState = Title;
+    game->year = year;
+    game->modifierA = modifierA;
+    game->modifierB = modifierB;
+    game->winterMinutes = winterMinutes;
+    game->titleTime = -2.5f;
+    game->fade = -1.5f;
+    game->fadeDir = 1;
+}
+
+void save(const char* name) {
+    const std::string bmp = outDir + "/" + name + ".bmp";
+    const std::string png = outDir + "/" + name + ".png";
+    engine->System_Screenshot(bmp.c_str());
+    SDL_Surface* s = SDL_LoadBMP(bmp.c_str());
+    if (!s || IMG_SavePNG(s, png.c_str()) != 0) {
+        std::fprintf(stderr, "screenshots: could not save %s\n", png.c_str());
+        failed = true;
+    } else {
+        std::printf("%s\n", png.c_str());
+    }
+    SDL_FreeSurface(s);
+}
+
+// The other cars in the player's view: ahead and within the field, nearer than far.
+int carsInView(float far) {
+    int n = 0;
+    for (ForestObject* o : forest->objects) {
+        if (!o->isCar() || o->localY < 0.5f) continue;
+        const float bearing = std::atan2(o->localX, o->localY);
+        if (std::fabs(bearing) < 0.6f && std::hypot(o->localX, o->localY) < far) ++n;
+    }
+    return n;
+}
+
+// Where the other cars stand as the view sees them: which of the nine car views
+// each shows, for checking the picture against the geometry.
+void describeCars() {
+    const b2Body* me = forest->playerCar->body;
+    for (ForestObject* o : forest->objects) {
+        if (!o->isCar() || o->localY < 0.5f) continue;
+        const b2Vec2 d = o->position() - me->GetPosition();
+        const float distance = d.Length();
+        const float angle = carViewAngle(o->heading(), b2Vec2(d.x / distance, d.y / distance));
+        bool mirrored = false;
+        const int view = carView(angle, &mirrored);
+        const b2Vec2 forward = static_cast<Car*>(o)->body->GetWorldVector(b2Vec2(0.0f, 1.0f));
+        std::printf("  car at (%.1f, %.1f) facing (%.2f, %.2f), %.1f away, x %.0f: view angle %.2f, \"escort%d\"%s\n",
+                    o->position().x, o->position().y, forward.x, forward.y, distance, viewScreenX(o->localX, o->localY),
+                    angle, view, mirrored ? " unflipped" : " flipped");
+    }
+    std::printf("  from (%.1f, %.1f) facing (%.2f, %.2f)\n", me->GetPosition().x, me->GetPosition().y,
+                me->GetWorldVector(b2Vec2(0.0f, 1.0f)).x, me->GetWorldVector(b2Vec2(0.0f, 1.0f)).y);
+}
+
+// Steers the player's car toward the two other cars that stand closest together,
+// stopping far enough short of them that both fit in the view; backs out when it
+// has stuck on something.
+void drive() {
+    Car* me = forest->playerCar;
+    const ForestObject* cars[3] = {};
+    int n = 0;
+    for (ForestObject* o : forest->objects) {
+        if (o->isCar() && n < 3) cars[n++] = o;
+    }
+    if (n < 2) return;
+    float goalX = 0.0f, goalY = 0.0f, stop = 0.0f, closest = 1e9f;
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            const float apart = std::hypot(cars[i]->localX - cars[j]->localX, cars[i]->localY - cars[j]->localY);
+            if (apart < closest) {
+                closest = apart;
+                goalX = 0.5f * (cars[i]->localX + cars[j]->localX);
+                goalY = 0.5f * (cars[i]->localY + cars[j]->localY);
+                stop = std::max(15.0f, std::min(45.0f, 0.9f * apart + 12.0f));
+            }
+        }
+    }
+    const float speed = me->forwardSpeed();
+    if (reverseFrames > 0) {
+        --reverseFrames;
+        me->setControls(0.6f, 1.0f, 0.0f, true);
+        return;
+    }
+    stuckFrames = std::fabs(speed) < 0.3f && drivingFrames > 60 ? stuckFrames + 1 : 0;
+    if (stuckFrames > 45) {
+        reverseFrames = 70;
+        stuckFrames = 0;
+    }
+    // Positive steering turns left; the goal's side offset is to the right.
+    const float bearing = std::atan2(goalX, goalY);
+    const float steer = std::max(-1.0f, std::min(1.0f, -2.0f * bearing));
+    const bool arrived = std::hypot(goalX, goalY) < stop && goalY > 0.0f;
+    me->setControls(steer, arrived ? 0.0f : 0.8f, arrived ? 1.0f : 0.0f, false);
+}
+
+bool toolFrame() {
+    if (phase == Driving && forest) drive();
+    const bool quit = frameCallback();
+    ++phaseFrames;
+
+    switch (phase) {
+    case TitleYear1Early:
+        if (game->titleTime >= 1.0f) {
+            pendingShot = "1_title_year1_1s";
+            enter(TitleYear1Late);
+        }
+        break;
+    case TitleYear1Late:
+        if (game->titleTime >= 8.0f) {
+            pendingShot = "2_title_year1_8s";
+            enter(LaterYear);
+        }
+        break;
+    case LaterYear:
+        if (phaseFrames == 1) showYear(5, 5, 2, 4);  // turbo and full moon, 4 minutes
+        if (phaseFrames > 1 && game->titleTime >= 6.0f) {
+            pendingShot = "3_year5_two_modifiers";
+            enter(Overfished);
+        }
+        break;
+    case Overfished:
+        if (phaseFrames == 1) showYear(2, 1, -1, 5);
+        if (phaseFrames > 1 && game->titleTime >= 6.0f) {
+            pendingShot = "4_year2_overfished";
+            enter(Lost);
+        }
+        break;
+    case Lost:
+        if (phaseFrames == 1) {
+            // Snowed in: the game-over screen stays bright while the fade runs down from 6.
+            game->titleTime = -2.5f;
+            game->nextState = Title;
+            game->fade = 6.0f;
+            game->fadeDir = -1;
+            game->year = 1;
+            game->winterMinutes = 5;
+            game->modifierA = game->modifierB = -1;
+            game->state = GameOver;
+        }
+        if (phaseFrames == 60) {
+            pendingShot = "5_game_over";
+            enter(EnterPlay);
+        }
+        break;
+    case EnterPlay:
+        // Back on the first year's title, the button is pressed once the fade is done.
+        if (game->state == Title && game->fadeDir == 0 && game->titleTime >= 4.5f) {
+            game->fadeDir = -1;
+            game->nextState = Playing;
+            game->idleFrames = 0;
+        }
+        if (game->state == Playing && world && game->fadeDir == 0) {
+            std::printf("round seed %u\n", game->seed);
+            pendingShot = "6_play_start";
+            enter(PlayStart);
+        }
+        break;
+    case PlayStart: enter(Driving); break;
+    case Driving:
+        ++drivingFrames;
+        if ((carsInView(60.0f) >= 2 && drivingFrames > 240 && std::fabs(forest->playerCar->forwardSpeed()) < 1.0f) ||
+            drivingFrames > 60 * 60) {
+            std::printf("driven %.1f s, %d other cars in view\n", drivingFrames / 60.0f, carsInView(80.0f));
+            describeCars();
+            pendingShot = "7_play_forest_cars";
+            enter(Finished);
+        }
+        break;
+    case Finished:
+        if (phaseFrames > 2) return true;
+        break;
+    }
+    return quit;
+}
+
+bool toolRender() {
+    renderCallback();
+    if (pendingShot) {
+        save(pendingShot);
+        pendingShot = nullptr;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) outDir = argv[1];
+    mkdir(outDir.c_str(), 0755);
+
+    engine = engineCreate(ENGINE_VERSION);
+    if (!engine) return 1;
+    engine->System_SetState(STATE_FRAME_FUNC, toolFrame);
+    engine->System_SetState(STATE_RENDER_FUNC, toolRender);
+    engine->System_SetState(STATE_RESTORE_FUNC, restoreCallback);
+    engine->System_SetState(STATE_TITLE, "Timberdrive");
+    engine->System_SetState(STATE_WINDOWED, true);
+    engine->System_SetState(STATE_SOUND, true);
+    engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
+    engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
+    engine->System_SetState(STATE_TEXTURE_FILTER, false);
+    engine->System_SetState(STATE_FPS, 60);
+    engine->System_SetState(STATE_ZBUFFER, false);
+    engine->System_SetState(STATE_HIDE_CURSOR, true);
+    engine->System_SetState(STATE_ALTERNATE_SPRITES, false);
+    if (!engine->System_Initiate()) {
+        std::fprintf(stderr, "screenshots: no window: %s\n", engine->System_LastError());
+        engine->Release();
+        return 1;
+    }
+    resourceManager = new ResourceManager("data\\bear.res");
+    if (!resourceManager->LoadAll(0)) {
+        std::fprintf(stderr, "screenshots: the resources do not load: %s\n", engine->System_LastError());
+        delete resourceManager;
+        engine->System_Finish();
+        engine->Release();
+        return 1;
+    }
+    game = new Game();
+    game->init();
+    engine->System_Start();
+
+    delete game;
+    game = nullptr;
+    delete resourceManager;
+    resourceManager = nullptr;
+    engine->System_Finish();
+    engine->Release();
+    if (phase != Finished) {
+        std::fprintf(stderr, "screenshots: the window closed before every picture was taken\n");
+        return 1;
+    }
+    return failed ? 1 : 0;
+}
