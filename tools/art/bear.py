@@ -8,8 +8,7 @@ sensor is the box x 37..75, y 141..179 around (56, 160), and crumbs fly from
 (head + (90, 50)) = (42, 162), the corner of the mouth. The torso's outline
 runs from (-16, 128)-(32, 128) at the top down to (-48, 320)-(64, 320).
 """
-from palette import (BEAR, BEAR_LINE, MUZZLE, NOSE, EYE_WHITE, MOUTH, TEETH, CLAW,
-                     BADGER_DARK, WOOD)
+from palette import BEAR, BEAR_LINE, MUZZLE, NOSE, EYE_WHITE, MOUTH, TEETH, CLAW
 from pixel import Canvas, cut, shift
 
 HEAD = (-48, 112)

@@ -9,7 +9,7 @@ import math
 
 from palette import (DASH, DASH_TOP, DASH_LINE, WELL, CARPET, HEADLINER, PILLAR, SEAT,
                      SEAT_LINE, STUFFING, CHROME, PLASTIC, RUBBER, CREAM, NEEDLE, GLASS,
-                     PINE, WOOD, BONE, SNOW, SNOW_LINE)
+                     PINE, WOOD, BONE, SNOW)
 from pixel import Canvas, cut, shift
 
 # The cab picture turns about (160, 120) by up to 0.5 rad and rises by up to

@@ -200,12 +200,8 @@ def main(argv):
         compose.draw_view(p, spr, "sky1", [("escort", 0.0, 8.0, 1, fwd - math.pi / 2)], 0.0,
                           picked=picked)
         idx, mirrored = picked[0]
-        fonts["f1"].draw(p, 70, 44, "%d: %s" % (k, ["away", "away-left", "away-left",
-                                                     "left-away", "left", "left-toward",
-                                                     "toward-left", "toward-left", "toward",
-                                                     "toward-right", "toward-right",
-                                                     "right-toward", "right", "right-away",
-                                                     "away-right", "away-right"][k]))
+        names = {0: "driving away", 4: "driving left", 8: "coming toward", 12: "driving right"}
+        fonts["f1"].draw(p, 70, 44, "%g deg: %s" % (k * 22.5, names.get(k, "")))
         fonts["f1"].draw(p, 70, 116, "escort%d%s" % (idx, " mirrored" if mirrored else ""))
         img = np.clip(p.px, 0, 255).astype(np.uint8)[80:260, 120:520]
         tiles.append(img)

@@ -13,8 +13,8 @@ import math
 
 from palette import (BARK, BIRCH, PINE, TREE_LINE, LEAF_RED, LEAF_BROWN, LEAF_YELLOW,
                      LEAF_ORANGE, ROCK, BUSH, BERRY, WATER, MOUNTAIN, MOUNT_SNOW, MOUNT_FOREST,
-                     FISH, FISH_BELLY, GROUND_A, GROUND_B)
-from pixel import Canvas, cut, shift, Rng, dilate
+                     FISH, FISH_BELLY, GROUND_B)
+from pixel import Canvas, cut, shift, Rng
 
 PX_PER_UNIT = 10.2      # sprite px per forest unit at scale 2
 

@@ -5,8 +5,6 @@ pointer (its tip is the hot spot). Also the program's icon.
 """
 import math
 
-import numpy as np
-
 from palette import BEAR, BEAR_LINE, MUZZLE, NOSE, EYE_WHITE, WOOD, FISH, FISH_BELLY, FISH_LINE
 from pixel import Canvas, cut, shift, Sprite
 

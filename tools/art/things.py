@@ -9,7 +9,7 @@ import math
 
 from palette import (LEAF_RED, LEAF_BROWN, LEAF_YELLOW, LEAF_ORANGE, LEAF_LINE, STONE, SNOW,
                      SNOW_LINE, WOOD, FISH, FISH_BELLY, FISH_LINE, BONE, BADGER, BADGER_DARK,
-                     WHITE_FUR, BEE, BEE_DARK, WING, BERRY, CREAM, PLASTIC, CHROME, BARK)
+                     WHITE_FUR, BEE, BEE_DARK, WING, BERRY, CREAM, PLASTIC)
 from pixel import Canvas, cut, shift, Rng
 
 U = 16.0
