@@ -1259,11 +1259,10 @@ ChannelHandle OpenALSound::musicPlay(MusicHandle music, bool loop, int volume, i
             s.seekRow = r;
         }
     }
-    v->stopSlides();
-    v->rate = v->baseRate;
+    // The rate stays as it is; volume and pan are set.
+    v->slideVolume.on = v->slidePan.on = false;
     if (volume >= 0) setVolume(*v, volume);
     v->pan = 0.0f;
-    applyRate(*v);
     applyGain(*v);
     applyPan(*v);
     if (s.loop != loop) {
@@ -1380,11 +1379,9 @@ ChannelHandle OpenALSound::streamPlay(StreamHandle stream, bool loop, int volume
     s.seekSeconds = 0.0;
     s.seekOrder = s.seekRow = 0;
     s.loop = loop;
-    v->stopSlides();
-    v->rate = v->baseRate;
+    v->slideVolume.on = v->slidePan.on = false;
     if (volume >= 0) setVolume(*v, volume);
     v->pan = 0.0f;
-    applyRate(*v);
     applyGain(*v);
     applyPan(*v);
     resumeStreaming(*v);
