@@ -1,0 +1,43 @@
+#include "main/startup.h"
+
+#include "engine/resources/resource_manager.h"
+#include "main/game.h"
+
+namespace {
+constexpr const char* RESOURCE_SCRIPT = "data\\bear.res";
+}
+
+void configureEngine(EngineCallback frame, EngineCallback render, EngineCallback restore) {
+    engine->System_SetState(STATE_FRAME_FUNC, frame);
+    engine->System_SetState(STATE_RENDER_FUNC, render);
+    engine->System_SetState(STATE_RESTORE_FUNC, restore);
+    engine->System_SetState(STATE_TITLE, "Timberdrive");
+    engine->System_SetState(STATE_WINDOWED, true);
+    engine->System_SetState(STATE_SOUND, true);
+    engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
+    engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
+    engine->System_SetState(STATE_TEXTURE_FILTER, false);
+    engine->System_SetState(STATE_FPS, 60);
+    engine->System_SetState(STATE_ZBUFFER, false);
+    engine->System_SetState(STATE_HIDE_CURSOR, true);
+    engine->System_SetState(STATE_ICON, "data\\icon.png");
+    engine->System_SetState(STATE_ALTERNATE_SPRITES, false);
+}
+
+bool loadResources() {
+    // A missing script would start a game with none of its pictures or sounds, which
+    // its unchecked lookups cannot survive: that is a start-up failure too.
+    void* script = engine->Resource_Load(RESOURCE_SCRIPT);
+    if (!script) return false;
+    engine->Resource_Free(script);
+
+    resourceManager = new ResourceManager(RESOURCE_SCRIPT);
+    if (resourceManager->LoadAll(0)) return true;
+    freeResources();  // frees what was loaded before the failure, while the Engine lives
+    return false;
+}
+
+void freeResources() {
+    delete resourceManager;
+    resourceManager = nullptr;
+}
