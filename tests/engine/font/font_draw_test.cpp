@@ -3,7 +3,7 @@
 
 #include "engine/core/engine_impl.h"
 #include "engine/graphics/graphics.h"
-#include "font_test_support.h"
+#include "../resources/resource_test_support.h"
 
 #include <cmath>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "engine/font/font.h"
 
 #include "engine/sprite/sprite.h"
-#include "font_test_support.h"
+#include "../resources/resource_test_support.h"
 
 #include <cerrno>
 #include <memory>
@@ -30,7 +30,7 @@ protected:
 
     Engine* engine = nullptr;
     ScratchFiles files;
-    FontReports reports;
+    ReportCapture reports;
 };
 
 TEST_F(FontFormat, GlyphLines) {
@@ -68,7 +68,7 @@ TEST_F(FontFormat, GlyphLines) {
 
 TEST_F(FontFormat, TheHeaderMustBeExact) {
     for (const char* text : {"[DENFONT] \nChar = \"A\", 0, 0, 1, 1, 0, 0\n", "[denfont]\n", "", "\n[DENFONT]\n"}) {
-        fontReports().clear();
+        capturedReports().clear();
         auto f = font(text);
         EXPECT_EQ(f->GetGlyph('A'), nullptr);
         EXPECT_EQ(f->GetTexture(), 0u);
@@ -76,7 +76,7 @@ TEST_F(FontFormat, TheHeaderMustBeExact) {
         EXPECT_EQ(reports.lines(), std::vector<std::string>{"Font " + files.path("f.fnt") + " has incorrect format."});
     }
     // A missing file is an empty font without a report.
-    fontReports().clear();
+    capturedReports().clear();
     Font missing(files.path("none.fnt").c_str());
     EXPECT_EQ(missing.GetGlyph('A'), nullptr);
     EXPECT_TRUE(reports.lines().empty());
@@ -173,24 +173,6 @@ TEST_F(FontFormat, TextWidth) {
 
     auto noQuestion = font("[DENFONT]\nBitmap = glyphs.bmp\nChar = \"A\", 0, 0, 5, 8, 0, 0\n");
     EXPECT_EQ(noQuestion->TextWidth("AZA"), 10.0f);
-}
-
-TEST_F(FontFormat, ColourDepthAndBlendReachEveryGlyph) {
-    auto f = font("[DENFONT]\nBitmap = glyphs.bmp\nChar = \"A\", 0, 0, 5, 8, 0, 0\nChar = \"B\", 8, 0, 5, 8, 0, 0\n");
-    f->SetColor(0x8000FF00);
-    f->SetZ(0.125f);
-    f->SetBlendMode(BLEND_COLORADD | BLEND_ZWRITE);
-    for (unsigned char c : {'A', 'B'}) {
-        Sprite* g = f->GetGlyph(c);
-        for (const Vertex& v : g->quad.v) {
-            EXPECT_EQ(v.col, 0x8000FF00u);
-            EXPECT_EQ(v.z, 0.125f);
-        }
-        EXPECT_EQ(g->quad.blend, BLEND_COLORADD | BLEND_ZWRITE);
-    }
-    EXPECT_EQ(f->GetColor(), 0x8000FF00u);
-    EXPECT_EQ(f->GetZ(), 0.125f);
-    EXPECT_EQ(f->GetBlendMode(), 5);
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include "engine/sprite/sprite.h"
 #include "resource_test_support.h"
 
-#include <SDL.h>
-
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -18,20 +16,9 @@ namespace {
 
 class Manager : public ResourceTest {
 protected:
-    // A BMP of w x h opaque pixels from f(x, y); returns its absolute path.
     std::string bitmap(const std::string& name, int w, int h,
                        const std::function<uint32_t(int, int)>& f) {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-        EXPECT_NE(s, nullptr);
-        for (int y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
-            for (int x = 0; x < w; ++x) row[x] = f(x, y);
-        }
-        std::string p = path(name);
-        EXPECT_EQ(SDL_SaveBMP(s, p.c_str()), 0) << SDL_GetError();
-        SDL_FreeSurface(s);
-        files.push_back(p);
-        return p;
+        return scratch.bitmap(name, w, h, f);
     }
     std::string whiteBitmap(const std::string& name, int w = 8, int h = 4) {
         return bitmap(name, w, h, [](int, int) { return 0xFFFFFFFFu; });

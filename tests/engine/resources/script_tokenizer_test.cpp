@@ -45,10 +45,6 @@ TEST(ScriptTokenizer, KeywordsMatchByPrefixInTableOrder) {
                       {TTCLOSEBLOCK, "}"}}));
 }
 
-TEST(ScriptTokenizer, QuotedNamesAreNeverKeywords) {
-    EXPECT_EQ(readAll("\"Sprite\" \"a b\""), (Tokens{{TTSTRING, "Sprite"}, {TTSTRING, "a b"}}));
-}
-
 TEST(ScriptTokenizer, NumbersAndTheHexLetterRule) {
     EXPECT_EQ(readAll("12.5 -3 .5"), (Tokens{{TTNUMBER, "12.5"}, {TTNUMBER, "-3"}, {TTNUMBER, ".5"}}));
     // A hex letter after the digits makes one identifier of digits and letters...
@@ -153,15 +149,6 @@ TEST(ScriptTokenizer, ValuesOutOfRangeAreClamped) {
     EXPECT_EQ(h.floatValue(), 0.0f);
     h.next();
     EXPECT_EQ(h.floatValue(), -FLT_MAX);
-}
-
-TEST(ScriptTokenizer, BoolsReadTheFirstLetter) {
-    ScriptTokenizer t(nullptr, "t.res", "true false True yes 1");
-    bool expected[] = {true, false, true, false, false};
-    for (bool e : expected) {
-        t.next();
-        EXPECT_EQ(t.boolValue(), e) << t.text();
-    }
 }
 
 class ScriptTokenizerReport : public ResourceTest {};
