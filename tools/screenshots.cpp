@@ -1,7 +1,8 @@
 // Runs the game in its real window (under xvfb-run without a display), drives the
 // Game through its screens and saves a picture of each: the first year's title at
 // 1 s and at 8 s, a later year with two modifiers, the overfished year, "Game Over",
-// and the windshield view at the start and after driving toward the other cars.
+// the windshield view at the start and after driving toward the other cars, and the
+// start of a year that is still frozen.
 //
 //   screenshots [output folder]      (default /tmp/shots; BMP and PNG of each)
 //
@@ -40,6 +41,8 @@ enum Phase {
     EnterPlay,
     PlayStart,
     Driving,
+    FrozenYear,
+    FrozenPlay,
     Finished,
 };
 
@@ -49,6 +52,7 @@ const char* pendingShot = nullptr;  // saved after this frame's picture is drawn
 int drivingFrames = 0;
 int stuckFrames = 0;
 int reverseFrames = 0;
+bool arrived = false;  // stopped short of the cars driven at
 
 void enter(Phase p) {
     phase = p;
@@ -66,6 +70,7 @@ void showYear(int year, int modifierA, int modifierB, int winterMinutes) {
     game->titleTime = -2.5f;
     game->fade = -1.5f;
     game->fadeDir = 1;
+    game->idleFrames = 0;
 }
 
 void save(const char* name) {
@@ -113,9 +118,9 @@ void describeCars() {
                 me->GetWorldVector(b2Vec2(0.0f, 1.0f)).x, me->GetWorldVector(b2Vec2(0.0f, 1.0f)).y);
 }
 
-// Steers the player's car toward the two other cars that stand closest together,
-// stopping far enough short of them that both fit in the view; backs out when it
-// has stuck on something.
+// Steers the player's car toward the other cars: two that stand close together when
+// they are near, so that both fit in the view, else the nearest one; stops short of
+// them, and backs out when it has stuck on something.
 void drive() {
     Car* me = forest->playerCar;
     const ForestObject* cars[3] = {};
@@ -123,16 +128,22 @@ void drive() {
     for (ForestObject* o : forest->objects) {
         if (o->isCar() && n < 3) cars[n++] = o;
     }
-    if (n < 2) return;
-    float goalX = 0.0f, goalY = 0.0f, stop = 0.0f, closest = 1e9f;
+    if (n == 0) return;
+    auto away = [](const ForestObject* o) { return std::hypot(o->localX, o->localY) + (o->localY < 0.0f ? 30.0f : 0.0f); };
+    const ForestObject* nearest = cars[0];
+    for (int i = 1; i < n; ++i) {
+        if (away(cars[i]) < away(nearest)) nearest = cars[i];
+    }
+    float goalX = nearest->localX, goalY = nearest->localY, stop = 14.0f;
     for (int i = 0; i < n; ++i) {
         for (int j = i + 1; j < n; ++j) {
             const float apart = std::hypot(cars[i]->localX - cars[j]->localX, cars[i]->localY - cars[j]->localY);
-            if (apart < closest) {
-                closest = apart;
-                goalX = 0.5f * (cars[i]->localX + cars[j]->localX);
-                goalY = 0.5f * (cars[i]->localY + cars[j]->localY);
-                stop = std::max(15.0f, std::min(45.0f, 0.9f * apart + 12.0f));
+            const float midX = 0.5f * (cars[i]->localX + cars[j]->localX);
+            const float midY = 0.5f * (cars[i]->localY + cars[j]->localY);
+            if (apart < 24.0f && std::hypot(midX, midY) < 45.0f) {
+                goalX = midX;
+                goalY = midY;
+                stop = 0.6f * apart + 10.0f;
             }
         }
     }
@@ -150,7 +161,7 @@ void drive() {
     // Positive steering turns left; the goal's side offset is to the right.
     const float bearing = std::atan2(goalX, goalY);
     const float steer = std::max(-1.0f, std::min(1.0f, -2.0f * bearing));
-    const bool arrived = std::hypot(goalX, goalY) < stop && goalY > 0.0f;
+    arrived = std::hypot(goalX, goalY) < stop && goalY > 0.0f;
     me->setControls(steer, arrived ? 0.0f : 0.8f, arrived ? 1.0f : 0.0f, false);
 }
 
@@ -196,6 +207,7 @@ bool toolFrame() {
             game->year = 1;
             game->winterMinutes = 5;
             game->modifierA = game->modifierB = -1;
+            game->idleFrames = 0;
             game->state = GameOver;
         }
         if (phaseFrames == 60) {
@@ -219,11 +231,31 @@ bool toolFrame() {
     case PlayStart: enter(Driving); break;
     case Driving:
         ++drivingFrames;
-        if ((carsInView(60.0f) >= 2 && drivingFrames > 240 && std::fabs(forest->playerCar->forwardSpeed()) < 1.0f) ||
+        // The other cars stay where they are for their first 15 s of the first year.
+        if ((arrived && carsInView(40.0f) >= 1 && drivingFrames > 120 && std::fabs(forest->playerCar->forwardSpeed()) < 1.0f) ||
             drivingFrames > 60 * 60) {
             std::printf("driven %.1f s, %d other cars in view\n", drivingFrames / 60.0f, carsInView(80.0f));
             describeCars();
             pendingShot = "7_play_forest_cars";
+            enter(FrozenYear);
+        }
+        break;
+    case FrozenYear:
+        // Escape leaves the round; then a year that is still frozen, and into it.
+        if (phaseFrames == 1) {
+            game->returnToTitle();
+            showYear(3, 6, -1, 5);
+        }
+        if (phaseFrames > 1 && game->state == Title && game->fadeDir == 0 && game->titleTime >= 4.5f) {
+            game->fadeDir = -1;
+            game->nextState = Playing;
+            game->idleFrames = 0;
+            enter(FrozenPlay);
+        }
+        break;
+    case FrozenPlay:
+        if (game->state == Playing && world && game->fadeDir == 0) {
+            pendingShot = "8_play_frozen_year";
             enter(Finished);
         }
         break;
