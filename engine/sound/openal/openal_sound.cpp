@@ -380,8 +380,12 @@ bool OpenALSound::start() {
         Lock lock(mutex_);
         if (started_) return true;
     }
-    // Before any other OpenAL call: the library reads its log level once, at its first use.
+    // Before any other OpenAL call: the library reads its settings once, at its first use.
+    // Unless the user says otherwise: no log on standard error, and when no output device
+    // is wanted (headless tools and tests, the caller's loopback) no probing of the
+    // system's sound servers either.
     setenv("ALSOFT_LOGLEVEL", "0", 0);
+    if (mode_ == Mode::Driven || ctx_.headless) setenv("ALSOFT_DRIVERS", "null", 0);
     if (!librariesMatch() || !alc_.load()) {
         ctx_.postError("Incorrect sound library version");
         return false;
@@ -536,7 +540,12 @@ void OpenALSound::threadMain() {
                 frames = maxFrames;
                 owed = 0.0;
             }
-            if (frames > 0) alc_.renderSamples(device_, discard.data(), frames);
+            if (frames > 0) {
+                // Under the lock, so that the mix never overlaps a call from the game
+                // thread: a few hundred frames, some microseconds.
+                Lock lock(mutex_);
+                if (!pausedAll_) alc_.renderSamples(device_, discard.data(), frames);
+            }
         }
     }
     unbind();
