@@ -241,6 +241,21 @@ private:
     SetHandler set_ = nullptr;
 };
 
+// An environment variable for the length of a scope, unless it is set already.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (value && !std::getenv(name)) set_ = setenv(name, value, 1) == 0;
+    }
+    ~ScopedEnv() {
+        if (set_) unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool set_ = false;
+};
+
 float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // ---------------------------------------------------------------------------------
@@ -380,12 +395,12 @@ bool OpenALSound::start() {
         Lock lock(mutex_);
         if (started_) return true;
     }
-    // Before any other OpenAL call: the library reads its settings once, at its first use.
-    // Unless the user says otherwise: no log on standard error, and when no output device
-    // is wanted (headless tools and tests, the caller's loopback) no probing of the
-    // system's sound servers either.
-    setenv("ALSOFT_LOGLEVEL", "0", 0);
-    if (mode_ == Mode::Driven || ctx_.headless) setenv("ALSOFT_DRIVERS", "null", 0);
+    // OpenAL Soft reads its settings once, at its first use. Unless the user says
+    // otherwise: no log on standard error, and when no output device is wanted (headless
+    // tools and tests, the caller's loopback) no probing of the system's sound servers.
+    // Only for this start: programs started from this one do not inherit them.
+    ScopedEnv quietLog("ALSOFT_LOGLEVEL", "0");
+    ScopedEnv noServers("ALSOFT_DRIVERS", mode_ == Mode::Driven || ctx_.headless ? "null" : nullptr);
     if (!librariesMatch() || !alc_.load()) {
         ctx_.postError("Incorrect sound library version");
         return false;
@@ -396,6 +411,12 @@ bool OpenALSound::start() {
     if (mode_ == Mode::Device && !ctx_.headless) {
         QuietProbe quiet;
         device_ = alcOpenDevice(nullptr);
+        // OpenAL's own null output is no device either.
+        const char* name = device_ ? alcGetString(device_, ALC_DEVICE_SPECIFIER) : nullptr;
+        if (name && std::strcmp(name, "No Output") == 0) {
+            alcCloseDevice(device_);
+            device_ = nullptr;
+        }
         if (device_) {
             const ALCint attrs[] = {ALC_FREQUENCY, rate, ALC_MONO_SOURCES, 256, ALC_STEREO_SOURCES, 64, 0};
             context_ = alcCreateContext(device_, attrs);

@@ -3,6 +3,10 @@
 #include "engine/core/engine_impl.h"
 #include "tests/engine/sound/sound_fixtures.h"
 
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +165,76 @@ void startOnTheDefaultDevice() {
 TEST(SoundDevice, NoSoundCardRunsSilentAndQuiet) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(startOnTheDefaultDevice(), testing::ExitedWithCode(0), "");
+}
+
+// A real output device: OpenAL Soft's wave-file writer, chosen through a configuration
+// file of its own, mixes on OpenAL's thread in real time while the sound thread feeds the
+// music and carries the slides. In a process of its own, as OpenAL reads its settings once.
+void playOnAWaveWriter(const std::string& conf) {
+    setenv("ALSOFT_CONF", conf.c_str(), 1);
+    EngineContext ctx;
+    std::unique_ptr<Sound> sound = createOpenALSound(ctx);
+    if (!sound->start()) std::exit(1);
+    const std::vector<uint8_t> wav = sineWav(3000.0, 1.0);
+    EffectHandle e = sound->effectLoad(reinterpret_cast<const char*>(wav.data()), static_cast<uint32_t>(wav.size()));
+    if (e == 0 || e == 1) std::exit(2);  // with a device, a real effect
+    const std::vector<uint8_t> module = twoToneModule();
+    MusicHandle m = sound->musicLoad(reinterpret_cast<const char*>(module.data()), static_cast<uint32_t>(module.size()));
+    sound->musicPlay(m, true, 100, -1, -1);
+    ChannelHandle c = sound->effectPlayWith(e, 100, 0, 1.0f, true);
+    sleepMs(400);
+    const float at = sound->channelPosition(m);
+    if (at < 0.2f || at > 0.8f) std::exit(3);
+    sound->channelSlide(c, 0.2f, 0, -101, -1.0f);
+    if (!sound->channelIsSliding(c)) std::exit(4);
+    sleepMs(400);
+    if (sound->channelIsSliding(c) || !sound->channelIsPlaying(m)) std::exit(5);
+    sound->shutdown();
+    std::exit(0);
+}
+
+TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "OpenAL's own mixer thread is not instrumented: its lock-free updates read as races";
+#endif
+    // The child process runs this body again: it takes the parent's folder from the environment.
+    char dir[] = "/tmp/td_sound_XXXXXX";
+    if (const char* given = std::getenv("TD_SOUND_WAVE_DIR")) {
+        std::snprintf(dir, sizeof(dir), "%s", given);
+    } else {
+        ASSERT_TRUE(mkdtemp(dir));
+        setenv("TD_SOUND_WAVE_DIR", dir, 1);
+    }
+    const std::string conf = std::string(dir) + "/alsoft.conf";
+    const std::string out = std::string(dir) + "/out.wav";
+    FILE* f = std::fopen(conf.c_str(), "w");
+    ASSERT_TRUE(f);
+    std::fprintf(f, "[general]\ndrivers=wave\n[wave]\nfile=%s\n", out.c_str());
+    std::fclose(f);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(playOnAWaveWriter(conf), testing::ExitedWithCode(0), "");
+    unsetenv("TD_SOUND_WAVE_DIR");
+    std::remove(conf.c_str());
+
+    // What the device played: the effect's tone, then the slide's silence; the music all along.
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(out.c_str(), SFM_READ, &info);
+    if (!sf) rmdir(dir);
+    ASSERT_TRUE(sf);
+    std::vector<float> buf(static_cast<size_t>(info.frames) * info.channels);
+    sf_readf_float(sf, buf.data(), info.frames);
+    sf_close(sf);
+    std::remove(out.c_str());
+    rmdir(dir);
+    ASSERT_EQ(info.channels, 2);
+    EXPECT_GT(info.frames, info.samplerate * 0.6);
+    const size_t lead = static_cast<size_t>(info.samplerate * 0.3);
+    std::vector<float> early(buf.begin(), buf.begin() + 2 * lead);
+    EXPECT_GT(toneLevel(early, 0, 3000.0, info.samplerate, lead / 3), 0.05);
+    EXPECT_GT(toneLevel(early, 0, C4_SINE, info.samplerate, lead / 3), 0.01);
+    const size_t tail = static_cast<size_t>(info.frames) - static_cast<size_t>(info.samplerate * 0.1);
+    EXPECT_LT(toneLevel(buf, 0, 3000.0, info.samplerate, tail), 1e-3);
+    EXPECT_GT(toneLevel(buf, 0, C4_SINE, info.samplerate, tail), 0.01);
 }
 
 TEST(SoundDevice, FilesAreReadThroughTheEngine) {
