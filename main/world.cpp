@@ -45,6 +45,9 @@ World::World() = default;
 
 World::~World() {
     delete forest;
+    // The grip goes before the body it holds.
+    if (cabWorld) releaseGrab();
+    biteBody = nullptr;
     for (CabObject* o : cabObjects) delete o;
     cabObjects.clear();
     for (CabObject* o : snowballs) delete o;
@@ -55,24 +58,6 @@ World::~World() {
     cabWorld = nullptr;
 }
 
-Shape* World::addCabBox(float x, float y, float w, float h, uint16_t category) {
-    ShapeDef box = boxShape(w * 0.5f, h * 0.5f, b2Vec2(x + w * 0.5f, y + h * 0.5f));
-    box.friction = 1.0f;
-    box.restitution = 0.0f;
-    box.density = 0.0f;
-    box.filter = makeFilter(category);
-    return addShape(cabAnchor, box);
-}
-
-Shape* World::addCabEdge(float x1, float y1, float x2, float y2, uint16_t category) {
-    ShapeDef edge = edgeShape(b2Vec2(x1, y1), b2Vec2(x2, y2));
-    edge.friction = 1.0f;
-    edge.restitution = 0.0f;
-    edge.density = 0.0f;
-    edge.filter = makeFilter(category);
-    return addShape(cabAnchor, edge);
-}
-
 void World::setup(float winterMinutes) {
     b2AABB bounds;
     bounds.lowerBound.Set(-20.0f, -20.0f);
@@ -80,6 +65,8 @@ void World::setup(float winterMinutes) {
     cabWorld = new PhysicsWorld(bounds, b2Vec2(0.0f, 20.0f), true);
     cabWorld->setContactListener(this);
     cabWorld->setBoundaryListener(this);
+    gripWatch_.owner = this;
+    cabWorld->library()->SetDestructionListener(&gripWatch_);
 
     BodyDef anchor;
     anchor.userData = CAB_BODY;
@@ -93,9 +80,13 @@ void World::setup(float winterMinutes) {
     winterBlock = addCabBox(11.5f, 12.5f, 3.0f, 2.5f, CAB_FLOOR);
     addCabEdge(-2.0f, 6.0f, 22.0f, 6.0f, CAB_LEDGE);
 
-    // The steering wheel, the pedals, the gear lever and the bear are built here
-    // by the cab's fixtures and the bear's body, once they exist; then the year's
-    // clock goes onto the dashboard at (15, 5.4).
+    createSteeringWheel(7.25f, 7.25f, 3.0f);
+    createBrakePedal(4.75f, 13.5f);
+    createGasPedal(8.25f, 13.75f);
+    createShifter(13.0f, 13.0f);
+    createBear(-3.0f, 7.0f);
+    // The year's clock goes onto the dashboard at (15, 5.4) here once the loose
+    // objects exist.
 
     easyStart = game->year == 1;
 
@@ -142,8 +133,6 @@ void World::update(const InputFrame* frame) {
         leftUp = engine->Input_KeyReleased(KEY_LBUTTON);
         rightDown = engine->Input_KeyPressed(KEY_RBUTTON);
     }
-    (void)leftDown;
-    (void)leftUp;
 
     const float forwardSpeed = playerForwardSpeed();
     float cornering = forest->playerCar->body->GetAngularVelocity() * forwardSpeed;
@@ -154,8 +143,7 @@ void World::update(const InputFrame* frame) {
     applyCabForces(cornering);
     cabWorld->setGravity(b2Vec2(std::sin(cabTilt) * 20.0f, std::cos(cabTilt) * 20.0f));
 
-    // prepareFixtures (forwardSpeed): the gear lever's snap and lock and the wheel's
-    // centring, once the cab's fixtures exist.
+    prepareFixtures(forwardSpeed);
     // Chewing of the bite in the mouth: with the year rules' eating.
     updateMouthLinger(dt);
     updateCrumbs(dt);
@@ -164,8 +152,7 @@ void World::update(const InputFrame* frame) {
     stepCab();
     updateCabObjects();
 
-    // readControls: the fixtures' positions become the player's car controls here,
-    // once the cab's fixtures exist; until then the car keeps what it was given.
+    readControls();
     const Car* car = forest->playerCar;
     updateDrivingSounds(forwardSpeed, car->throttle, car->brake);
 
@@ -173,12 +160,12 @@ void World::update(const InputFrame* frame) {
 
     startHibernation();
 
-    // The paw: a recorded frame's movement is the pointer's; the paw itself
-    // (updatePaw) moves, grips and lets go here once it exists.
+    // A recorded frame's movement is the pointer's for the rest of the update.
     if (frame) {
         mouseDX = frame->dx;
         mouseDY = frame->dy;
     }
+    updatePaw(mouseDX, mouseDY, leftDown, leftUp);
 
     updateWinter(dt);
     // Hibernation steps: with the year rules (they end the year).
@@ -249,13 +236,6 @@ void World::applyCabForces(float cornering) {
     bumpNow = false;
 }
 
-void World::updateMouthLinger(float dt) {
-    if (mouthLinger > 0.0f) {
-        mouthLinger -= dt;
-        if (mouthLinger <= 0.0f) biteBody = nullptr;
-    }
-}
-
 void World::updateCrumbs(float dt) {
     for (Crumb& c : crumbs) {
         if (c.life <= 0.0f) continue;
@@ -263,15 +243,6 @@ void World::updateCrumbs(float dt) {
         c.y += c.vy * dt;
         c.vy += 10.0f * dt;
         c.life -= dt;
-    }
-}
-
-void World::updateGrowl(float dt, bool rightDown) {
-    if (growlTimer > 0.0f) {
-        growlTimer -= dt;
-    } else if (rightDown && biteBody == nullptr && sleepPhase == 0) {
-        engine->Effect_Play(roundEffects.growl1);
-        growlTimer = 1.0f;
     }
 }
 
@@ -375,33 +346,6 @@ void World::carImpact(Scenery* other, float speed) {
     // The impact's sound and what falls into the cab (leaves, pinecones, berries,
     // rocks, fish, badgers, bees) come with the impact effects.
     other->lastHitTime = elapsed;
-}
-
-void World::mouthBegin(b2Body* body) {
-    if (biteBody == body) {
-        mouthContacts += 1;
-        mouthLinger = 0.0f;
-    } else if (biteBody == nullptr) {
-        biteBody = body;
-        chewTime = 0.0f;
-        mouthContacts = 1;
-        chompTimer = 0.0f;
-        mouthLinger = 0.0f;
-    }
-}
-
-void World::mouthEnd(b2Body* body) {
-    if (body != biteBody) return;
-    mouthContacts -= 1;
-    if (mouthContacts == 0) mouthLinger = 0.5f;
-}
-
-bool World::isHeld(const b2Body* body) const { return grabJoint && grabJoint->GetBodyB() == body; }
-
-void World::releaseGrab() {
-    if (!grabJoint) return;
-    cabWorld->destroyJoint(grabJoint);
-    grabJoint = nullptr;
 }
 
 void World::add(const ContactPoint& p) {

@@ -42,19 +42,30 @@ public:
     // cabAnchor.
     Shape* addCabBox(float x, float y, float w, float h, uint16_t category);
     Shape* addCabEdge(float x1, float y1, float x2, float y2, uint16_t category);
+    // The fixtures the paw works, each a body on a joint to cabAnchor.
+    void createSteeringWheel(float x, float y, float radius);
+    void createGasPedal(float x, float y);
+    void createBrakePedal(float x, float y);
+    void createShifter(float x, float y);
+    // The bear: one static body with its torso and its mouth sensor.
+    void createBear(float x, float y);
 
     // Steps of the update, in their order.
     float playerForwardSpeed() const;
     void updateTilt(float cornering, float dt);
     void updateBumps(float forwardSpeed, float dt);
     void applyCabForces(float cornering);
+    void prepareFixtures(float forwardSpeed);
     void updateMouthLinger(float dt);
     void updateCrumbs(float dt);
     void updateGrowl(float dt, bool rightDown);
     void stepCab();
     void updateCabObjects();
+    void readControls();
     void updateDrivingSounds(float forwardSpeed, float throttle, float brake);
     void startHibernation();
+    // dx, dy: this update's pointer movement in window pixels.
+    void updatePaw(float dx, float dy, bool leftDown, bool leftUp);
     void updateWinter(float dt);
     void updateFatNotice(float dt);
     void developerKeys();
@@ -66,8 +77,11 @@ public:
     void mouthBegin(b2Body* body);
     void mouthEnd(b2Body* body);
     // The paw's grip.
+    void grabAt(float x, float y);
     bool isHeld(const b2Body* body) const;
     void releaseGrab();
+    // A bee at (x, y) stings the paw if it is close and the paw is not immune.
+    bool stingPaw(float x, float y);
 
     // The cab's contacts and the bodies that fly out of it.
     void add(const ContactPoint& point) override;
@@ -135,6 +149,14 @@ public:
 private:
     // Lets go of what the paw and the mouth hold of the object before it goes.
     void dropHolds(const CabObject* object);
+
+    // Forgets the grip when its joint goes with a body destroyed while held.
+    struct GripWatch : b2DestructionListener {
+        World* owner = nullptr;
+        void SayGoodbye(b2Joint* joint) override;
+        void SayGoodbye(b2Fixture* fixture) override { (void)fixture; }
+    };
+    GripWatch gripWatch_;
 };
 
 // Contact events handled per cab step; later ones in the same step are ignored.

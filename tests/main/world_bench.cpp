@@ -61,12 +61,18 @@ struct Round {
     }
     void step() {
         // Weaving through the forest: turns, bumps and impacts keep the cab busy.
-        const float steer = (frame / 120) % 2 == 0 ? 0.6f : -0.6f;
-        forest->playerCar->setControls(steer, 1.0f, 0.0f, false);
-        world->update(&idle);
+        // The paw holds the gas down; the wheel is thrown from side to side.
+        if (frame % 120 == 0) {
+            const float steer = (frame / 120) % 2 == 0 ? 0.6f : -0.6f;
+            world->wheelBody->SetTransform(world->wheelBody->GetPosition(), -6.2831855f * steer);
+        }
+        InputFrame in{0.0f, 1.0f, 0};
+        if (!world->grabJoint) {
+            in = InputFrame{(9.5f - world->pawX) * 32.0f, (12.75f - world->pawY) * 32.0f, INPUT_LEFT_DOWN};
+        }
+        world->update(&in);
         ++frame;
     }
-    InputFrame idle{0.0f, 0.0f, 0};
     int frame = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "forest/cab_categories.h"
 #include "forest/cab_object.h"
 #include "forest/forest.h"
+#include "tests/bear/paw_script.h"
 #include "tests/forest/round_globals.h"
 #include "vehicle/car.h"
 
@@ -194,14 +195,16 @@ TEST(WorldUpdate, ARoundReplaysExactly) {
                    others[2] == o.others[2] && state == o.state && tilt == o.tilt;
         }
     };
-    auto play = [](uint32_t seed) {
+    // Gas, a turn of the wheel, gas again and the brake, all through the paw.
+    PawScript input;
+    input.moveTo(GAS_X, GAS_Y, 4).press().drag(0.0f, 6.0f, 10).drag(0.0f, 0.5f, 280).release().home();
+    input.moveTo(WHEEL_X + 2.8f, WHEEL_Y, 10).press().circle(WHEEL_X, WHEEL_Y, -1.5f, 30).release().home();
+    input.moveTo(GAS_X, GAS_Y, 10).press().drag(0.0f, 6.0f, 10).drag(0.0f, 0.5f, 250).release().home();
+    input.moveTo(BRAKE_X, BRAKE_Y, 10).press().drag(0.0f, 6.0f, 20).release();
+    while (input.frames.size() < 900) input.wait(1);
+    auto play = [&input](uint32_t seed) {
         SetUpRound r(seed, 2);
-        InputFrame idle{0.0f, 0.0f, 0};
-        for (int i = 0; i < 900; ++i) {
-            const float steer = i < 300 ? 0.0f : (i < 600 ? 0.8f : -0.5f);
-            forest->playerCar->setControls(steer, 1.0f, i % 200 < 20 ? 1.0f : 0.0f, false);
-            world->update(&idle);
-        }
+        for (const InputFrame& f : input.frames) world->update(&f);
         Snapshot s{};
         s.car = forest->playerCar->position();
         s.angle = forest->playerCar->body->GetAngle();
