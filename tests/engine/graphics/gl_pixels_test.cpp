@@ -26,8 +26,6 @@ uint32_t texel(int x, int y) {
                                          << ", " << b << ")";
 }
 
-bool lit(uint32_t p) { return (p & 0xFFFFFF) != 0; }
-
 TEST_P(GlPixelsTest, SpriteAtWholePixelsShowsItsTexelsOneToOne) {
     TextureHandle tex = makeTexture(16, 16, texel);
     Sprite sprite(tex, 2, 3, 10, 9);  // a region inside the texture
