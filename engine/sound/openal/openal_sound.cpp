@@ -779,7 +779,9 @@ EffectHandle OpenALSound::effectLoad(const char* filename, uint32_t size) {
         return 0;
     }
 
-    // The buffer is filled outside the lock: nobody else sees it yet.
+    // Every OpenAL call under the lock, so that none overlaps a mix of the silent device.
+    Lock lock(mutex_);
+    if (!started_) return 0;
     bind();
     alGetError();
     ALuint buffer = 0;
@@ -797,7 +799,6 @@ EffectHandle OpenALSound::effectLoad(const char* filename, uint32_t size) {
         return 0;
     }
 
-    Lock lock(mutex_);
     int eslot = 0;
     for (int i = 1; i < SLOTS && !eslot; ++i) {
         if (!effects_[i].used) eslot = i;
@@ -929,6 +930,8 @@ MusicHandle OpenALSound::musicLoad(const char* filename, uint32_t size) {
     dec->module = std::move(player);
     s->dec = std::move(dec);
 
+    Lock lock(mutex_);
+    if (!started_) return 0;
     bind();
     alGetError();
     ALuint source = 0;
@@ -946,8 +949,6 @@ MusicHandle OpenALSound::musicLoad(const char* filename, uint32_t size) {
     std::copy(s->buffers, s->buffers + STREAM_BUFFERS, s->freeList);
     s->freeCount = STREAM_BUFFERS;
     setupSource(source);
-
-    Lock lock(mutex_);
     const int slot = findFreeVoice();
     if (!slot) {
         alDeleteSources(1, &source);
@@ -1002,6 +1003,8 @@ StreamHandle OpenALSound::streamLoad(const char* filename, uint32_t size) {
     dec->file = std::move(file);
     s->dec = std::move(dec);
 
+    Lock lock(mutex_);
+    if (!started_) return 0;
     bind();
     alGetError();
     ALuint source = 0;
@@ -1019,8 +1022,6 @@ StreamHandle OpenALSound::streamLoad(const char* filename, uint32_t size) {
     std::copy(s->buffers, s->buffers + STREAM_BUFFERS, s->freeList);
     s->freeCount = STREAM_BUFFERS;
     setupSource(source);
-
-    Lock lock(mutex_);
     const int slot = findFreeVoice();
     if (!slot) {
         alDeleteSources(1, &source);
