@@ -14,10 +14,13 @@
 
 using namespace soundtest;
 
-// The PulseAudio client library that OpenAL Soft probes for a device synchronises its
-// own threads in ways ThreadSanitizer cannot see (the library is not instrumented).
+// OpenAL Soft (its event and mixer threads against the calls made into it) and the
+// PulseAudio client it probes for a device synchronise through lock-free code that
+// ThreadSanitizer cannot see: the libraries are not instrumented. Their insides are left
+// out; every access of the engine's own code is still checked.
 extern "C" const char* __tsan_default_suppressions() {
-    return "race:libpulsecommon\nrace:libpulse.so\ndeadlock:libpulsecommon\n";
+    return "called_from_lib:libopenal.so.1\n"
+           "race:libpulsecommon\nrace:libpulse.so\ndeadlock:libpulsecommon\n";
 }
 
 namespace {
@@ -194,9 +197,6 @@ void playOnAWaveWriter(const std::string& conf) {
 }
 
 TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
-#if defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "OpenAL's own mixer thread is not instrumented: its lock-free updates read as races";
-#endif
     // The child process runs this body again: it takes the parent's folder from the environment.
     char dir[] = "/tmp/td_sound_XXXXXX";
     if (const char* given = std::getenv("TD_SOUND_WAVE_DIR")) {
