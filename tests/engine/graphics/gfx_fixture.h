@@ -4,7 +4,6 @@
 
 #include "engine/core/engine_impl.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,26 +16,9 @@ inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Gl ? "OpenGL" : "Headless";
 }
 
-// Mesa unloads its driver with the last GL context, before LeakSanitizer looks at
-// what is left at exit; the driver's own small leftovers then come from a module
-// without a name and no suppression can name them. Kept loaded, they are named.
-inline void keepGlDriverLoaded() {
-    static const bool loaded = [] {
-        std::string dirs[] = {std::getenv("LIBGL_DRIVERS_PATH") ? std::getenv("LIBGL_DRIVERS_PATH") : "",
-                              "/usr/lib/x86_64-linux-gnu/dri", "/usr/lib/aarch64-linux-gnu/dri",
-                              "/usr/lib64/dri", "/usr/lib/dri"};
-        for (const std::string& dir : dirs) {
-            if (!dir.empty() && dlopen((dir + "/swrast_dri.so").c_str(), RTLD_LAZY | RTLD_NODELETE)) return true;
-        }
-        return false;
-    }();
-    (void)loaded;
-}
-
 // Null with *skip set when SDL video cannot start at all (no display); any other
 // failure is a test failure.
 inline Engine* startEngine(Backend backend, std::string* skip) {
-    if (backend == Backend::Gl) keepGlDriverLoaded();
     Engine* e = backend == Backend::Gl ? engineCreate(ENGINE_VERSION) : engineCreateHeadless(ENGINE_VERSION);
     e->System_SetState(STATE_TITLE, "graphics test");
     e->System_SetState(STATE_WINDOWED, true);

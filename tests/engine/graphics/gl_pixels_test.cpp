@@ -283,7 +283,6 @@ INSTANTIATE_TEST_SUITE_P(Window, GlPixelsTest, ::testing::Values(Backend::Gl), b
 namespace {
 
 TEST(GlScreenDepth, ScreenHasADepthBufferWithZbufferState) {
-    keepGlDriverLoaded();
     Engine* e = engineCreate(ENGINE_VERSION);
     e->System_SetState(STATE_ZBUFFER, true);
     e->System_SetState(STATE_WINDOWED, true);
