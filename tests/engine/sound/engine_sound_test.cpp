@@ -187,7 +187,7 @@ void playOnAWaveWriter(const std::string& conf) {
     ChannelHandle c = sound->effectPlayWith(e, 100, 0, 1.0f, true);
     sleepMs(400);
     const float at = sound->channelPosition(m);
-    if (at < 0.2f || at > 0.8f) std::exit(3);
+    if (at < 0.1f || at > 1.0f) std::exit(3);
     sound->channelSlide(c, 0.2f, 0, -101, -1.0f);
     if (!sound->channelIsSliding(c)) std::exit(4);
     sleepMs(400);
@@ -228,10 +228,15 @@ TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
     rmdir(dir);
     ASSERT_EQ(info.channels, 2);
     EXPECT_GT(info.frames, info.samplerate * 0.6);
-    const size_t lead = static_cast<size_t>(info.samplerate * 0.3);
-    std::vector<float> early(buf.begin(), buf.begin() + 2 * lead);
-    EXPECT_GT(toneLevel(early, 0, 3000.0, info.samplerate, lead / 3), 0.05);
-    EXPECT_GT(toneLevel(early, 0, C4_SINE, info.samplerate, lead / 3), 0.01);
+    // The file starts when the device opens; the sounds a little later (loading takes
+    // its time, more so on a busy machine).
+    size_t onset = 0;
+    while (onset < buf.size() / 2 && std::fabs(buf[2 * onset]) < 1e-3f) ++onset;
+    const size_t from = onset + static_cast<size_t>(info.samplerate * 0.05);
+    const size_t to = onset + static_cast<size_t>(info.samplerate * 0.3);
+    ASSERT_LT(to, buf.size() / 2);
+    EXPECT_GT(toneLevel(buf, 0, 3000.0, info.samplerate, from, to), 0.05);
+    EXPECT_GT(toneLevel(buf, 0, C4_SINE, info.samplerate, from, to), 0.01);
     const size_t tail = static_cast<size_t>(info.frames) - static_cast<size_t>(info.samplerate * 0.1);
     EXPECT_LT(toneLevel(buf, 0, 3000.0, info.samplerate, tail), 1e-3);
     EXPECT_GT(toneLevel(buf, 0, C4_SINE, info.samplerate, tail), 0.01);
