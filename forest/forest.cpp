@@ -1,4 +1,5 @@
 #include "forest/forest.h"
+#include "main/year.h"
 
 #include "engine/resources/resource_manager.h"
 #include "forest/ground_stripes.h"
@@ -20,8 +21,6 @@ constexpr int MOUNTAINS = 18;
 constexpr int OTHER_CARS = 3;
 
 // Modifier indices of the year rules.
-constexpr int MODIFIER_OVERFISHED = 1;
-constexpr int MODIFIER_OVERGROWN = 3;
 
 Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
 }  // namespace

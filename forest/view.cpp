@@ -1,6 +1,7 @@
 // The windshield view: the sky, the streaming ground and every object of the forest
 // plane seen in first person from the player's car.
 #include "engine/sprite/sprite.h"
+#include "main/year.h"
 #include "forest/forest.h"
 #include "forest/ground_stripes.h"
 #include "forest/projection.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int MODIFIER_FROZEN = 6;
 }  // namespace
 
 void Forest::drawView() {

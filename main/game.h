@@ -45,6 +45,12 @@ public:
     // The device was reset: the target's texture is a new one.
     void restore();
 
+    // Ends the current year: survived, the next year's title follows with its
+    // modifiers; snowed in, the "Game Over" screen and then year 1.
+    void endYear(bool survived);
+    // Picks the next year's modifiers and minutes until winter (after year was raised).
+    void chooseModifiers();
+
     void saveDemo();
     void loadDemo(const char* path);
 

@@ -1,4 +1,5 @@
 #include "vehicle/car.h"
+#include "main/year.h"
 
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
@@ -13,8 +14,6 @@
 #include <cstdio>
 
 namespace {
-constexpr int MODIFIER_TURBO = 5;
-constexpr int MODIFIER_FROZEN = 6;
 
 EffectHandle effectNamed(const char* name) { return resourceManager ? resourceManager->EffectByName(name, 0) : 0; }
 
