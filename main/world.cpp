@@ -1,9 +1,13 @@
 #include "main/world.h"
 
 #include "engine/resources/resource_manager.h"
+#include "forest/animals.h"
 #include "forest/cab_categories.h"
 #include "forest/cab_object.h"
 #include "forest/forest.h"
+#include "forest/pickups_clock.h"
+#include "forest/pickups_fish.h"
+#include "forest/pickups_round_item.h"
 #include "forest/scenery.h"
 #include "main/game.h"
 #include "main/random.h"
@@ -25,6 +29,7 @@ constexpr float FULL_TURN = 6.2831855f;
 constexpr float TUMBLE_START = 0.5235988f;  // 30 degrees
 
 constexpr int MODIFIER_FAMISHED = 4;
+
 
 EffectHandle effectNamed(const char* name) { return resourceManager ? resourceManager->EffectByName(name, 0) : 0; }
 
@@ -85,8 +90,10 @@ void World::setup(float winterMinutes) {
     createGasPedal(8.25f, 13.75f);
     createShifter(13.0f, 13.0f);
     createBear(-3.0f, 7.0f);
-    // The year's clock goes onto the dashboard at (15, 5.4) here once the loose
-    // objects exist.
+    // The year's clock stands on the dashboard.
+    Clock* clock = new Clock(winterMinutes);
+    clock->bodies[0]->SetTransform(b2Vec2(15.0f, 5.4f), 0.0f);
+    cabObjects.push_back(clock);
 
     easyStart = game->year == 1;
 
@@ -308,8 +315,24 @@ void World::developerKeys() {
     }
     if (devKeyFrames > 0 && !control) {
         devKeyFrames -= 1;
-        // 'F', 'R', 'B', 'E' and 'L' drop a fish, a rock, a badger, bees and a
-        // leaf into the cab once the loose objects and animals exist.
+        auto throwIn = [this](CabObject* o) {
+            if (!o) return;
+            o->dropIntoCab();
+            cabObjects.push_back(o);
+        };
+        if (engine->Input_KeyPressed('F')) throwIn(new Fish());
+        if (engine->Input_KeyPressed('R')) {
+            RoundItem* rock = new RoundItem();
+            rock->makeRock();
+            throwIn(rock);
+        }
+        if (engine->Input_KeyPressed('B')) throwIn(newBadger());
+        if (engine->Input_KeyPressed('E')) throwIn(newBee());
+        if (engine->Input_KeyPressed('L')) {
+            RoundItem* leaf = new RoundItem();
+            leaf->makeLeaf(static_cast<int>(randomInt(3)));
+            throwIn(leaf);
+        }
         if (engine->Input_KeyPressed('O')) {
             winterPhase = 1;
             winterCountdown = 0.0f;
@@ -332,54 +355,4 @@ void World::developerKeys() {
             engine->System_SetState(STATE_MUSIC_VOLUME, musicVolume);
         }
     }
-}
-
-void World::carImpact(Scenery* other, float speed) {
-    (void)speed;
-    if (sleepPhase > 0 || winterPhase > 0) return;
-    const b2Body* car = forest->playerCar->body;
-    const float fwd = b2Dot(car->GetLinearVelocity(), car->GetWorldVector(b2Vec2(0.0f, 1.0f)));
-    bumpAmp = remapClamped(fwd, 0.0f, 10.0f, 0.2f, 2.0f);
-    bumpNow = true;
-    // The jolt may shake things off the ledge.
-    for (CabObject* o : cabObjects) o->maybeDropFromLedge();
-    // The impact's sound and what falls into the cab (leaves, pinecones, berries,
-    // rocks, fish, badgers, bees) come with the impact effects.
-    other->lastHitTime = elapsed;
-}
-
-void World::add(const ContactPoint& p) {
-    if (contactCount >= MAX_CAB_CONTACT_EVENTS) return;
-    contactCount += 1;
-    const uint16_t a = p.shapeA->GetFilterData().categoryBits;
-    const uint16_t b = p.shapeB->GetFilterData().categoryBits;
-    if (a == CAB_MOUTH) {
-        mouthBegin(p.shapeB->GetBody());
-    } else if (b == CAB_MOUTH) {
-        mouthBegin(p.shapeA->GetBody());
-    }
-    // A badger's head catching food is told here once the animals exist.
-    if (a == CAB_LOOSE) {
-        if (CabObject* o = cabObjectOf(p.shapeA->GetBody())) o->onContact();
-    } else if (b == CAB_LOOSE) {
-        if (CabObject* o = cabObjectOf(p.shapeB->GetBody())) o->onContact();
-    }
-}
-
-void World::persist(const ContactPoint&) {
-    if (contactCount < MAX_CAB_CONTACT_EVENTS) contactCount += 1;
-}
-
-void World::remove(const ContactPoint& p) {
-    if (contactCount >= MAX_CAB_CONTACT_EVENTS) return;
-    contactCount += 1;
-    if (p.shapeA->GetFilterData().categoryBits == CAB_MOUTH) {
-        mouthEnd(p.shapeB->GetBody());
-    } else if (p.shapeB->GetFilterData().categoryBits == CAB_MOUTH) {
-        mouthEnd(p.shapeA->GetBody());
-    }
-}
-
-void World::violation(b2Body* body) {
-    if (CabObject* o = cabObjectOf(body)) o->dead = true;
 }
