@@ -209,11 +209,8 @@ void Game::renderFrame() {
         switch (state) {
         case GameOver: drawGameOver(); break;
         case Playing:
-            // The windshield view fills the picture until the cab is drawn over it.
-            if (world && forest) {
-                engine->Gfx_SetViewTransform(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
-                forest->drawView();
-            }
+            // The windshield view with the cab over it.
+            if (world) world->drawCab();
             break;
         case Title: drawYearIntro(*this); break;
         default: break;

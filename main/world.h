@@ -83,6 +83,15 @@ public:
     // A bee at (x, y) stings the paw if it is close and the paw is not immune.
     bool stingPaw(float x, float y);
 
+    // The picture of the round: the windshield view with the cab over it
+    // (vehicle/cab_drawing.cpp). The parts below draw in cab pixels under the
+    // cab transform; drawBear returns the head's place.
+    void drawCab();
+    b2Vec2 drawBear();
+    void drawHeldPaw();
+    void drawCrumbs(float hx, float hy);
+    void drawPaw();
+
     // The cab's contacts and the bodies that fly out of it.
     void add(const ContactPoint& point) override;
     void persist(const ContactPoint& point) override;
