@@ -61,8 +61,15 @@ if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
         corpus=$(mktemp -d)
         [ -d "tests/fuzz/corpus/$t" ] && cp -r "tests/fuzz/corpus/$t/." "$corpus/"
         echo "-- $t"
-        (cd build-fuzz && "./fuzz/$t" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3)
-        rm -rf "$corpus"
+        log=$(mktemp)
+        if (cd build-fuzz && "./fuzz/$t" -max_total_time="$FUZZ_SECONDS" "$corpus" >"$log" 2>&1); then
+            tail -n 2 "$log"
+            rm -rf "$corpus" "$log"
+        else
+            tail -n 60 "$log"
+            echo "fuzz target $t failed"
+            exit 1
+        fi
     done
 fi
 

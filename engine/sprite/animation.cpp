@@ -1,5 +1,7 @@
 #include "engine/sprite/sprite.h"
 
+#include <climits>
+
 Animation::Animation(TextureHandle texture, int frames, float fps, float x, float y, float w, float h)
     : Sprite(texture, x, y, w, h), frameCount(frames) {
     texWidthLoaded = texture ? engine_->Texture_Width(texture, true) : 0;
@@ -18,6 +20,18 @@ void Animation::SetPlayMode(int playMode) {
     }
 }
 
+namespace {
+
+// Truncation toward zero that stays defined for values no int can hold.
+int truncated(float v) {
+    if (v != v) return 0;
+    if (v >= 2147483520.0f) return INT_MAX;
+    if (v <= -2147483648.0f) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
 void Animation::SetFrame(int n) {
     // A strip without frames has nothing to show; the modulo below needs a count.
     if (frameCount <= 0) return;
@@ -27,13 +41,13 @@ void Animation::SetFrame(int n) {
 
     float x1 = regionX + static_cast<float>(n) * width;
     float y1 = regionY;
-    int frameWidth = static_cast<int>(width);
+    int frameWidth = truncated(width);
     if (x1 > static_cast<float>(texWidthLoaded) - width && frameWidth > 0) {
         // The strip runs past the texture's right edge: the remaining frames continue
         // on the rows below, from the texture's left edge.
         int perRow = texWidthLoaded / frameWidth;
         if (perRow > 0) {
-            int m = n - static_cast<int>(static_cast<float>(texWidthLoaded) - regionX) / frameWidth;
+            long long m = static_cast<long long>(n) - truncated(static_cast<float>(texWidthLoaded) - regionX) / frameWidth;
             x1 = static_cast<float>(m % perRow) * width;
             y1 = regionY + static_cast<float>(m / perRow + 1) * height;
         }
