@@ -70,7 +70,8 @@ public:
     void updateFatNotice(float dt);
     void developerKeys();
 
-    // The player's car hit scenery: the cab jolts.
+    // The player's car hit scenery: the cab jolts, and what the scenery gives falls
+    // in through the roof (forest/contacts.cpp).
     void carImpact(Scenery* other, float speed);
 
     // The mouth sensor's contacts.
