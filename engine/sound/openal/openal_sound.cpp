@@ -128,7 +128,7 @@ struct Slide {
     float from = 0.0f;
     float to = 0.0f;
     double time = 0.0;
-    double elapsed = 0.0;
+    double begin = 0.0;  // on the group's clock
 };
 
 struct Voice {
@@ -323,7 +323,8 @@ private:
     void unbind();
     void closeDevice();
     void threadMain();
-    bool service(double dt);
+    double clock();
+    bool service();
     void wake();
 
     void* readFile(const char* filename, uint32_t size, size_t* outSize, bool* owned, const char* error);
@@ -343,7 +344,7 @@ private:
     float rateFor(const Voice& v, float pitch) const;
     static void setVolume(Voice& v, int volume) { v.volume = static_cast<float>(std::min(volume, 100)); }
     static void setPan(Voice& v, int pan) { v.pan = static_cast<float>(std::clamp(pan, -100, 100)); }
-    void advanceSlides(Voice& v, double dt);
+    void advanceSlides(Voice& v, double now);
 
     ALint sourceState(const Voice& v);
     void reclaim(Voice& v);
@@ -384,7 +385,9 @@ private:
 
     // The sound thread's own (the caller's in render()).
     std::vector<Job> jobs_;
-    double pendingDt_ = 0.0;
+    // Under mutex_: the time the caller has rendered, the clock of slides when it drives.
+    double rendered_ = 0.0;
+    Clock::time_point epoch_ = Clock::now();
 };
 
 // ---------------------------------------------------------------------------------
@@ -465,7 +468,7 @@ bool OpenALSound::start() {
         pausedAll_ = false;
     }
     applyVolumes();
-    pendingDt_ = 0.0;
+    rendered_ = 0.0;
     if (mode_ == Mode::Device) thread_ = std::thread(&OpenALSound::threadMain, this);
     return true;
 }
@@ -552,7 +555,7 @@ void OpenALSound::threadMain() {
         Clock::time_point now = Clock::now();
         double dt = std::chrono::duration<double>(now - last).count();
         last = now;
-        bool paused = service(dt);
+        bool paused = service();
         if (noDevice_ && !paused) {
             owed += dt * deviceRate_;
             int frames = static_cast<int>(owed);
@@ -576,14 +579,13 @@ void OpenALSound::render(float* out, int frames) {
     if (!out || frames <= 0) return;
     while (frames > 0) {
         const int n = std::min(frames, DRIVEN_STEP);
-        // The slides move by the time already rendered, so a step hears the values
-        // of its own start.
-        const bool paused = service(pendingDt_);
-        pendingDt_ = static_cast<double>(n) / deviceRate_;
+        // A step hears the slides' values of its own start.
+        const bool paused = service();
         bool live = false;
         {
             Lock lock(mutex_);
             live = started_ && loopback_ && !paused;
+            rendered_ += static_cast<double>(n) / deviceRate_;
         }
         if (live) {
             bind();
@@ -596,17 +598,25 @@ void OpenALSound::render(float* out, int frames) {
     }
 }
 
-bool OpenALSound::service(double dt) {
+// Seconds on the clock of slides: real time, or the time rendered when the caller drives.
+// Under the lock.
+double OpenALSound::clock() {
+    if (mode_ == Mode::Driven) return rendered_;
+    return std::chrono::duration<double>(Clock::now() - epoch_).count();
+}
+
+bool OpenALSound::service() {
     bool paused = true;
     {
         Lock lock(mutex_);
         if (!started_) return true;
         bind();
         paused = pausedAll_;
+        const double now = clock();
         for (int i = 1; i < highWater_; ++i) {
             Voice& v = voices_[i];
             if (v.kind == Kind::None) continue;
-            if (v.sliding()) advanceSlides(v, dt);
+            if (v.sliding()) advanceSlides(v, now);
             if (v.stream) prepare(i, v);
         }
     }
@@ -667,11 +677,10 @@ float OpenALSound::rateFor(const Voice& v, float pitch) const {
     return static_cast<float>(std::min(r, 1.0e7));
 }
 
-void OpenALSound::advanceSlides(Voice& v, double dt) {
-    auto step = [dt](Slide& s, float* value) {
+void OpenALSound::advanceSlides(Voice& v, double now) {
+    auto step = [now](Slide& s, float* value) {
         if (!s.on) return false;
-        s.elapsed += dt;
-        double t = s.time > 0.0 ? std::min(1.0, s.elapsed / s.time) : 1.0;
+        const double t = s.time > 0.0 ? std::clamp((now - s.begin) / s.time, 0.0, 1.0) : 1.0;
         *value = static_cast<float>(s.from + (s.to - s.from) * t);
         if (t >= 1.0) s.on = false;
         return true;
@@ -1588,18 +1597,19 @@ void OpenALSound::channelSlide(ChannelHandle channel, float time, int volume, in
     bind();
     const float rate = pitch == -1.0f ? -1.0f : rateFor(*v, pitch);
     const double seconds = std::isfinite(time) && time > 0.0f ? std::floor(std::min(time, 1.0e6f) * 1000.0f) / 1000.0 : 0.0;
-    auto begin = [seconds](Slide& s, float from, float to) {
+    const double now = clock();
+    auto begin = [seconds, now](Slide& s, float from, float to) {
         s.on = true;
         s.from = from;
         s.to = to;
         s.time = seconds;
-        s.elapsed = 0.0;
+        s.begin = now;
     };
     if (volume >= 0) begin(v->slideVolume, v->volume, static_cast<float>(std::min(volume, 100)));
     if (pan >= -100) begin(v->slidePan, v->pan, static_cast<float>(std::min(pan, 100)));
     if (rate > 0.0f) begin(v->slideRate, v->rate, rate);
     // A slide of no length arrives at once.
-    if (seconds <= 0.0) advanceSlides(*v, 0.0);
+    if (seconds <= 0.0) advanceSlides(*v, now);
 }
 
 bool OpenALSound::channelIsSliding(ChannelHandle channel) {

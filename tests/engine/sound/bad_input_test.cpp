@@ -9,6 +9,10 @@
 
 using namespace soundtest;
 
+// libsndfile 1.2.0 leaks the Vorbis header state when an Ogg file fails to open
+// (allocated in libvorbis, never freed on that error path); nothing of ours can free it.
+extern "C" const char* __lsan_default_suppressions() { return "leak:vorbis_info_init\n"; }
+
 namespace {
 
 std::vector<uint8_t> cut(std::vector<uint8_t> file, size_t size) {
