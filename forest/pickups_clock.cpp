@@ -1,8 +1,8 @@
 #include "forest/pickups_clock.h"
 
-#include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
 #include "forest/cab_categories.h"
+#include "forest/pickups_art.h"
 #include "main/game.h"
 #include "main/world.h"
 #include "physics/physics_world.h"
@@ -13,8 +13,6 @@ constexpr float TWO_PI = 6.2831855f;
 constexpr float TURN_MINUTES = 5.17f;
 // Walls, roof, windows, the wheel's rim, loose things, the ledge, the pedals.
 constexpr uint16_t CLOCK_MASK = 0x01CF;
-
-Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
 }  // namespace
 
 Clock::Clock(float minutes) {
@@ -51,8 +49,9 @@ void Clock::update() {
 }
 
 void Clock::render() {
-    static Sprite* const face = spriteNamed("clock");
-    static Sprite* const minute = spriteNamed("clock_minute");
+    const PickupArt& art = pickupArt();
+    Sprite* face = art.clock;
+    Sprite* minute = art.clockMinute;
     const b2Vec2 p = bodies[0]->GetPosition();
     const float angle = bodies[0]->GetAngle();
     if (face) face->DrawTransformed(16.0f * p.x, 16.0f * p.y, angle, 1.0f, 1.0f);

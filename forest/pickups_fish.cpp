@@ -1,8 +1,8 @@
 #include "forest/pickups_fish.h"
 
-#include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
 #include "forest/cab_categories.h"
+#include "forest/pickups_art.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
@@ -13,28 +13,6 @@ namespace {
 // and a badger's head: a fish can be eaten and caught.
 constexpr uint16_t FISH_MASK = 0x07CD;
 constexpr float PI = 3.14159265f;
-
-struct FishSprites {
-    Sprite* head;
-    Sprite* headHalf;
-    Sprite* headBones;
-    Sprite* tail;
-    Sprite* tailHalf;
-    Sprite* tailBones;
-};
-
-Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
-
-const FishSprites& fishSprites() {
-    static const FishSprites s = {spriteNamed("fishhead"), spriteNamed("fishhead_half"), spriteNamed("bonehead"),
-                                  spriteNamed("fishtail"), spriteNamed("fishtail_half"), spriteNamed("bonetail")};
-    return s;
-}
-
-EffectHandle flopEffect() {
-    static const EffectHandle e = resourceManager ? resourceManager->EffectByName("fishflop2", 0) : 0;
-    return e;
-}
 
 b2Body* fishPart(Fish* fish, b2Vec2 at, float halfWidth, float halfHeight) {
     BodyDef def;
@@ -121,7 +99,7 @@ void Fish::update() {
             b2Body* part = randomInt(2) == 0 ? head() : tail();
             part->ApplyTorque(side * strength * size * size, true);
             if (randomInt(2) == 0) {
-                engine->Effect_PlayWith(flopEffect(), 100, 0, randomRange(0.75f, 1.25f), false);
+                engine->Effect_PlayWith(pickupArt().fishFlop, 100, 0, randomRange(0.75f, 1.25f), false);
             }
         }
         life -= dt;
@@ -149,9 +127,7 @@ FishLook Fish::tailLook() const {
 }
 
 void Fish::render() {
-    const FishSprites& s = fishSprites();
-    Sprite* const heads[3] = {s.head, s.headHalf, s.headBones};
-    Sprite* const tails[3] = {s.tail, s.tailHalf, s.tailBones};
-    drawPart(heads[static_cast<int>(headLook())], head(), size, mirrored);
-    drawPart(tails[static_cast<int>(tailLook())], tail(), size, mirrored);
+    const PickupArt& art = pickupArt();
+    drawPart(art.fishHead[static_cast<int>(headLook())], head(), size, mirrored);
+    drawPart(art.fishTail[static_cast<int>(tailLook())], tail(), size, mirrored);
 }

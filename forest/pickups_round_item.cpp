@@ -1,22 +1,18 @@
 #include "forest/pickups_round_item.h"
 
-#include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
 #include "forest/cab_categories.h"
+#include "forest/pickups_art.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
 #include "physics/physics_world.h"
-
-#include <cstdio>
 
 namespace {
 constexpr float TWO_PI = 6.2831855f;
 // Squared speeds of a knock that is heard, and of one that shakes the ledge.
 constexpr float LOUD_KNOCK = 60.0f;
 constexpr float HARD_KNOCK = 10.0f;
-
-Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
 }  // namespace
 
 RoundItem::RoundItem() { angleOffset = random01() * TWO_PI; }
@@ -39,9 +35,7 @@ void RoundItem::makeBody(float radius, float density, float friction, float rest
 }
 
 void RoundItem::makeLeaf(int n) {
-    static Sprite* const leaves[4] = {spriteNamed("leaf1"), spriteNamed("leaf2"), spriteNamed("leaf3"),
-                                      spriteNamed("leaf4")};
-    sprite = leaves[n & 3];
+    sprite = pickupArt().leaves[n & 3];
     makeBody(0.5f, 0.1f, 0.1f, 0.1f);
     // Leaves sail down and settle at once.
     bodies[0]->SetLinearDamping(5.0f);
@@ -49,15 +43,13 @@ void RoundItem::makeLeaf(int n) {
 }
 
 void RoundItem::makePinecone() {
-    static Sprite* const pinecone = spriteNamed("pinecone");
-    sprite = pinecone;
+    sprite = pickupArt().pinecone;
     makeBody(0.5f, 1.0f, 0.5f, 0.2f);
     bodies[0]->SetLinearDamping(1.0f);
 }
 
 void RoundItem::makeBerry() {
-    static Sprite* const berry = spriteNamed("berry");
-    sprite = berry;
+    sprite = pickupArt().berry;
     makeBody(0.4f, 0.5f, 0.5f, 0.5f);
     // Small enough for the spokes, not the rim; the mouth and a badger take it.
     setMaskBits(CAB_WHEEL_SPOKES | CAB_MOUTH | CAB_BADGER_HEAD);

@@ -1,5 +1,5 @@
-#include "engine/resources/resource_manager.h"
 #include "forest/cab_categories.h"
+#include "forest/pickups_art.h"
 #include "forest/pickups_round_item.h"
 #include "main/game.h"
 #include "main/random.h"
@@ -9,17 +9,14 @@
 namespace {
 // Snowballs meet only the floor and walls, the windows and each other.
 constexpr uint16_t SNOWBALL_MASK = CAB_SNOWBALL | CAB_WINDOWS | CAB_FLOOR;
-
-Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
 }  // namespace
 
 void RoundItem::makeSnowball() {
-    static Sprite* const snowballs[3] = {spriteNamed("snowball1"), spriteNamed("snowball2"), spriteNamed("snowball3")};
     scale = 1.0f;
     bodyCount = 1;
     const int k = static_cast<int>(randomInt(3));
     const float radius = (0.5f * static_cast<float>(k) + 1.0f) * scale * 0.8f;
-    sprite = snowballs[k];
+    sprite = pickupArt().snowballs[k];
     radii[0] = radius;
 
     BodyDef def;
