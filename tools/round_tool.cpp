@@ -1,10 +1,15 @@
 // Runs rounds without a window and tells what happened in them: the player's car's
-// path, the other cars' choices, the impacts. It drives the player's car with a
-// simple autopilot of its own (which draws nothing from the game's generator), or
-// feeds a recorded demo into the round, and measures how fast the round runs.
+// path, the other cars' choices, the impacts. The player's car is driven through
+// the cab as a player drives it: an autopilot of its own (which draws nothing from
+// the game's generator) decides where to go, and a paw pilot works the wheel, the
+// pedals and the gear lever with the paw, one at a time, giving each update's
+// pointer movement and button edges. Those records are what a game records, so
+// the round can be saved as a demo and replayed; --verify plays each round again
+// from its records and checks that it comes out the same, bit for bit. A recorded
+// demo can also be fed in instead. It measures how fast the round runs.
 //
 //   round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]]
-//              [--rounds R] [--demo FILE] [--every S] [--quiet]
+//              [--rounds R] [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet]
 #include "engine/engine.h"
 #include "engine/resources/resource_manager.h"
 #include "forest/forest.h"
@@ -14,6 +19,8 @@
 #include "main/random.h"
 #include "main/world.h"
 #include "vehicle/car.h"
+
+#include <algorithm>
 
 #include <chrono>
 #include <cmath>
@@ -32,6 +39,8 @@ struct Options {
     int modifierB = -1;
     int rounds = 1;
     const char* demo = nullptr;
+    const char* record = nullptr;
+    bool verify = false;
     float every = 1.0f;  // path report interval
     bool quiet = false;
 };
@@ -44,6 +53,10 @@ bool parse(int argc, char** argv, Options* o) {
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         if (!std::strcmp(a, "--quiet")) {
             o->quiet = true;
+            continue;
+        }
+        if (!std::strcmp(a, "--verify")) {
+            o->verify = true;
             continue;
         }
         if (!v) return false;
@@ -60,6 +73,8 @@ bool parse(int argc, char** argv, Options* o) {
             o->rounds = std::atoi(v);
         } else if (!std::strcmp(a, "--demo")) {
             o->demo = v;
+        } else if (!std::strcmp(a, "--record")) {
+            o->record = v;
         } else if (!std::strcmp(a, "--every")) {
             o->every = std::strtof(v, nullptr);
         } else {
@@ -83,6 +98,14 @@ public:
     float lastPlayerSpeed = 0.0f;
 };
 
+// What the autopilot wants of the car.
+struct Wish {
+    float steer;     // -1..1, positive turns left
+    float throttle;  // 0..1
+    float brake;     // 0..1
+    bool reverse;
+};
+
 // Heads for the ponds and bushes in turn, backs off when it is stuck.
 class Autopilot {
 public:
@@ -93,39 +116,184 @@ public:
             if (s->sceneryType == SCENERY_POND || s->sceneryType == SCENERY_BUSH) targets_.push_back(s->position());
         }
     }
-    void drive(Car* car, float elapsed) {
-        if (targets_.empty()) {
-            car->setControls(0.3f, 1.0f, 0.0f, false);
-            return;
-        }
+    Wish wish(const Car* car, float elapsed) {
+        if (targets_.empty()) return {0.3f, 1.0f, 0.0f, false};
         const b2Vec2 p = car->position();
         const b2Vec2 target = targets_[next_ % targets_.size()];
         if ((target - p).Length() < 3.0f) ++next_;
-        const float speed = car->forwardSpeed();
-        if (elapsed < backUntil_) {
-            car->setControls(-0.6f, 1.0f, 0.0f, true);
-            return;
-        }
-        stuckFor_ = std::fabs(speed) < 0.5f && elapsed > 3.0f ? stuckFor_ + 1.0f / 60.0f : 0.0f;
-        if (stuckFor_ > 1.0f) {
-            backUntil_ = elapsed + 1.5f;
-            stuckFor_ = 0.0f;
-            ++next_;  // try the next one
+        if (elapsed < backUntil_) return {-0.5f, 1.0f, 0.0f, true};
+        // Stuck: hardly moved in four seconds.
+        if (elapsed >= checkAt_) {
+            if (elapsed > 6.0f && (p - checkpoint_).Length() < 1.5f) {
+                backUntil_ = elapsed + 3.0f;
+                ++next_;  // try the next one
+            }
+            checkpoint_ = p;
+            checkAt_ = elapsed + 4.0f;
         }
         const b2Vec2 F = car->body->GetWorldVector(b2Vec2(0.0f, 1.0f));
         const b2Vec2 d = target - p;
         const float error = std::atan2(b2Cross(F, d), b2Dot(F, d));
-        const float steer = std::fmax(-1.0f, std::fmin(1.0f, 2.0f * error));
-        const float brake = speed > 12.0f && std::fabs(error) > 0.8f ? 0.6f : 0.0f;
-        car->setControls(steer, brake > 0.0f ? 0.0f : 1.0f, brake, false);
+        const float steer = std::fmax(-1.0f, std::fmin(1.0f, 1.5f * error));
+        const float speed = car->forwardSpeed();
+        if (speed > 12.0f && std::fabs(error) > 0.8f) return {steer, 0.0f, 0.6f, false};
+        return {steer, 1.0f, 0.0f, false};
     }
 
 private:
     std::vector<b2Vec2> targets_;
     size_t next_ = 0;
-    float stuckFor_ = 0.0f;
+    b2Vec2 checkpoint_ = b2Vec2(0.0f, 0.0f);
+    float checkAt_ = 0.0f;
     float backUntil_ = -1.0f;
 };
+
+// Works the cab's fixtures with the paw, one at a time, as a player would: it
+// looks where the paw and the fixtures are and gives this update's pointer
+// movement (at most 40 window pixels a frame each way) and button edges.
+class PawPilot {
+public:
+    InputFrame next(const Wish& w) {
+        InputFrame f{0.0f, 0.0f, 0};
+        const bool reverse = world->shifterBody->GetAngle() <= 0.0f;
+        const float speed = forest->playerCar->forwardSpeed();
+        ++frames_;
+        if (task_ == IDLE || frames_ > limit_) choose(w, reverse, speed);
+        switch (task_) {
+        case GEAR: gear(f, w, reverse); break;
+        case WHEEL: wheel(f, w); break;
+        case PEDAL: pedal(f, w, reverse, speed); break;
+        case IDLE: release(f); break;
+        }
+        if (f.buttons & INPUT_LEFT_DOWN) ++grabs;
+        return f;
+    }
+    int grabs = 0;
+    int gearChanges = 0;
+
+private:
+    enum Task { IDLE, GEAR, WHEEL, PEDAL };
+
+    void choose(const Wish& w, bool reverse, float speed) {
+        frames_ = 0;
+        const float steer = -world->wheelBody->GetAngle() / 6.2831855f;
+        if (w.reverse != reverse && std::fabs(speed) < 1.0f) {
+            task_ = GEAR;
+            limit_ = 90;
+        } else if (w.reverse == reverse && std::fabs(w.steer - steer) > 0.12f) {
+            task_ = WHEEL;
+            limit_ = 120;
+        } else {
+            task_ = PEDAL;  // also the brake, to stop for a change of gear
+            limit_ = 45;
+        }
+    }
+    static void moveToward(InputFrame& f, b2Vec2 target) {
+        f.dx = std::max(-40.0f, std::min(40.0f, (target.x - world->pawX) * 32.0f));
+        f.dy = std::max(-40.0f, std::min(40.0f, (target.y - world->pawY) * 32.0f));
+    }
+    static void release(InputFrame& f) {
+        if (world->grabJoint) f.buttons = INPUT_LEFT_UP;
+    }
+    // Carries the paw to `at` on body and grips; false until it holds body.
+    bool hold(InputFrame& f, b2Body* body, b2Vec2 at) {
+        if (world->isHeld(body)) return true;
+        if (world->grabJoint) {
+            f.buttons = INPUT_LEFT_UP;
+            return false;
+        }
+        moveToward(f, at);
+        if (b2Distance(at, b2Vec2(world->pawX, world->pawY)) < 0.3f) {
+            f.buttons = INPUT_LEFT_DOWN;
+            gripY_ = at.y;
+        }
+        return false;
+    }
+    void gear(InputFrame& f, const Wish& w, bool reverse) {
+        b2Body* lever = world->shifterBody;
+        if (!hold(f, lever, lever->GetWorldPoint(b2Vec2(0.0f, -2.1f)))) return;
+        if (reverse == w.reverse && std::fabs(lever->GetAngle()) > 0.45f) {
+            ++gearChanges;
+            f.buttons = INPUT_LEFT_UP;
+            task_ = IDLE;
+            return;
+        }
+        // Past the stop on the other side; the lever's motor does the rest.
+        const float a = w.reverse ? -0.7f : 0.7f;
+        moveToward(f, lever->GetPosition() + 2.1f * b2Vec2(std::sin(a), -std::cos(a)));
+    }
+    void wheel(InputFrame& f, const Wish& w) {
+        b2Body* wheel = world->wheelBody;
+        const b2Vec2 hub = wheel->GetPosition();
+        if (!hold(f, wheel, hub + b2Vec2(0.0f, -2.8f))) return;
+        const float want = -6.2831855f * w.steer;
+        const float error = want - wheel->GetAngle();
+        if (std::fabs(error) < 0.05f) {
+            f.buttons = INPUT_LEFT_UP;
+            task_ = IDLE;
+            return;
+        }
+        // The grip goes round the hub with the wheel, a little at a time.
+        const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
+        const float a = std::atan2(g.y, g.x) + std::max(-0.15f, std::min(0.15f, error));
+        moveToward(f, hub + 2.8f * b2Vec2(std::cos(a), std::sin(a)));
+    }
+    void pedal(InputFrame& f, const Wish& w, bool reverse, float speed) {
+        // A change of gear waits for the car to stand: brake first.
+        const bool stopping = w.reverse != reverse && std::fabs(speed) >= 1.0f;
+        const float brake = stopping ? 1.0f : w.brake;
+        const float amount = brake > 0.05f ? brake : w.throttle;
+        if (amount < 0.05f) {
+            release(f);
+            task_ = IDLE;
+            return;
+        }
+        b2Body* body = brake > 0.05f ? world->brakePedalBody : world->gasPedalBody;
+        const b2Vec2 plate = brake > 0.05f ? b2Vec2(1.375f, -0.75f) : b2Vec2(1.25f, -1.0f);
+        if (!hold(f, body, body->GetWorldPoint(plate))) return;
+        // A full press pushes past the stop; the pedal's motor pushes back.
+        moveToward(f, b2Vec2(world->pawX, gripY_ + 1.5f * amount + (amount > 0.95f ? 0.2f : 0.0f)));
+    }
+
+    Task task_ = IDLE;
+    int frames_ = 0;
+    int limit_ = 0;
+    float gripY_ = 0.0f;
+};
+
+const char* heldName() {
+    if (!world->grabJoint) return "";
+    const b2Body* b = world->grabJoint->GetBodyB();
+    if (b == world->wheelBody) return " on the wheel";
+    if (b == world->gasPedalBody) return " on the gas";
+    if (b == world->brakePedalBody) return " on the brake";
+    if (b == world->shifterBody) return " on the lever";
+    return " holding a loose thing";
+}
+
+// Everything that moves in both worlds, and the generator, as bits.
+std::vector<uint32_t> roundBits() {
+    std::vector<uint32_t> bits;
+    auto put = [&bits](float v) {
+        uint32_t u;
+        std::memcpy(&u, &v, 4);
+        bits.push_back(u);
+    };
+    for (b2Body* b = world->cabWorld->bodies(); b; b = b->GetNext()) {
+        put(b->GetPosition().x);
+        put(b->GetPosition().y);
+        put(b->GetAngle());
+    }
+    for (b2Body* b = forest->world->bodies(); b; b = b->GetNext()) {
+        put(b->GetPosition().x);
+        put(b->GetPosition().y);
+        put(b->GetAngle());
+    }
+    put(world->pawX);
+    put(world->pawY);
+    bits.push_back(randomState());
+    return bits;
+}
 
 struct AiState {
     float nextDecisionTime, throttle, brake, steer;
@@ -139,10 +307,15 @@ struct RoundReport {
     int carHits = 0;
     int decisions = 0;
     int stops = 0;
+    int grabs = 0;
+    int gearChanges = 0;
     float distance = 0.0f;
+    std::vector<uint32_t> bits;  // the round's end state
 };
 
-RoundReport runRound(const Options& o, int index, const InputLog* demo) {
+// One round from the generator's current state: the frames of demo (from the
+// Game's playIndex on), or the paw pilot's, which are appended to record.
+RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog* record) {
     RoundReport rep;
     game->year = o.year;
     game->modifierA = o.modifierA;
@@ -152,7 +325,8 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo) {
 
     ImpactSpy spy;
     forest->world->setContactListener(&spy);
-    Autopilot pilot(*forest);
+    Autopilot autopilot(*forest);
+    PawPilot pilot;
 
     std::vector<Car*> others;
     std::vector<AiState> seen;
@@ -176,17 +350,18 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo) {
     float lastScenery = forest->playerCar->lastSceneryHitTime;
     float lastCar = forest->playerCar->lastCarHitTime;
     b2Vec2 last = forest->playerCar->position();
-    InputFrame idle{0.0f, 0.0f, 0};
+    InputFrame piloted{0.0f, 0.0f, 0};
 
     const auto start = std::chrono::steady_clock::now();
     int frame = 0;
     for (; frame < frames; ++frame) {
-        const InputFrame* input = &idle;
+        const InputFrame* input = &piloted;
         if (demo) {
             if (game->playIndex >= demo->size()) break;
             input = &(*demo)[game->playIndex++];
         } else {
-            pilot.drive(forest->playerCar, world->elapsed);
+            piloted = pilot.next(autopilot.wish(forest->playerCar, world->elapsed));
+            if (record) record->append(piloted);
         }
         world->update(input);
         if (!world) break;
@@ -239,15 +414,18 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo) {
         if (!o.quiet && (frame + 1) % reportEvery == 0) {
             const float a = car->body->GetAngle();
             std::printf("%8.2f car at (%7.2f, %7.2f) heading %6.1f deg, forward %6.2f, controls %.2f/%.2f/%.2f%s, "
-                        "tilt %.3f%s\n",
+                        "tilt %.3f%s, paw at (%5.2f, %5.2f)%s\n",
                         world->elapsed, last.x, last.y, a * 57.29578f, car->forwardSpeed(), car->steer,
                         car->throttle, car->brake, car->reverse ? " R" : "", world->cabTilt,
-                        world->tumbleDir ? " tumbling" : "");
+                        world->tumbleDir ? " tumbling" : "", world->pawX, world->pawY, heldName());
         }
     }
     const auto end = std::chrono::steady_clock::now();
     rep.simulated = frame / 60.0;
     rep.real = std::chrono::duration<double>(end - start).count();
+    rep.grabs = pilot.grabs;
+    rep.gearChanges = pilot.gearChanges;
+    rep.bits = roundBits();
 
     delete world;
     world = nullptr;
@@ -261,7 +439,7 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, &o)) {
         std::fprintf(stderr,
                      "usage: round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]] [--rounds R]\n"
-                     "                  [--demo FILE] [--every S] [--quiet]\n");
+                     "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet]\n");
         return 2;
     }
 
@@ -299,14 +477,49 @@ int main(int argc, char** argv) {
     game->playIndex = 0;
 
     RoundReport total;
+    InputLog recorded;
+    int verified = 0;
     for (int r = 0; r < o.rounds; ++r) {
-        const RoundReport rep = runRound(o, r, demoLog);
+        const uint32_t before = randomState();
+        const uint32_t firstFrame = recorded.size();
+        const RoundReport rep = runRound(o, r, demoLog, demoLog ? nullptr : &recorded);
         std::printf("round %d: %.1f s simulated in %.3f s (%.1f simulated s per real s), %.1f units driven, "
-                    "%d impacts, %d car hits, %d AI choices, %d AI stops\n",
+                    "%d impacts, %d car hits, %d AI choices, %d AI stops",
                     r + 1, rep.simulated, rep.real, rep.real > 0.0 ? rep.simulated / rep.real : 0.0, rep.distance,
                     rep.impacts, rep.carHits, rep.decisions, rep.stops);
+        if (!demoLog) std::printf(", %d paw grabs, %d gear changes", rep.grabs, rep.gearChanges);
+        // A fingerprint of the end state, to compare runs of the same records.
+        uint32_t hash = 2166136261u;
+        for (uint32_t b : rep.bits) hash = (hash ^ b) * 16777619u;
+        std::printf(", end state %08x\n", hash);
         total.simulated += rep.simulated;
         total.real += rep.real;
+
+        if (o.verify && !demoLog) {
+            // The same round again from its records alone.
+            const uint32_t after = randomState();
+            InputLog again;
+            for (uint32_t i = firstFrame; i < recorded.size(); ++i) again.append(recorded[i]);
+            Options quiet = o;
+            quiet.quiet = true;
+            seedRandom(before);
+            const uint32_t savedIndex = game->playIndex;
+            game->playIndex = 0;
+            const RoundReport replay = runRound(quiet, r, &again, nullptr);
+            game->playIndex = savedIndex;
+            const bool same = replay.bits == rep.bits && randomState() == after;
+            std::printf("round %d replayed from its %u records: %s\n", r + 1, again.size(),
+                        same ? "identical, bit for bit" : "DIFFERENT");
+            verified += same ? 1 : 0;
+            if (!same) seedRandom(after);
+        }
+    }
+    if (o.record && !demoLog) {
+        if (!recorded.save(o.record, seed)) {
+            std::fprintf(stderr, "round_tool: cannot write %s\n", o.record);
+        } else {
+            std::printf("recorded %u frames with seed %u to %s\n", recorded.size(), seed, o.record);
+        }
     }
     if (o.rounds > 1) {
         std::printf("all rounds: %.1f s simulated in %.3f s (%.1f simulated s per real s)\n", total.simulated,
@@ -319,5 +532,5 @@ int main(int argc, char** argv) {
     resourceManager = nullptr;
     engine->System_Finish();
     engine->Release();
-    return 0;
+    return o.verify && verified != o.rounds ? 1 : 0;
 }
