@@ -1,7 +1,5 @@
 // The cab's fixtures as the car's controls: what the wheel, the pedals and the
 // lever read as, and how they move under their motors and the paw.
-#include "forest/cab_categories.h"
-#include "forest/cab_object.h"
 #include "forest/forest.h"
 #include "tests/bear/paw_script.h"
 #include "tests/forest/round_globals.h"
@@ -43,31 +41,6 @@ struct Cab {
         pedal->SetTransform(b2Vec2(p.x, p.y + joint->GetJointTranslation() - translation), 0.0f);
     }
 };
-
-TEST(CabFixtures, SetupBuildsFourMovableFixturesOnTheAnchor) {
-    Cab cab;
-    b2Body* fixtures[] = {world->wheelBody, world->gasPedalBody, world->brakePedalBody, world->shifterBody};
-    for (b2Body* b : fixtures) {
-        ASSERT_NE(b, nullptr);
-        EXPECT_EQ(b->GetType(), b2_dynamicBody);
-        EXPECT_EQ(b->GetUserData().pointer, CAB_BODY);
-        EXPECT_EQ(cabObjectOf(b), nullptr);
-    }
-    // Only the rim weighs: pi r^2 for radius 3.
-    EXPECT_NEAR(world->wheelBody->GetMass(), 28.274f, 0.01f);
-    EXPECT_NEAR(world->gasPedalBody->GetMass(), 0.4f * 3.0f, 1e-4f);
-    EXPECT_NEAR(world->brakePedalBody->GetMass(), 0.4f * 2.25f * 1.5f, 1e-4f);
-    EXPECT_NEAR(world->shifterBody->GetAngle(), PI / 6.0f, 1e-6f);
-    EXPECT_NEAR(world->shifterJoint->GetJointAngle(), -PI / 6.0f, 1e-5f) << "minus the lever's angle";
-    EXPECT_NEAR(world->wheelJoint->GetUpperLimit(), 2.0f * PI, 1e-5f);
-    EXPECT_EQ(world->gasPedalJoint->GetJointTranslation(), 0.0f);
-    // Nothing drives at rest: no steering, no gas, no brake, forward gear.
-    Cab::cabFrame(0.0f);
-    EXPECT_EQ(cab.car()->steer, 0.0f);
-    EXPECT_EQ(cab.car()->throttle, 0.0f);
-    EXPECT_EQ(cab.car()->brake, 0.0f);
-    EXPECT_EQ(cab.car()->reverse, 0);
-}
 
 TEST(CabControls, TheWheelsAngleIsTheSteering) {
     Cab cab;
