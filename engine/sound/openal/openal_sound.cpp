@@ -663,6 +663,8 @@ void OpenALSound::applyPan(Voice& v) {
     alSourcefv(v.source, AL_STEREO_ANGLES, angles);
 }
 
+// OpenAL resamples by pitch x buffer rate / device rate; OpenAL Soft 1.19 caps that step
+// at 255 (later releases at 10), far above the game's 8.75 on 22 kHz samples (4.4).
 void OpenALSound::applyRate(Voice& v) {
     alSourcef(v.source, AL_PITCH, v.baseRate > 0.0f ? v.rate / v.baseRate : 1.0f);
 }
