@@ -165,6 +165,8 @@ void World::drawCab() {
         }
     }
 
+    // A round whose cab is not built yet shows the view alone.
+    if (!cabWorld || !bearBody || !wheelBody || !gasPedalBody || !brakePedalBody || !shifterBody) return;
     engine->Gfx_SetViewTransform(CAB_PIVOT_X, CAB_PIVOT_Y, 0.0f, -CAB_BUMP_LIFT * bumpSmooth, -cabTilt, 1.0f, 1.0f);
 
     drawTurned(a.dash, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
