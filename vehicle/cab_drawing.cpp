@@ -66,7 +66,7 @@ CabArt cabArt = {};
 
 Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
 
-// Fetched at the first frame, in the order the script's readers expect.
+// Fetched once, at the first frame, and kept for the run.
 const CabArt& art() {
     if (cabArt.loaded) return cabArt;
     CabArt& a = cabArt;
@@ -166,7 +166,7 @@ void World::drawCab() {
     }
 
     // A round whose cab is not built yet shows the view alone.
-    if (!cabWorld || !bearBody || !wheelBody || !gasPedalBody || !brakePedalBody || !shifterBody) return;
+    if (!cabWorld || !bearBody || !wheelJoint || !gasPedalBody || !brakePedalBody || !shifterJoint) return;
     engine->Gfx_SetViewTransform(CAB_PIVOT_X, CAB_PIVOT_Y, 0.0f, -CAB_BUMP_LIFT * bumpSmooth, -cabTilt, 1.0f, 1.0f);
 
     drawTurned(a.dash, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
