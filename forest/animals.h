@@ -8,10 +8,11 @@
 class CabObject;
 
 // A new badger or bee with its bodies at their local start positions, not yet
-// dropped into the cab; null when there is none to give.
+// dropped into the cab.
 CabObject* newBadger();
 CabObject* newBee();
-// Badgers alive now; no more fall in while there are three.
+// Badgers alive now, whatever took the others away; no more fall in while there
+// are three.
 int livingBadgers();
 // badger's head caught food (a body of another loose object); it eats it on its
 // next update.
