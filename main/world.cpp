@@ -11,6 +11,7 @@
 #include "forest/scenery.h"
 #include "main/game.h"
 #include "main/random.h"
+#include "main/year.h"
 #include "vehicle/car.h"
 
 #include <cmath>
@@ -28,9 +29,6 @@ constexpr float TUMBLE_END = 6.544985f;  // a full turn and 15 degrees
 constexpr float FULL_TURN = 6.2831855f;
 constexpr float TUMBLE_START = 0.5235988f;  // 30 degrees
 
-constexpr int MODIFIER_FAMISHED = 4;
-
-
 EffectHandle effectNamed(const char* name) { return resourceManager ? resourceManager->EffectByName(name, 0) : 0; }
 
 void loadRoundEffects() {
@@ -43,8 +41,6 @@ void loadRoundEffects() {
     roundEffects.loaded = true;
 }
 }  // namespace
-
-bool modifierActive(int k) { return game->modifierA == k || game->modifierB == k; }
 
 World::World() = default;
 
@@ -111,8 +107,9 @@ void World::setup(float winterMinutes) {
 
     winterCountdown = winterMinutes * 60.0f;
 
+    // A famished bear starts below nothing, however many modifiers the year has.
     if (modifierActive(-1)) fatness = 0.25f;
-    if (modifierActive(MODIFIER_FAMISHED)) fatness -= 0.25f;
+    if (modifierActive(MODIFIER_FAMISHED)) fatness = -0.25f;
 
     for (Crumb& c : crumbs) c.life = 0.0f;
     crumbNext = 0;
@@ -151,7 +148,7 @@ void World::update(const InputFrame* frame) {
     cabWorld->setGravity(b2Vec2(std::sin(cabTilt) * 20.0f, std::cos(cabTilt) * 20.0f));
 
     prepareFixtures(forwardSpeed);
-    // Chewing of the bite in the mouth: with the year rules' eating.
+    chew(dt);
     updateMouthLinger(dt);
     updateCrumbs(dt);
     updateGrowl(dt, rightDown);
@@ -175,7 +172,7 @@ void World::update(const InputFrame* frame) {
     updatePaw(mouseDX, mouseDY, leftDown, leftUp);
 
     updateWinter(dt);
-    // Hibernation steps: with the year rules (they end the year).
+    updateHibernation(dt);
     updateFatNotice(dt);
     developerKeys();
 }
@@ -243,16 +240,6 @@ void World::applyCabForces(float cornering) {
     bumpNow = false;
 }
 
-void World::updateCrumbs(float dt) {
-    for (Crumb& c : crumbs) {
-        if (c.life <= 0.0f) continue;
-        c.x += c.vx * dt;
-        c.y += c.vy * dt;
-        c.vy += 10.0f * dt;
-        c.life -= dt;
-    }
-}
-
 void World::stepCab() {
     contactCount = 0;
     cabWorld->step(CAB_STEP, 10, 10);
@@ -277,33 +264,6 @@ void World::updateCabObjects() {
         // The last one takes its place and is updated next.
         cabObjects[i] = cabObjects.back();
         cabObjects.pop_back();
-    }
-}
-
-void World::startHibernation() {
-    if (caveAhead && sleepPhase == 0 && winterPhase <= 1 && fatness >= 1.0f) {
-        sleepPhase = 1;
-        sleepClock = 0.0f;
-        caveZoom = 1.0f;
-    }
-    caveAhead = false;
-}
-
-void World::updateWinter(float dt) {
-    if (winterPhase == 0) {
-        winterCountdown -= dt;
-        if (winterCountdown <= 0.0f) winterPhase = 1;
-        easyStart = game->year == 1 && winterCountdown > 180.0f;
-        return;
-    }
-    // Winter itself (the floor block going, the snow pouring in, the fades and
-    // the end of the year) comes with the year rules.
-}
-
-void World::updateFatNotice(float dt) {
-    if (fatNotice > 0.0f) {
-        fatNotice += dt;
-        if (fatNotice >= 3.0f) fatNotice = 0.0f;
     }
 }
 
@@ -342,7 +302,7 @@ void World::developerKeys() {
             sleepClock = 0.0f;
             caveZoom = 1.0f;
         }
-        // 'P' survives the year (endYear) once the year rules exist.
+        if (engine->Input_KeyPressed('P')) game->endYear(true);
         if (engine->Input_KeyPressed('U')) fatNotice = 0.01f;
         return;
     }

@@ -56,6 +56,8 @@ public:
     void updateBumps(float forwardSpeed, float dt);
     void applyCabForces(float cornering);
     void prepareFixtures(float forwardSpeed);
+    // The bite in the mouth: crumbs, chomps, and the swallow that fattens.
+    void chew(float dt);
     void updateMouthLinger(float dt);
     void updateCrumbs(float dt);
     void updateGrowl(float dt, bool rightDown);
@@ -67,6 +69,7 @@ public:
     // dx, dy: this update's pointer movement in window pixels.
     void updatePaw(float dx, float dy, bool leftDown, bool leftUp);
     void updateWinter(float dt);
+    void updateHibernation(float dt);
     void updateFatNotice(float dt);
     void developerKeys();
 

@@ -13,7 +13,7 @@ const char* const MODIFIER_MESSAGES[MODIFIER_COUNT] = {
     "It's still frozen out there!",
 };
 
-
+bool modifierActive(int k) { return game->modifierA == k || game->modifierB == k; }
 
 int winterMinutesFor(int year, bool sleptTooLong) {
     if (year <= 3) return sleptTooLong ? 3 : 5;

@@ -23,6 +23,7 @@ public:
         s.filter = makeFilter(CAB_LOOSE, edible ? 0x07D5 : 0x01CD);
         addShape(bodies[0], s);
         setMassFromShapes(bodies[0]);
+        chewDuration = 1000.0f;  // chewed, never swallowed, while the test watches
         radii[0] = radius;
         bodyCount = 1;
     }

@@ -42,6 +42,7 @@ public:
         s.filter = makeFilter(CAB_LOOSE, 0x07D5);  // edible: its mask holds the mouth
         addShape(bodies[0], s);
         setMassFromShapes(bodies[0]);
+        chewDuration = 1000.0f;  // chewed, never swallowed, while the test watches
         radii[0] = 0.4f;
         bodyCount = 1;
     }
