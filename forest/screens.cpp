@@ -3,6 +3,7 @@
 
 #include "engine/font/font.h"
 #include "engine/resources/resource_manager.h"
+#include "main/year.h"
 #include "engine/sprite/sprite.h"
 #include "forest/forest.h"
 #include "main/game.h"
@@ -13,18 +14,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr int MODIFIER_OVERFISHED = 1;
-
-const char* const MODIFIER_MESSAGES[7] = {
-    "You slept too long!",
-    "The fish have been overfished!",
-    "Full moon! The badgers are restless.",
-    "The forest looks overgrown...",
-    "You feel famished!",
-    "Your car is a turbo!",
-    "It's still frozen out there!",
-};
 
 // The screens' font and pictures, fetched once for the run.
 struct ScreenArt {
@@ -178,7 +167,7 @@ void drawGameOver() {
 
 }  // namespace
 
-const char* modifierMessage(int k) { return k >= 0 && k < 7 ? MODIFIER_MESSAGES[k] : nullptr; }
+const char* modifierMessage(int k) { return k >= 0 && k < MODIFIER_COUNT ? MODIFIER_MESSAGES[k] : nullptr; }
 
 TextSpan glyphSpan(const Font& font, float x, const char* s, size_t start, size_t length) {
     char prefix[256];
