@@ -106,6 +106,7 @@ void World::updateWinter(float dt) {
         winterPhase = WINTER_SNOW;
         if (winterBlock) destroyShape(winterBlock);
         winterBlock = nullptr;
+        snowballs.reserve(WINTER_PACK - WINTER_SNOW);  // room for all the snow at once
     }
     while (winterPhase >= WINTER_SNOW && winterPhase < WINTER_PACK && winterCountdown > SNOWBALL_INTERVAL) {
         RoundItem* snowball = new RoundItem();
