@@ -168,17 +168,6 @@ TEST(Bee, StingsAPawItReachesThenTurnsAndShowsOuch) {
     EXPECT_LE(world->stingTimer, -5.0f) << "immune no longer";
 }
 
-TEST(Bee, APawTwoUnitsAwayIsNotStung) {
-    AnimalRound r;
-    Bee* bee = beeAt(b2Vec2(12.0f, 4.0f));
-    world->pawX = 14.0f;
-    world->pawY = 4.0f;
-    world->stingTimer = -5.0f;
-    bee->update();
-    EXPECT_EQ(bee->ouchTime, 0.0f);
-    EXPECT_EQ(world->stingTimer, -5.0f);
-}
-
 TEST(Bee, FacesTheWayItFliesAndLeansWithItsSpeed) {
     AnimalRound r;
     AnimalSprites sprites;

@@ -143,24 +143,6 @@ TEST(Chewing, ACrumbWaitsForItsSlotToBeFree) {
     EXPECT_EQ(world->crumbNext, 3);
 }
 
-TEST(Chewing, CrumbsFlyUpAndFallForASecond) {
-    SeasonRound r;
-    world->crumbs[1] = Crumb{0.0f, 0.0f, 2.0f, -6.0f, 1.0f};
-    const float dt = SeasonRound::dt();
-    int alive = 0;
-    float highest = 0.0f;
-    while (world->crumbs[1].life > 0.0f && alive < 100) {
-        world->updateCrumbs(dt);
-        highest = std::min(highest, world->crumbs[1].y);
-        ++alive;
-    }
-    EXPECT_NEAR(alive, 60, 1);
-    EXPECT_NEAR(world->crumbs[1].x, 2.0f, 0.05f);
-    EXPECT_NEAR(world->crumbs[1].vy, 4.0f, 0.05f);
-    EXPECT_NEAR(highest, -1.8f, 0.1f);  // v² / 2g
-    EXPECT_EQ(world->crumbs[0].life, 0.0f) << "dead crumbs stay where they are";
-}
-
 TEST(Chewing, TheSwallowThatMakesTheBearFatEnoughShowsTheNoticeOnce) {
     SeasonRound r;
     const float dt = SeasonRound::dt();
@@ -229,19 +211,6 @@ TEST(Chewing, TheRoundEatsABerryHeldToTheMouth) {
     EXPECT_FALSE(listed(berry));
     EXPECT_EQ(world->grabJoint, nullptr);
     EXPECT_EQ(world->biteBody, nullptr);
-}
-
-TEST(FatNotice, RunsForThreeSecondsFromTheSwallow) {
-    SeasonRound r;
-    world->fatNotice = 0.01f;
-    int updates = 0;
-    while (world->fatNotice > 0.0f && updates < 1000) {
-        world->updateFatNotice(SeasonRound::dt());
-        ++updates;
-    }
-    EXPECT_NEAR(updates, 180, 1);
-    world->updateFatNotice(SeasonRound::dt());
-    EXPECT_EQ(world->fatNotice, 0.0f) << "off stays off";
 }
 
 }  // namespace

@@ -39,14 +39,6 @@ TEST(Autumn, CountsDownToWinterAndEndsTheGentleStartWithThreeMinutesLeft) {
     EXPECT_EQ(world->snowScrollX, 0.0f) << "no snow yet";
 }
 
-TEST(Autumn, LaterYearsAreNeverGentle) {
-    SeasonRound r(2);
-    EXPECT_FALSE(world->easyStart);
-    world->winterCountdown = 250.0f;
-    world->updateWinter(SeasonRound::dt());
-    EXPECT_FALSE(world->easyStart);
-}
-
 TEST(Winter, TenSecondsOfGraceThenTheFloorBlockGoes) {
     SeasonRound r;
     world->winterPhase = 1;
