@@ -3,12 +3,12 @@
 
 #include "engine/font/font.h"
 #include "engine/resources/resource_manager.h"
-#include "main/year.h"
 #include "engine/sprite/sprite.h"
 #include "forest/forest.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
+#include "main/year.h"
 
 #include <algorithm>
 #include <cstring>
