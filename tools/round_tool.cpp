@@ -322,6 +322,7 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
     game->modifierB = o.modifierB;
     world = new World();
     world->setup(static_cast<float>(game->winterMinutes));
+    game->state = Playing;
 
     ImpactSpy spy;
     forest->world->setContactListener(&spy);
@@ -365,6 +366,10 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
         }
         world->update(input);
         if (!world) break;
+        // The game draws every update it runs, and drawing may draw from the
+        // generator (a growling bear's head shakes): records replay only if the
+        // picture is drawn here too.
+        if (resourceManager) game->renderFrame();
 
         Car* car = forest->playerCar;
         rep.distance += (car->position() - last).Length();
