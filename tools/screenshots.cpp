@@ -15,6 +15,7 @@
 #include "forest/forest.h"
 #include "forest/projection.h"
 #include "main/game.h"
+#include "main/startup.h"
 #include "main/world.h"
 #include "vehicle/car.h"
 
@@ -283,28 +284,14 @@ int main(int argc, char** argv) {
 
     engine = engineCreate(ENGINE_VERSION);
     if (!engine) return 1;
-    engine->System_SetState(STATE_FRAME_FUNC, toolFrame);
-    engine->System_SetState(STATE_RENDER_FUNC, toolRender);
-    engine->System_SetState(STATE_RESTORE_FUNC, restoreCallback);
-    engine->System_SetState(STATE_TITLE, "Timberdrive");
-    engine->System_SetState(STATE_WINDOWED, true);
-    engine->System_SetState(STATE_SOUND, true);
-    engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
-    engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
-    engine->System_SetState(STATE_TEXTURE_FILTER, false);
-    engine->System_SetState(STATE_FPS, 60);
-    engine->System_SetState(STATE_ZBUFFER, false);
-    engine->System_SetState(STATE_HIDE_CURSOR, true);
-    engine->System_SetState(STATE_ALTERNATE_SPRITES, false);
+    configureEngine(toolFrame, toolRender, restoreCallback);
     if (!engine->System_Initiate()) {
         std::fprintf(stderr, "screenshots: no window: %s\n", engine->System_LastError());
         engine->Release();
         return 1;
     }
-    resourceManager = new ResourceManager("data\\bear.res");
-    if (!resourceManager->LoadAll(0)) {
+    if (!loadResources()) {
         std::fprintf(stderr, "screenshots: the resources do not load: %s\n", engine->System_LastError());
-        delete resourceManager;
         engine->System_Finish();
         engine->Release();
         return 1;
@@ -315,8 +302,7 @@ int main(int argc, char** argv) {
 
     delete game;
     game = nullptr;
-    delete resourceManager;
-    resourceManager = nullptr;
+    freeResources();
     engine->System_Finish();
     engine->Release();
     if (phase != Finished) {
