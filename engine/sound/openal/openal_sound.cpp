@@ -336,6 +336,8 @@ private:
     Effect* findEffect(EffectHandle h);
     void releaseVoice(Voice& v);
     void freeStreaming(uint32_t h, Kind kind);
+    uint32_t addStreaming(std::unique_ptr<Streaming> s, Kind kind, const char* error);
+    void stopVoice(Voice& v);
     void setupSource(ALuint source);
 
     void applyGain(Voice& v);
@@ -350,6 +352,9 @@ private:
     void reclaim(Voice& v);
     void flush(Voice& v, bool keepPosition);
     void resumeStreaming(Voice& v);
+    void restartLevels(Voice& v, int volume);
+    static bool hasOrderRow(const Streaming& s, int order, int row);
+    void seekOrderRow(Voice& v, int order, int row);
     Tag audible(Voice& v);
     void prepare(int slot, Voice& v);
     void decode(Job& job);
@@ -941,42 +946,7 @@ MusicHandle OpenALSound::musicLoad(const char* filename, uint32_t size) {
     dec->module = std::move(player);
     s->dec = std::move(dec);
 
-    Lock lock(mutex_);
-    if (!started_) return 0;
-    bind();
-    alGetError();
-    ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR) {
-        ctx_.postError("Can't load music");
-        return 0;
-    }
-    alGenBuffers(STREAM_BUFFERS, s->buffers);
-    if (alGetError() != AL_NO_ERROR) {
-        alDeleteSources(1, &source);
-        ctx_.postError("Can't load music");
-        return 0;
-    }
-    std::copy(s->buffers, s->buffers + STREAM_BUFFERS, s->freeList);
-    s->freeCount = STREAM_BUFFERS;
-    setupSource(source);
-    const int slot = findFreeVoice();
-    if (!slot) {
-        alDeleteSources(1, &source);
-        alDeleteBuffers(STREAM_BUFFERS, s->buffers);
-        ctx_.postError("Can't load music");
-        return 0;
-    }
-    Voice& v = voices_[slot];
-    v.kind = Kind::Music;
-    v.source = source;
-    v.stereo = true;
-    v.baseRate = v.rate = static_cast<float>(deviceRate_);
-    v.stream = std::move(s);
-    applyGain(v);
-    applyPan(v);
-    applyRate(v);
-    return makeHandle(KIND_CHANNEL, slot, v.gen);
+    return addStreaming(std::move(s), Kind::Music, "Can't load music");
 }
 
 StreamHandle OpenALSound::streamLoad(const char* filename, uint32_t size) {
@@ -1014,6 +984,12 @@ StreamHandle OpenALSound::streamLoad(const char* filename, uint32_t size) {
     dec->file = std::move(file);
     s->dec = std::move(dec);
 
+    return addStreaming(std::move(s), Kind::Stream, "Can't load stream");
+}
+
+// Gives a loaded music or stream its voice: a source and its queue of buffers. The
+// decoder of a failed load goes with s, after the lock is released.
+uint32_t OpenALSound::addStreaming(std::unique_ptr<Streaming> s, Kind kind, const char* error) {
     Lock lock(mutex_);
     if (!started_) return 0;
     bind();
@@ -1021,13 +997,13 @@ StreamHandle OpenALSound::streamLoad(const char* filename, uint32_t size) {
     ALuint source = 0;
     alGenSources(1, &source);
     if (alGetError() != AL_NO_ERROR) {
-        ctx_.postError("Can't load stream");
+        ctx_.postError("%s", error);
         return 0;
     }
     alGenBuffers(STREAM_BUFFERS, s->buffers);
     if (alGetError() != AL_NO_ERROR) {
         alDeleteSources(1, &source);
-        ctx_.postError("Can't load stream");
+        ctx_.postError("%s", error);
         return 0;
     }
     std::copy(s->buffers, s->buffers + STREAM_BUFFERS, s->freeList);
@@ -1037,11 +1013,11 @@ StreamHandle OpenALSound::streamLoad(const char* filename, uint32_t size) {
     if (!slot) {
         alDeleteSources(1, &source);
         alDeleteBuffers(STREAM_BUFFERS, s->buffers);
-        ctx_.postError("Can't load stream");
+        ctx_.postError("%s", error);
         return 0;
     }
     Voice& v = voices_[slot];
-    v.kind = Kind::Stream;
+    v.kind = kind;
     v.source = source;
     v.stereo = s->channels == 2;
     v.baseRate = v.rate = static_cast<float>(s->rate);
@@ -1107,6 +1083,30 @@ void OpenALSound::resumeStreaming(Voice& v) {
     ALint state = sourceState(v);
     if (state == AL_PAUSED || (state != AL_PLAYING && s.tagCount > 0)) alSourcePlay(v.source);
     wake();
+}
+
+// Playing music or a stream anew sets its volume (unless negative) and centres it;
+// the rate stays as it is.
+void OpenALSound::restartLevels(Voice& v, int volume) {
+    v.slideVolume.on = v.slidePan.on = false;
+    if (volume >= 0) setVolume(v, volume);
+    v.pan = 0.0f;
+    applyGain(v);
+    applyPan(v);
+}
+
+// Row 0 of an order is there even when the module reports no rows for it.
+bool OpenALSound::hasOrderRow(const Streaming& s, int order, int row) {
+    return order >= 0 && order < s.orderCount && row >= 0 &&
+           (row == 0 || row < s.orderRows[static_cast<size_t>(order)]);
+}
+
+void OpenALSound::seekOrderRow(Voice& v, int order, int row) {
+    Streaming& s = *v.stream;
+    flush(v, false);
+    s.seek = SeekKind::OrderRow;
+    s.seekOrder = order;
+    s.seekRow = row;
 }
 
 // What is being heard: the queued buffer under OpenAL's play offset.
@@ -1294,19 +1294,9 @@ ChannelHandle OpenALSound::musicPlay(MusicHandle music, bool loop, int volume, i
         const Tag at = audible(*v);
         const int o = order == -1 ? at.order : order;
         const int r = row == -1 ? at.row : row;
-        if (o >= 0 && o < s.orderCount && r >= 0 && (r == 0 || r < s.orderRows[static_cast<size_t>(o)])) {
-            flush(*v, false);
-            s.seek = SeekKind::OrderRow;
-            s.seekOrder = o;
-            s.seekRow = r;
-        }
+        if (hasOrderRow(s, o, r)) seekOrderRow(*v, o, r);
     }
-    // The rate stays as it is; volume and pan are set.
-    v->slideVolume.on = v->slidePan.on = false;
-    if (volume >= 0) setVolume(*v, volume);
-    v->pan = 0.0f;
-    applyGain(*v);
-    applyPan(*v);
+    restartLevels(*v, volume);
     if (s.loop != loop) {
         s.loop = loop;
         s.settingsDirty = true;
@@ -1339,15 +1329,9 @@ void OpenALSound::musicSeek(MusicHandle music, int order, int row) {
     Lock lock(mutex_);
     Voice* v = findStreaming(music, Kind::Music);
     if (!v) return;
-    Streaming& s = *v->stream;
-    if (order < 0 || order >= s.orderCount || row < 0 || (row > 0 && row >= s.orderRows[static_cast<size_t>(order)])) {
-        return;
-    }
+    if (!hasOrderRow(*v->stream, order, row)) return;
     bind();
-    flush(*v, false);
-    s.seek = SeekKind::OrderRow;
-    s.seekOrder = order;
-    s.seekRow = row;
+    seekOrderRow(*v, order, row);
     wake();
 }
 
@@ -1421,11 +1405,7 @@ ChannelHandle OpenALSound::streamPlay(StreamHandle stream, bool loop, int volume
     s.seekSeconds = 0.0;
     s.seekOrder = s.seekRow = 0;
     s.loop = loop;
-    v->slideVolume.on = v->slidePan.on = false;
-    if (volume >= 0) setVolume(*v, volume);
-    v->pan = 0.0f;
-    applyGain(*v);
-    applyPan(*v);
+    restartLevels(*v, volume);
     resumeStreaming(*v);
     return stream;
 }
@@ -1494,15 +1474,19 @@ void OpenALSound::channelStop(ChannelHandle channel) {
     Voice* v = findVoice(channel);
     if (!v) return;
     bind();
-    v->stopSlides();
-    if (v->stream) {
-        v->stream->run = Run::Stopped;
-        flush(*v, true);
+    stopVoice(*v);
+}
+
+// Music and streams keep their place; a stopped effect voice is gone, as when it is taken over.
+void OpenALSound::stopVoice(Voice& v) {
+    v.stopSlides();
+    if (v.stream) {
+        v.stream->run = Run::Stopped;
+        flush(v, true);
         return;
     }
-    // A stopped effect voice is gone, as when it is taken over.
-    alSourceStop(v->source);
-    v->gen = nextGen(v->gen);
+    alSourceStop(v.source);
+    v.gen = nextGen(v.gen);
 }
 
 void OpenALSound::channelPauseAll() {
@@ -1525,15 +1509,7 @@ void OpenALSound::channelStopAll() {
     bind();
     for (int i = 1; i < highWater_; ++i) {
         Voice& v = voices_[i];
-        if (v.kind == Kind::None || !v.source) continue;
-        v.stopSlides();
-        if (v.stream) {
-            v.stream->run = Run::Stopped;
-            flush(v, true);
-        } else {
-            alSourceStop(v.source);
-            v.gen = nextGen(v.gen);
-        }
+        if (v.kind != Kind::None && v.source) stopVoice(v);
     }
     if (pausedAll_) {
         pausedAll_ = false;
