@@ -18,6 +18,7 @@
 #include "main/input_log.h"
 #include "main/random.h"
 #include "main/world.h"
+#include "tools/round_fingerprint.h"
 #include "vehicle/car.h"
 
 #include <algorithm>
@@ -271,30 +272,6 @@ const char* heldName() {
     return " holding a loose thing";
 }
 
-// Everything that moves in both worlds, and the generator, as bits.
-std::vector<uint32_t> roundBits() {
-    std::vector<uint32_t> bits;
-    auto put = [&bits](float v) {
-        uint32_t u;
-        std::memcpy(&u, &v, 4);
-        bits.push_back(u);
-    };
-    for (b2Body* b = world->cabWorld->bodies(); b; b = b->GetNext()) {
-        put(b->GetPosition().x);
-        put(b->GetPosition().y);
-        put(b->GetAngle());
-    }
-    for (b2Body* b = forest->world->bodies(); b; b = b->GetNext()) {
-        put(b->GetPosition().x);
-        put(b->GetPosition().y);
-        put(b->GetAngle());
-    }
-    put(world->pawX);
-    put(world->pawY);
-    bits.push_back(randomState());
-    return bits;
-}
-
 struct AiState {
     float nextDecisionTime, throttle, brake, steer;
     int reverse;
@@ -430,7 +407,7 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
     rep.real = std::chrono::duration<double>(end - start).count();
     rep.grabs = pilot.grabs;
     rep.gearChanges = pilot.gearChanges;
-    rep.bits = roundBits();
+    rep.bits = roundFingerprint();
 
     delete world;
     world = nullptr;

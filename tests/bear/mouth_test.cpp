@@ -1,7 +1,7 @@
 // What the bear's mouth takes as a bite when it touches the sensor during the cab
 // step, and what it ignores.
 #include "forest/cab_categories.h"
-#include "forest/cab_object.h"
+#include "tests/bear/morsel.h"
 #include "tests/bear/paw_script.h"
 #include "tests/forest/round_globals.h"
 
@@ -9,38 +9,8 @@
 
 namespace {
 
-// A loose round thing; edible when its mask holds the mouth's category.
-class Morsel : public CabObject {
-public:
-    Morsel(b2Vec2 at, float radius, bool edible) {
-        BodyDef def;
-        def.position = at;
-        def.userData = reinterpret_cast<uintptr_t>(this);
-        bodies[0] = world->cabWorld->createBody(def);
-        ShapeDef s = circleShape(radius);
-        s.density = 0.5f;
-        s.friction = 0.5f;
-        s.filter = makeFilter(CAB_LOOSE, edible ? 0x07D5 : 0x01CD);
-        addShape(bodies[0], s);
-        setMassFromShapes(bodies[0]);
-        chewDuration = 1000.0f;  // chewed, never swallowed, while the test watches
-        radii[0] = radius;
-        bodyCount = 1;
-    }
-    void update() override {}
-    void render() override {}
-};
-
-struct Cab {
-    RoundGlobals globals;
-    Cab() : globals(2) {
-        seedRandom(5u);
-        world->setup(5.0f);
-    }
-    static void run(int frames) {
-        const InputFrame idle{0.0f, 0.0f, 0};
-        for (int i = 0; i < frames; ++i) world->update(&idle);
-    }
+struct Cab : SetUpRound {
+    Cab() : SetUpRound(2, 5u) {}
 };
 
 TEST(Mouth, FoodFallingIntoTheMouthStartsABiteThatEndsHalfASecondAfterItLeaves) {
@@ -50,7 +20,7 @@ TEST(Mouth, FoodFallingIntoTheMouthStartsABiteThatEndsHalfASecondAfterItLeaves) 
     berry->clearMaskBits(CAB_LEDGE);
     int frames = 0;
     while (!world->biteBody && frames < 60) {
-        Cab::run(1);
+        Cab::idle(1);
         ++frames;
     }
     ASSERT_EQ(world->biteBody, berry->bodies[0]);
@@ -59,7 +29,7 @@ TEST(Mouth, FoodFallingIntoTheMouthStartsABiteThatEndsHalfASecondAfterItLeaves) 
     // It falls through to the floor; the bite lingers, then is dropped.
     int left = 0;
     while (world->biteBody && left < 120) {
-        Cab::run(1);
+        Cab::idle(1);
         ++left;
     }
     EXPECT_EQ(world->biteBody, nullptr);
@@ -81,7 +51,7 @@ TEST(Mouth, IgnoresWhatCannotBeEatenAndTheFixtures) {
     ASSERT_TRUE(b2TestOverlap(mouth->GetShape(), 0, rim->GetShape(), 0, world->bearBody->GetTransform(),
                               world->wheelBody->GetTransform()));
     for (int i = 0; i < 60; ++i) {
-        Cab::run(1);
+        Cab::idle(1);
         ASSERT_EQ(world->biteBody, nullptr) << i;
     }
     EXPECT_GT(rock->bodies[0]->GetPosition().y, 11.2f) << "the rock fell past the mouth";
@@ -95,7 +65,7 @@ TEST(Mouth, TheFirstBiteIsKeptWhileASecondMorselPasses) {
     // Held in the mouth by the paw.
     int frames = 0;
     while (!world->biteBody && frames < 60) {
-        Cab::run(1);
+        Cab::idle(1);
         ++frames;
     }
     ASSERT_EQ(world->biteBody, first->bodies[0]);

@@ -4,45 +4,15 @@
 #include "forest/forest.h"
 #include "tests/bear/paw_script.h"
 #include "tests/forest/round_globals.h"
+#include "tests/support/alloc/alloc_counter.h"
 #include "vehicle/car.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-}  // namespace
-
-// These replace the program's own: GCC takes the free below for a mismatch.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
-    if (counting) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    if (counting) ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { ::operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { ::operator delete[](p); }
-
 namespace {
 
 TEST(PawAllocations, NoneInTheUpdatesOfARoundDrivenThroughThePaw) {
-    RoundGlobals globals(2);
-    seedRandom(8u);
-    world->setup(5.0f);
+    SetUpRound round(2, 8u);
     PawScript s;
     // Warming up: into reverse while standing, back out a little, forward again.
     s.moveTo(14.0f, 11.3f, 4).press().moveTo(11.9f, 11.3f, 20).release().home();
@@ -64,14 +34,13 @@ TEST(PawAllocations, NoneInTheUpdatesOfARoundDrivenThroughThePaw) {
     const b2Vec2 start = forest->playerCar->position();
     const size_t objects = world->cabObjects.size();
     bool gripped = false, growled = false;
-    counting = true;
+    startCountingAllocations();
     for (; i < s.frames.size(); ++i) {
         world->update(&s.frames[i]);
         gripped = gripped || world->grabJoint != nullptr;
         growled = growled || world->growlTimer > 0.0f;
     }
-    counting = false;
-    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(stopCountingAllocations(), 0);
     // What an impact throws into the cab is new, and is not what this counts.
     EXPECT_EQ(world->cabObjects.size(), objects) << "the car hit nothing";
     EXPECT_EQ(forest->playerCar->reverse, 1) << "the lever went over again";

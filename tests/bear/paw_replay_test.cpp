@@ -2,13 +2,13 @@
 // the Engine's events, is recorded, written to a demo file, read back and played
 // again: the replay must be the same round, every body of both worlds bit for bit.
 #include "engine/core/engine_impl.h"
-#include "forest/cab_categories.h"
-#include "forest/cab_object.h"
 #include "forest/forest.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
+#include "tests/bear/morsel.h"
 #include "tests/bear/paw_script.h"
+#include "tools/round_fingerprint.h"
 #include "vehicle/car.h"
 
 #include <SDL.h>
@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,29 +25,7 @@ namespace {
 constexpr int ROUND_FRAMES = 1500;
 constexpr int MORSEL_FRAME = 300;
 
-class Morsel;
 Morsel* morsel = nullptr;  // the test's own, once it is in the cab
-
-class Morsel : public CabObject {
-public:
-    explicit Morsel(b2Vec2 at) {
-        BodyDef def;
-        def.position = at;
-        def.userData = reinterpret_cast<uintptr_t>(this);
-        bodies[0] = world->cabWorld->createBody(def);
-        ShapeDef s = circleShape(0.4f);
-        s.density = 0.5f;
-        s.friction = 0.5f;
-        s.filter = makeFilter(CAB_LOOSE, 0x07D5);  // edible: its mask holds the mouth
-        addShape(bodies[0], s);
-        setMassFromShapes(bodies[0]);
-        chewDuration = 1000.0f;  // chewed, never swallowed, while the test watches
-        radii[0] = 0.4f;
-        bodyCount = 1;
-    }
-    void update() override {}
-    void render() override {}
-};
 
 // What the player does, looking at the cab: hold the gas, turn the wheel, pick up
 // the morsel and hold it to the mouth, growl, then drive on.
@@ -121,36 +98,6 @@ private:
     }
     float gripY_ = 0.0f;
 };
-
-// Everything that moves, as bits.
-std::vector<uint32_t> snapshot() {
-    std::vector<uint32_t> s;
-    auto put = [&s](float v) {
-        uint32_t u;
-        std::memcpy(&u, &v, 4);
-        s.push_back(u);
-    };
-    for (b2Body* b = world->cabWorld->bodies(); b; b = b->GetNext()) {
-        put(b->GetPosition().x);
-        put(b->GetPosition().y);
-        put(b->GetAngle());
-        put(b->GetLinearVelocity().x);
-        put(b->GetAngularVelocity());
-    }
-    for (b2Body* b = forest->world->bodies(); b; b = b->GetNext()) {
-        put(b->GetPosition().x);
-        put(b->GetPosition().y);
-        put(b->GetAngle());
-    }
-    put(world->pawX);
-    put(world->pawY);
-    put(world->cabTilt);
-    put(world->growlTimer);
-    s.push_back(static_cast<uint32_t>(world->frameCount));
-    s.push_back(randomState());
-    s.push_back(world->grabJoint ? 1u : 0u);
-    return s;
-}
 
 class PawReplay : public ::testing::Test {
 protected:
@@ -248,7 +195,7 @@ TEST_F(PawReplay, ARecordedRoundReplaysBitForBit) {
     EXPECT_TRUE(held[3]) << "the growl";
     EXPECT_GT(maxSteer, 0.15f);
     EXPECT_GT(driven, 20.0f);
-    const std::vector<uint32_t> live = snapshot();
+    const std::vector<uint32_t> live = roundFingerprint();
     ASSERT_EQ(game->inputLog.size(), static_cast<uint32_t>(ROUND_FRAMES));
 
     // Through the demo file and back.
@@ -269,7 +216,7 @@ TEST_F(PawReplay, ARecordedRoundReplaysBitForBit) {
     step();
     while (game->playIndex < ROUND_FRAMES && game->state == Playing) step();
     ASSERT_NE(world, nullptr);
-    const std::vector<uint32_t> replay = snapshot();
+    const std::vector<uint32_t> replay = roundFingerprint();
     ASSERT_EQ(live.size(), replay.size());
     EXPECT_TRUE(live == replay);
 }

@@ -4,6 +4,7 @@
 #include "forest/cab_object.h"
 #include "tests/bear/paw_script.h"
 #include "tests/forest/round_globals.h"
+#include "tests/forest/test_ball.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +15,12 @@ namespace {
 constexpr float DT = 0.0166667f;
 
 // A loose ball of the cab.
-class Ball : public CabObject {
-public:
-    Ball(b2Vec2 at, float radius) {
-        BodyDef def;
-        def.position = at;
-        def.userData = reinterpret_cast<uintptr_t>(this);
-        bodies[0] = world->cabWorld->createBody(def);
-        ShapeDef s = circleShape(radius);
-        s.density = 1.0f;
-        s.filter = makeFilter(CAB_LOOSE, 0x01CD);
-        addShape(bodies[0], s);
-        setMassFromShapes(bodies[0]);
-        radii[0] = radius;
-        bodyCount = 1;
-    }
-    void update() override {}
-    void render() override {}
+struct Ball : TestBall {
+    Ball(b2Vec2 at, float radius) : TestBall(at, radius, 0x01CD) {}
 };
 
-struct Cab {
-    RoundGlobals globals;
-    Cab() : globals(2) {
-        seedRandom(77u);
-        world->setup(5.0f);
+struct Cab : SetUpRound {
+    Cab() : SetUpRound(2, 77u) {
         // No gravity: what the tests put down stays where it is.
         world->cabWorld->setGravity(b2Vec2(0.0f, 0.0f));
     }

@@ -1,29 +1,17 @@
 #include "forest/cab_categories.h"
 #include "forest/cab_object.h"
 #include "tests/forest/round_globals.h"
+#include "tests/forest/test_ball.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // A loose ball that can meet the roof, the windows and the ledge.
-class Ball : public CabObject {
+class Ball : public TestBall {
 public:
-    explicit Ball(b2Vec2 at, float radius = 0.5f) {
-        BodyDef def;
-        def.position = at;
-        def.userData = reinterpret_cast<uintptr_t>(this);
-        bodies[0] = world->cabWorld->createBody(def);
-        ShapeDef s = circleShape(radius);
-        s.density = 1.0f;
-        s.filter = makeFilter(CAB_LOOSE, CAB_FLOOR | CAB_LOOSE);
-        addShape(bodies[0], s);
-        setMassFromShapes(bodies[0]);
-        radii[0] = radius;
-        bodyCount = 1;
-    }
+    explicit Ball(b2Vec2 at, float radius = 0.5f) : TestBall(at, radius, CAB_FLOOR | CAB_LOOSE) {}
     void update() override { applyOpenings(); }
-    void render() override {}
     uint16_t mask() const { return bodies[0]->GetFixtureList()->GetFilterData().maskBits; }
     bool has(uint16_t bit) const { return (mask() & bit) != 0; }
     void move(b2Vec2 at, b2Vec2 v) {
@@ -32,12 +20,8 @@ public:
     }
 };
 
-struct Cab {
-    RoundGlobals globals;
-    Cab() : globals(2) {
-        seedRandom(17u);
-        world->setup(5.0f);
-    }
+struct Cab : SetUpRound {
+    Cab() : SetUpRound(2, 17u) {}
     void hold(Ball& b) {
         MouseJointDef def;
         def.body = b.bodies[0];

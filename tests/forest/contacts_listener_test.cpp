@@ -101,7 +101,7 @@ TEST(CabContacts, ABerryFallingIntoTheMouthIsABiteARockIsNot) {
         b2Body* body = thing->bodies[0];
         bool bitten = false, passed = false;
         for (int i = 0; i < 40 && !bitten; ++i) {
-            PickupRound::run(1);
+            PickupRound::idle(1);
             bitten = world->biteBody == body;
             const b2Vec2 at = body->GetPosition();
             passed = passed || (at.y > 9.0f && at.y < 11.0f && at.x > 2.5f && at.x < 4.5f);
@@ -123,7 +123,7 @@ TEST(CabBoundary, ThingsThatFlyOutOfTheCabAreRemoved) {
     const int bodies = world->cabWorld->bodyCount();
     int frames = 0;
     while ((listed(rock) || listed(fish)) && frames < 60) {
-        PickupRound::run(1);
+        PickupRound::idle(1);
         ++frames;
     }
     EXPECT_FALSE(listed(rock));
@@ -133,7 +133,7 @@ TEST(CabBoundary, ThingsThatFlyOutOfTheCabAreRemoved) {
     world->violation(world->cabAnchor);
     world->violation(world->bearBody);
     const size_t count = world->cabObjects.size();
-    PickupRound::run(1);
+    PickupRound::idle(1);
     EXPECT_EQ(world->cabObjects.size(), count);
 }
 
@@ -144,7 +144,7 @@ TEST(CabRemoval, AnEatenBerryLeavesThePawAndTheMouthBeforeItsBodyGoes) {
     world->biteBody = berry->bodies[0];
     berry->onEaten(berry->bodies[0]);
     const int bodies = world->cabWorld->bodyCount();
-    PickupRound::run(1);
+    PickupRound::idle(1);
     EXPECT_FALSE(listed(berry));
     EXPECT_EQ(world->grabJoint, nullptr);
     EXPECT_EQ(world->biteBody, nullptr);
@@ -152,7 +152,7 @@ TEST(CabRemoval, AnEatenBerryLeavesThePawAndTheMouthBeforeItsBodyGoes) {
     // The paw works on afterwards.
     RoundItem* next = berryAt(b2Vec2(14.0f, 9.0f));
     grip(next->bodies[0]);
-    PickupRound::run(5);
+    PickupRound::idle(5);
     EXPECT_TRUE(world->isHeld(next->bodies[0]));
 }
 
@@ -166,7 +166,7 @@ TEST(CabRemoval, AFishEatenToTheBonesStaysInThePaw) {
     grip(fish->tail());
     fish->onEaten(fish->head());
     fish->onEaten(fish->tail());
-    PickupRound::run(3);
+    PickupRound::idle(3);
     EXPECT_TRUE(listed(fish));
     EXPECT_TRUE(world->isHeld(fish->tail()));
 }

@@ -5,25 +5,18 @@
 #include "forest/pickups_fish.h"
 #include "forest/pickups_round_item.h"
 #include "forest/scenery.h"
-#include "main/game.h"
-#include "main/random.h"
 #include "main/world.h"
+#include "tests/forest/round_globals.h"
+#include "tests/support/frame_share.h"
 #include "vehicle/car.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-constexpr double FRAME_SECONDS = 1.0 / 60.0;
-
 struct Round {
+    SetUpRound setUp{2, 4711u};
     explicit Round(int things) {
-        engine = engineCreateHeadless(ENGINE_VERSION);
-        game = new Game();
-        game->year = 2;
-        seedRandom(4711u);
-        world = new World();
-        world->setup(5.0f);
         for (int i = 0; i < things; ++i) {
             CabObject* o;
             if (i % 8 == 0) {
@@ -43,33 +36,18 @@ struct Round {
         }
         for (int i = 0; i < 180; ++i) step();
     }
-    ~Round() {
-        delete world;
-        world = nullptr;
-        delete game;
-        game = nullptr;
-        engine->Release();
-        engine = nullptr;
-    }
-    void step() {
-        world->update(&idle);
+    static void step() {
+        SetUpRound::idle();
         // The cab keeps what fell in: anything thrown out comes back.
         for (CabObject* o : world->cabObjects) {
             if (o->bodies[0]->GetPosition().y < -15.0f) o->dropIntoCab();
         }
     }
-    InputFrame idle{0.0f, 0.0f, 0};
 };
-
-void reportFrameShare(benchmark::State& state) {
-    const double frames = static_cast<double>(state.iterations()) * FRAME_SECONDS;
-    state.counters["frame_pct"] =
-        benchmark::Counter(frames / 100.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
 
 void BM_UpdateWithPickups(benchmark::State& state) {
     Round round(static_cast<int>(state.range(0)));
-    for (auto _ : state) round.step();
+    for (auto _ : state) Round::step();
     state.counters["objects"] = static_cast<double>(world->cabObjects.size());
     reportFrameShare(state);
 }

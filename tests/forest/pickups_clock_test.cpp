@@ -62,7 +62,7 @@ TEST(Clock, EveryYearStartsWithTheClockOnTheDashboard) {
     EXPECT_EQ(clock->bodies[0]->GetPosition(), b2Vec2(15.0f, 5.4f));
     EXPECT_NEAR(clock->hand, 1.0f - 5.17f / 5.17f, 1e-6f);
     // It settles on the ledge and stays there.
-    PickupRound::run(180);
+    PickupRound::idle(180);
     const b2Vec2 p = clock->bodies[0]->GetPosition();
     EXPECT_NEAR(p.x, 15.0f, 0.3f);
     EXPECT_LT(p.y, 6.0f);

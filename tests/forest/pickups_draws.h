@@ -56,14 +56,6 @@ struct PickupDraws {
 };
 
 // The round's first frame of a set-up World: seeded, built, nothing updated yet.
-struct PickupRound {
-    RoundGlobals globals;
-    explicit PickupRound(int year = 2, uint32_t seed = 77u, int modifierA = -1) : globals(year, modifierA) {
-        seedRandom(seed);
-        world->setup(5.0f);
-    }
-    static void run(int updates) {
-        const InputFrame idle{0.0f, 0.0f, 0};
-        for (int i = 0; i < updates; ++i) world->update(&idle);
-    }
+struct PickupRound : SetUpRound {
+    explicit PickupRound(int year = 2, uint32_t seed = 77u, int modifierA = -1) : SetUpRound(year, seed, modifierA) {}
 };

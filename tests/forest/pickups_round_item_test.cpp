@@ -212,7 +212,7 @@ TEST(RoundItemFalling, LeavesSinkSlowlyPineconesAndRocksFallFast) {
         things[i]->bodies[0]->SetTransform(b2Vec2(xs[i], 1.0f), 0.0f);
         things[i]->bodies[0]->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
     }
-    PickupRound::run(30);
+    PickupRound::idle(30);
     float fallen[3];
     for (int i = 0; i < 3; ++i) fallen[i] = things[i]->bodies[0]->GetPosition().y - 1.0f;
     // Half a second of gravity 20: 2.5 units in free fall.

@@ -29,6 +29,21 @@ struct RoundGlobals {
     RoundGlobals& operator=(const RoundGlobals&) = delete;
 };
 
+// A round set up from a known seed and ready to update, the winter five minutes away.
+struct SetUpRound {
+    RoundGlobals globals;
+    SetUpRound(int year, uint32_t seed, int modifierA = -1, int modifierB = -1)
+        : globals(year, modifierA, modifierB) {
+        seedRandom(seed);
+        world->setup(5.0f);
+    }
+    // Updates with the pointer still and no button.
+    static void idle(int frames = 1) {
+        const InputFrame still{0.0f, 0.0f, 0};
+        for (int i = 0; i < frames; ++i) world->update(&still);
+    }
+};
+
 // The game's generator, written out again: the tests predict draws with it.
 struct ReferenceRandom {
     uint32_t state;

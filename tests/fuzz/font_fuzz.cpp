@@ -3,26 +3,13 @@
 // file; glyphs are made without a texture.
 #include "engine/engine.h"
 #include "engine/font/font.h"
+#include "tests/fuzz/fuzz_engine.h"
 
 #include <string>
 
-namespace {
-
-Engine* engine() {
-    static Engine* e = [] {
-        Engine* created = engineCreateHeadless(ENGINE_VERSION);
-        created->System_SetState(STATE_SOUND, false);
-        created->System_Initiate();
-        return created;
-    }();
-    return e;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 16384) return 0;
-    Engine* e = engine();
+    Engine* e = fuzzEngine();
     Font font("no_such_folder\\fuzz.fnt", data, size);
     // The input's tail doubles as text to measure and draw.
     std::string text(reinterpret_cast<const char*>(data) + size / 2, size - size / 2);

@@ -7,21 +7,12 @@
 #include "engine/resources/resource_manager.h"
 #include "engine/resources/string_table.h"
 #include "engine/sprite/sprite.h"
+#include "tests/fuzz/fuzz_engine.h"
 
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-
-Engine* engine() {
-    static Engine* e = [] {
-        Engine* created = engineCreateHeadless(ENGINE_VERSION);
-        created->System_SetState(STATE_SOUND, false);
-        created->System_Initiate();
-        return created;
-    }();
-    return e;
-}
 
 class MemoryScripts : public ResourceManager {
 public:
@@ -48,7 +39,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 16384) return 0;
-    engine();
+    fuzzEngine();
     MemoryScripts rm(data, size);
     rm.ParseScriptText("self", reinterpret_cast<const char*>(data), size);
 
@@ -64,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (ResourceRecord* r = rm.ListHead(RES_SPRITE); r; r = r->next) rm.SpriteByName(r->name);
 
-    StringTable table(engine(), "fuzz.txt", reinterpret_cast<const char*>(data), size);
+    StringTable table(fuzzEngine(), "fuzz.txt", reinterpret_cast<const char*>(data), size);
     table.GetString("a");
     return 0;
 }

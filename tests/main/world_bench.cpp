@@ -3,46 +3,26 @@
 #include "forest/cab_categories.h"
 #include "forest/cab_object.h"
 #include "forest/forest.h"
-#include "main/game.h"
-#include "main/random.h"
 #include "main/world.h"
+#include "tests/forest/round_globals.h"
+#include "tests/forest/test_ball.h"
+#include "tests/support/frame_share.h"
 #include "vehicle/car.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-constexpr double FRAME_SECONDS = 1.0 / 60.0;
-
 // A loose round thing of the cab, with the opening and ledge rules of the real ones.
-class Pebble : public CabObject {
+class Pebble : public TestBall {
 public:
-    explicit Pebble(float radius) {
-        BodyDef def;
-        def.userData = reinterpret_cast<uintptr_t>(this);
-        bodies[0] = world->cabWorld->createBody(def);
-        ShapeDef s = circleShape(radius);
-        s.density = 1.0f;
-        s.friction = 0.5f;
-        s.restitution = 0.2f;
-        s.filter = makeFilter(CAB_LOOSE, 0x01CD);
-        addShape(bodies[0], s);
-        setMassFromShapes(bodies[0]);
-        radii[0] = radius;
-        bodyCount = 1;
-    }
+    explicit Pebble(float radius) : TestBall(b2Vec2(0.0f, 0.0f), radius, 0x01CD, 1.0f, 0.5f, 0.2f) {}
     void update() override { applyOpenings(); }
-    void render() override {}
 };
 
 struct Round {
+    SetUpRound setUp{2, 4711u};
     explicit Round(int looseBodies) {
-        engine = engineCreateHeadless(ENGINE_VERSION);
-        game = new Game();
-        game->year = 2;
-        seedRandom(4711u);
-        world = new World();
-        world->setup(5.0f);
         for (int i = 0; i < looseBodies; ++i) {
             Pebble* p = new Pebble(0.4f + 0.1f * static_cast<float>(i % 5));
             p->dropIntoCab();
@@ -50,14 +30,6 @@ struct Round {
         }
         // Let them fall in and settle before anything is timed.
         for (int i = 0; i < 180; ++i) step();
-    }
-    ~Round() {
-        delete world;
-        world = nullptr;
-        delete game;
-        game = nullptr;
-        engine->Release();
-        engine = nullptr;
     }
     void step() {
         // Weaving through the forest: turns, bumps and impacts keep the cab busy.
@@ -75,14 +47,6 @@ struct Round {
     }
     int frame = 0;
 };
-
-void reportFrameShare(benchmark::State& state) {
-    const double frames = static_cast<double>(state.iterations()) * FRAME_SECONDS;
-    // Time per update in percent of the frame's 16.7 ms, and how many fit in one.
-    state.counters["frame_pct"] =
-        benchmark::Counter(frames / 100.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["per_frame"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-}
 
 void BM_WorldUpdate(benchmark::State& state) {
     Round round(static_cast<int>(state.range(0)));
@@ -103,20 +67,13 @@ void BM_ForestStep(benchmark::State& state) {
 BENCHMARK(BM_ForestStep)->Iterations(3600)->Unit(benchmark::kMicrosecond);
 
 void BM_RoundSetup(benchmark::State& state) {
-    engine = engineCreateHeadless(ENGINE_VERSION);
-    game = new Game();
-    game->year = 2;
+    RoundGlobals globals(2);
     seedRandom(99u);
     for (auto _ : state) {
+        delete world;  // the last one goes with the globals
         world = new World();
         world->setup(5.0f);
-        delete world;
-        world = nullptr;
     }
-    delete game;
-    game = nullptr;
-    engine->Release();
-    engine = nullptr;
 }
 BENCHMARK(BM_RoundSetup)->Unit(benchmark::kMicrosecond);
 

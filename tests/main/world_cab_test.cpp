@@ -1,6 +1,7 @@
 #include "forest/cab_categories.h"
 #include "forest/cab_object.h"
 #include "tests/forest/round_globals.h"
+#include "tests/forest/test_ball.h"
 
 #include <gtest/gtest.h>
 
@@ -85,36 +86,15 @@ TEST(WorldBumps, TheAmplitudeRelaxesToZeroFromEitherSide) {
 }
 
 // A loose ball of the cab for the tests.
-class Ball : public CabObject {
+class Ball : public TestBall {
 public:
-    Ball(b2Vec2 at, float radius, float density) {
-        BodyDef def;
-        def.position = at;
-        def.userData = reinterpret_cast<uintptr_t>(this);
-        bodies[0] = world->cabWorld->createBody(def);
-        ShapeDef s = circleShape(radius);
-        s.density = density;
-        s.filter = makeFilter(CAB_LOOSE, 0x01CD);
-        addShape(bodies[0], s);
-        setMassFromShapes(bodies[0]);
-        radii[0] = radius;
-        bodyCount = 1;
-    }
+    Ball(b2Vec2 at, float radius, float density) : TestBall(at, radius, 0x01CD, density) {}
     void update() override { ++updates; }
-    void render() override {}
     int updates = 0;
 };
 
-struct SetUpRound {
-    RoundGlobals globals;
-    SetUpRound() {
-        seedRandom(42u);
-        world->setup(5.0f);
-    }
-};
-
 TEST(WorldCabForces, BumpsLiftOnlyHeavyBodiesAtRest) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     Ball heavy(b2Vec2(5.0f, 10.0f), 1.0f, 1.0f);    // mass pi
     Ball light(b2Vec2(8.0f, 10.0f), 0.5f, 1.0f);    // mass pi / 4
     Ball moving(b2Vec2(12.0f, 10.0f), 1.0f, 1.0f);
@@ -129,7 +109,7 @@ TEST(WorldCabForces, BumpsLiftOnlyHeavyBodiesAtRest) {
 }
 
 TEST(WorldCabForces, CorneringPushesAcrossTheCabsGravity) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     Ball a(b2Vec2(5.0f, 3.0f), 1.0f, 1.0f);
     Ball b(b2Vec2(9.0f, 3.0f), 0.5f, 3.0f);
     world->cabTilt = 0.3f;

@@ -3,6 +3,7 @@
 #include "forest/forest.h"
 #include "tests/bear/paw_script.h"
 #include "tests/forest/round_globals.h"
+#include "tests/forest/test_ball.h"
 #include "vehicle/car.h"
 
 #include <gtest/gtest.h>
@@ -14,37 +15,16 @@ namespace {
 
 int ballUpdates = 0;
 
-class Ball : public CabObject {
+class Ball : public TestBall {
 public:
-    Ball(b2Vec2 at, float radius, uint16_t mask = 0x01CD) {
-        BodyDef def;
-        def.position = at;
-        def.userData = reinterpret_cast<uintptr_t>(this);
-        bodies[0] = world->cabWorld->createBody(def);
-        ShapeDef s = circleShape(radius);
-        s.density = 1.0f;
-        s.filter = makeFilter(CAB_LOOSE, mask);
-        addShape(bodies[0], s);
-        setMassFromShapes(bodies[0]);
-        radii[0] = radius;
-        bodyCount = 1;
-    }
+    Ball(b2Vec2 at, float radius, uint16_t mask = 0x01CD) : TestBall(at, radius, mask) {}
     void update() override {
         ++updates;
         ++ballUpdates;
     }
-    void render() override {}
     void onContact() override { ++contacts; }
     int updates = 0;
     int contacts = 0;
-};
-
-struct SetUpRound {
-    RoundGlobals globals;
-    explicit SetUpRound(uint32_t seed = 42u, int year = 1) : globals(year) {
-        seedRandom(seed);
-        world->setup(5.0f);
-    }
 };
 
 uint32_t bits(float f) {
@@ -54,7 +34,7 @@ uint32_t bits(float f) {
 }
 
 TEST(WorldSetup, BuildsTheCabAndTheForest) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     ASSERT_NE(world->cabWorld, nullptr);
     ASSERT_NE(forest, nullptr);
     EXPECT_EQ(forest->objects.size(), 104u);
@@ -90,7 +70,7 @@ TEST(WorldSetup, TheYearDecidesFatnessAndLooks) {
 }
 
 TEST(WorldUpdate, CountsTimeInWholeFrames) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     InputFrame idle{0.0f, 0.0f, 0};
     world->update(&idle);
     EXPECT_EQ(bits(world->elapsed), 0x3C88889Au);
@@ -102,7 +82,7 @@ TEST(WorldUpdate, CountsTimeInWholeFrames) {
 }
 
 TEST(WorldUpdate, DeadObjectsGoAndTheirGripAndBiteFirst) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     Ball* dying = new Ball(b2Vec2(4.0f, 10.0f), 0.5f);
     Ball* a = new Ball(b2Vec2(8.0f, 10.0f), 0.5f);
     Ball* last = new Ball(b2Vec2(12.0f, 10.0f), 0.5f);
@@ -132,7 +112,7 @@ TEST(WorldUpdate, DeadObjectsGoAndTheirGripAndBiteFirst) {
 }
 
 TEST(WorldUpdate, AnObjectThrownOutOfTheCabIsRemovedOnce) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     // Its mask lacks the roof: it leaves upwards.
     Ball* ball = new Ball(b2Vec2(10.0f, 3.0f), 0.5f);
     world->cabObjects.push_back(ball);
@@ -152,7 +132,7 @@ TEST(WorldUpdate, AnObjectThrownOutOfTheCabIsRemovedOnce) {
 }
 
 TEST(WorldContacts, AtMost512EventsAStep) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     Ball ball(b2Vec2(10.0f, 10.0f), 0.5f);
     ContactPoint p{};
     p.shapeA = ball.bodies[0]->GetFixtureList();
@@ -168,7 +148,7 @@ TEST(WorldContacts, AtMost512EventsAStep) {
 }
 
 TEST(WorldContacts, TheMouthKeepsOneBite) {
-    SetUpRound r;
+    SetUpRound r(1, 42u);
     Ball a(b2Vec2(3.0f, 10.0f), 0.3f);
     Ball b(b2Vec2(4.0f, 10.0f), 0.3f);
     world->mouthBegin(a.bodies[0]);
@@ -209,7 +189,7 @@ TEST(WorldUpdate, ARoundReplaysExactly) {
     input.moveTo(BRAKE_X, BRAKE_Y, 10).press().drag(0.0f, 6.0f, 20).release();
     while (input.frames.size() < 900) input.wait(1);
     auto play = [&input](uint32_t seed) {
-        SetUpRound r(seed, 2);
+        SetUpRound r(2, seed);
         for (const InputFrame& f : input.frames) world->update(&f);
         Snapshot s{};
         s.car = forest->playerCar->position();

@@ -15,12 +15,8 @@ namespace {
 constexpr float PI = 3.14159265f;
 constexpr float DT = 1.0f / 60.0f;
 
-struct Cab {
-    RoundGlobals globals;
-    explicit Cab(int year = 2) : globals(year) {
-        seedRandom(31u);
-        world->setup(5.0f);
-    }
+struct Cab : SetUpRound {
+    explicit Cab(int year = 2) : SetUpRound(year, 31u) {}
     Car* car() const { return forest->playerCar; }
     // The cab's part of an update without the forest: the car's speed is given.
     static void cabFrame(float forwardSpeed, const InputFrame& in = InputFrame{0.0f, 0.0f, 0}) {

@@ -14,6 +14,7 @@
 #include "main/random.h"
 #include "main/world.h"
 #include "physics/physics_world.h"
+#include "tests/engine/graphics/gfx_fixture.h"
 #include "vehicle/cab_drawing.h"
 
 #include <SDL.h>
@@ -76,24 +77,9 @@ class CabDrawingRound {
 public:
     // Skips (GTEST_SKIP in the caller) when *skip is set: no display for OpenGL.
     CabDrawingRound(bool gl, std::string* skip) {
-        engine = gl ? engineCreate(ENGINE_VERSION) : engineCreateHeadless(ENGINE_VERSION);
-        engine->System_SetState(STATE_TITLE, "cab drawing test");
-        engine->System_SetState(STATE_WINDOWED, true);
-        engine->System_SetState(STATE_SCREEN_WIDTH, 640);
-        engine->System_SetState(STATE_SCREEN_HEIGHT, 480);
-        engine->System_SetState(STATE_SOUND, false);
-        engine->System_SetState(STATE_TEXTURE_FILTER, false);
-        engine->System_SetState(STATE_HIDE_CURSOR, false);
-        if (!engine->System_Initiate()) {
-            const std::string error = engine->System_LastError();
-            engine->Release();
-            engine = nullptr;
-            if (gl && (error == "Can't register window class" || error == "Can't create window")) {
-                *skip = "SDL video cannot start (" + error + "); run under xvfb-run";
-            } else {
-                ADD_FAILURE() << "System_Initiate failed: " << error;
-                *skip = "no engine";
-            }
+        engine = startEngine(gl ? Backend::Gl : Backend::Null, skip, "cab drawing test");
+        if (!engine) {
+            if (skip->empty()) *skip = "no engine";  // the failure is reported
             return;
         }
         started_ = true;

@@ -17,21 +17,11 @@ constexpr uint32_t kKey = 0xFF123456;
 class ArtGl : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine = engineCreate(ENGINE_VERSION);
-        engine->System_SetState(STATE_TITLE, "art test");
-        engine->System_SetState(STATE_WINDOWED, true);
-        engine->System_SetState(STATE_SCREEN_WIDTH, 640);
-        engine->System_SetState(STATE_SCREEN_HEIGHT, 480);
-        engine->System_SetState(STATE_SOUND, true);  // the script's sounds load too
-        engine->System_SetState(STATE_TEXTURE_FILTER, false);
-        engine->System_SetState(STATE_HIDE_CURSOR, false);
-        if (!engine->System_Initiate()) {
-            std::string error = engine->System_LastError();
-            engine->Release();
-            engine = nullptr;
-            if (error == "Can't register window class" || error == "Can't create window")
-                GTEST_SKIP() << "no display (" << error << "); run under xvfb-run";
-            FAIL() << error;
+        std::string skip;
+        engine = startEngine(Backend::Gl, &skip, "art test", true);  // the script's sounds load too
+        if (!engine) {
+            if (!skip.empty()) GTEST_SKIP() << skip;
+            FAIL() << "no engine";
         }
         manager = new ResourceManager("data\\bear.res");
         target = engine->Target_Create(320, 240, false);

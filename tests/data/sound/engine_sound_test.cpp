@@ -8,6 +8,7 @@
 #include "engine/resources/report.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/sound/loopback.h"
+#include "tests/data/sound/program_files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,18 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path programFolder() {
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && fs::exists(exe.parent_path() / "data" / "sounds.res")) return exe.parent_path();
-    return fs::current_path();
-}
-
-std::vector<char> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 struct Loudness {
     double loudest = 0;  // RMS of the loudest 100 ms

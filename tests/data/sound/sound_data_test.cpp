@@ -6,6 +6,8 @@
 #include <libopenmpt/libopenmpt_ext.hpp>
 #include <sndfile.h>
 
+#include "tests/data/sound/program_files.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -19,22 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The program folder: the executable's, which holds the data and music links.
-fs::path programFolder() {
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && fs::exists(exe.parent_path() / "data" / "sounds.res")) return exe.parent_path();
-    return fs::current_path();
-}
-
 fs::path gamePath(std::string name) {
     std::replace(name.begin(), name.end(), '\\', '/');
     return programFolder() / name;
-}
-
-std::vector<char> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // The names and files of the "Sound" declarations of a resource script (a

@@ -3,6 +3,7 @@
 
 #include "engine/core/engine_impl.h"
 #include "engine/graphics/graphics.h"
+#include "tests/engine/graphics/gfx_fixture.h"
 #include "../resources/resource_test_support.h"
 
 #include <cmath>
@@ -21,22 +22,11 @@ constexpr uint32_t WHITE = 0xFFFFFFFF;
 class FontDraw : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine = engineCreate(ENGINE_VERSION);
-        engine->System_SetState(STATE_TITLE, "font test");
-        engine->System_SetState(STATE_WINDOWED, true);
-        engine->System_SetState(STATE_SCREEN_WIDTH, 640);
-        engine->System_SetState(STATE_SCREEN_HEIGHT, 480);
-        engine->System_SetState(STATE_SOUND, false);
-        engine->System_SetState(STATE_TEXTURE_FILTER, false);
-        engine->System_SetState(STATE_HIDE_CURSOR, false);
-        if (!engine->System_Initiate()) {
-            std::string error = engine->System_LastError();
-            engine->Release();
-            engine = nullptr;
-            if (error == "Can't register window class" || error == "Can't create window") {
-                GTEST_SKIP() << "SDL video cannot start (" << error << "); run under xvfb-run";
-            }
-            FAIL() << "System_Initiate: " << error;
+        std::string skip;
+        engine = startEngine(Backend::Gl, &skip, "font test");
+        if (!engine) {
+            if (!skip.empty()) GTEST_SKIP() << skip;
+            FAIL() << "no engine";
         }
         gfx = engineImpl()->graphics();
 

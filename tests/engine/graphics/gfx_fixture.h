@@ -18,13 +18,14 @@ inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
 
 // Null with *skip set when SDL video cannot start at all (no display); any other
 // failure is a test failure.
-inline Engine* startEngine(Backend backend, std::string* skip) {
+inline Engine* startEngine(Backend backend, std::string* skip, const char* title = "graphics test",
+                           bool sound = false) {
     Engine* e = backend == Backend::Gl ? engineCreate(ENGINE_VERSION) : engineCreateHeadless(ENGINE_VERSION);
-    e->System_SetState(STATE_TITLE, "graphics test");
+    e->System_SetState(STATE_TITLE, title);
     e->System_SetState(STATE_WINDOWED, true);
     e->System_SetState(STATE_SCREEN_WIDTH, 640);
     e->System_SetState(STATE_SCREEN_HEIGHT, 480);
-    e->System_SetState(STATE_SOUND, false);
+    e->System_SetState(STATE_SOUND, sound);
     e->System_SetState(STATE_TEXTURE_FILTER, false);
     e->System_SetState(STATE_HIDE_CURSOR, false);
     if (e->System_Initiate()) return e;
