@@ -23,16 +23,7 @@ Sprite::Sprite(TextureHandle texture, float x, float y, float w, float h)
         v.z = 0.5f;
         v.col = 0xFFFFFFFFu;
     }
-    float u1 = x / texWidth, v1 = y / texHeight;
-    float u2 = (x + w) / texWidth, v2 = (y + h) / texHeight;
-    quad.v[0].tx = u1;
-    quad.v[0].ty = v1;
-    quad.v[1].tx = u2;
-    quad.v[1].ty = v1;
-    quad.v[2].tx = u2;
-    quad.v[2].ty = v2;
-    quad.v[3].tx = u1;
-    quad.v[3].ty = v2;
+    setCoords(x, y, x + w, y + h);  // no mirroring yet, so nothing is mirrored again
 }
 
 Sprite::Sprite(const Sprite& other)
