@@ -71,9 +71,9 @@ def peak(fc, q):
     return g
 
 
-def formants(specs, floor=0.0):
-    """Sum of resonances: specs is a list of (centre, q, gain)."""
-    parts = [(peak(fc, q), g) for fc, q, g in specs]
+def formants(bands, floor=0.0):
+    """Sum of resonances: bands is a list of (centre, q, gain)."""
+    parts = [(peak(fc, q), g) for fc, q, g in bands]
     return lambda f: floor + sum(g * p(f) for p, g in parts)
 
 
@@ -82,9 +82,9 @@ def spectral(x, gain, circular=False):
     periodic (the signal is treated as one period of an endless repeat)."""
     n = len(x)
     m = n if circular else 1 << int(math.ceil(math.log2(max(2 * n, 2))))
-    spec = np.fft.rfft(x, m)
+    spectrum = np.fft.rfft(x, m)
     f = np.fft.rfftfreq(m, 1.0 / SR)
-    return np.fft.irfft(spec * gain(f), m)[:n]
+    return np.fft.irfft(spectrum * gain(f), m)[:n]
 
 
 def fftconv(a, b):
@@ -170,14 +170,14 @@ def harmonic_tone(freq, amps, limit=None):
     return out
 
 
-def modes(n, specs, start=0.0):
-    """Sum of decaying sinusoids: specs is a list of (freq, tau, amp[, phase])."""
+def modes(n, bands, start=0.0):
+    """Sum of decaying sinusoids: bands is a list of (freq, tau, amp[, phase])."""
     t = times(n) - start
     on = t >= 0
     out = np.zeros(n)
-    for spec in specs:
-        f, tau, a = spec[:3]
-        ph = spec[3] if len(spec) > 3 else 0.0
+    for mode in bands:
+        f, tau, a = mode[:3]
+        ph = mode[3] if len(mode) > 3 else 0.0
         if f >= SR / 2:
             continue
         out += np.where(on, a * np.exp(-np.maximum(t, 0) / tau) * np.sin(2 * np.pi * f * t + ph), 0.0)

@@ -33,8 +33,8 @@ def motor():
     n = samples(0.05)
     pulse = modes(n, [(95, 0.010, 1.0), (260, 0.007, 0.55), (520, 0.005, 0.5),
                       (1150, 0.0025, 0.28), (2400, 0.0012, 0.12)])
-    spec = np.fft.rfft(pulses) * np.fft.rfft(np.concatenate([pulse, np.zeros(L - n)]))
-    tone = np.fft.irfft(spec, L)
+    spectrum = np.fft.rfft(pulses) * np.fft.rfft(np.concatenate([pulse, np.zeros(L - n)]))
+    tone = np.fft.irfft(spectrum, L)
     # combustion roar: noise shaped by the firing phase (periodic with the loop)
     fire_phase = (np.arange(L) % period) / period
     roar = spectral(rng.white(L), bandpass(150, 2500), circular=True)
@@ -442,8 +442,8 @@ def hitmetal1():
     n = samples(1.4)
     base = 318
     ratios = [1.0, 1.59, 2.14, 2.30, 2.65, 2.92, 3.16, 3.50, 4.15, 5.10, 6.30, 7.40, 8.60, 9.90]
-    specs = [(base * r, 0.55 / r ** 0.6, 0.9 / r ** 0.5, rng.range(0, 6.28)) for r in ratios]
-    x = modes(n, specs)
+    partials = [(base * r, 0.55 / r ** 0.6, 0.9 / r ** 0.5, rng.range(0, 6.28)) for r in ratios]
+    x = modes(n, partials)
     x += modes(n, [(60, 0.1, 1.2), (120, 0.06, 0.5)])
     place(x, burst(rng, 15, highpass(800)), 0.0, 1.5)
     return x

@@ -23,11 +23,11 @@ ROWS = 64
 def _loop_from_partials(rng, length, partials):
     """A loop of `length` frames from (dft bin, amplitude) partials: every
     partial makes a whole number of cycles, so the loop has no seam."""
-    spec = np.zeros(length // 2 + 1, dtype=complex)
+    spectrum = np.zeros(length // 2 + 1, dtype=complex)
     for b, a in partials:
         if 0 < b < length // 2:
-            spec[b] += a * np.exp(1j * rng.range(0, 2 * math.pi))
-    x = np.fft.irfft(spec, length)
+            spectrum[b] += a * np.exp(1j * rng.range(0, 2 * math.pi))
+    x = np.fft.irfft(spectrum, length)
     return x / np.max(np.abs(x))
 
 

@@ -1,10 +1,10 @@
 #!/bin/sh
 # Spectrogram pictures of every effect and of the first 30 s of the music, for a
-# look at what the generator made: tools/sound/spectrograms.sh [OUTDIR]
+# look at what the generator made: tools/sound/frequency_pictures.sh [OUTDIR]
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-out=${1:-/tmp/timberdrive-spectrograms}
+out=${1:-/tmp/timberdrive-frequency-pictures}
 mkdir -p "$out"
 for f in "$root"/data/sfx/*.wav; do
     name=$(basename "$f" .wav)
