@@ -1,18 +1,22 @@
 #include "forest/animals_art.h"
 
 #include "engine/resources/resource_manager.h"
+#include "main/art_stamp.h"
 #include "main/game.h"
 
 namespace {
 AnimalArt art = {};
-bool loaded = false;
+ArtStamp stamp;
 
 Sprite* spriteNamed(const char* name) { return resourceManager->SpriteByName(name); }
 EffectHandle effectNamed(const char* name) { return resourceManager->EffectByName(name, 0); }
 }  // namespace
 
 const AnimalArt& animalArt() {
-    if (loaded || !resourceManager) return art;
+    if (!stamp.stale()) return art;
+    stamp.fill();
+    art = AnimalArt{};
+    if (!resourceManager) return art;
     art.badgerPaw = spriteNamed("badger_paw");
     art.badgerBody = spriteNamed("badger_body");
     art.badgerHead[0] = spriteNamed("badger_head1");
@@ -25,11 +29,5 @@ const AnimalArt& animalArt() {
     art.buzz[0] = effectNamed("buzz1");
     art.buzz[1] = effectNamed("buzz2");
     art.sting = effectNamed("sting");
-    loaded = true;
     return art;
-}
-
-void forgetAnimalArt() {
-    art = AnimalArt{};
-    loaded = false;
 }

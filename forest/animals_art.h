@@ -20,5 +20,3 @@ struct AnimalArt {
 
 // Null sprites and no sounds while there is no resource manager.
 const AnimalArt& animalArt();
-// Fetches afresh on the next use: for tests that replace the resource manager.
-void forgetAnimalArt();

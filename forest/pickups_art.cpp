@@ -1,18 +1,22 @@
 #include "forest/pickups_art.h"
 
 #include "engine/resources/resource_manager.h"
+#include "main/art_stamp.h"
 #include "main/game.h"
 
 namespace {
 PickupArt art = {};
-bool loaded = false;
+ArtStamp stamp;
 
 Sprite* spriteNamed(const char* name) { return resourceManager->SpriteByName(name); }
 EffectHandle effectNamed(const char* name) { return resourceManager->EffectByName(name, 0); }
 }  // namespace
 
 const PickupArt& pickupArt() {
-    if (loaded || !resourceManager) return art;
+    if (!stamp.stale()) return art;
+    stamp.fill();
+    art = PickupArt{};
+    if (!resourceManager) return art;
     art.fishHead[0] = spriteNamed("fishhead");
     art.fishHead[1] = spriteNamed("fishhead_half");
     art.fishHead[2] = spriteNamed("bonehead");
@@ -36,11 +40,5 @@ const PickupArt& pickupArt() {
     art.fishFlop = effectNamed("fishflop2");
     art.rockKnocks[0] = effectNamed("inrock1");
     art.rockKnocks[1] = effectNamed("inrock2");
-    loaded = true;
     return art;
-}
-
-void forgetPickupArt() {
-    art = PickupArt{};
-    loaded = false;
 }

@@ -22,5 +22,3 @@ struct PickupArt {
 
 // Null sprites and no sounds while there is no resource manager.
 const PickupArt& pickupArt();
-// Fetches afresh on the next use: for tests that replace the resource manager.
-void forgetPickupArt();

@@ -2,6 +2,7 @@
 
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
+#include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
@@ -41,7 +42,12 @@ ScenerySprites loadScenerySprites() {
 }  // namespace
 
 const ScenerySprites& scenerySprites() {
-    static const ScenerySprites sprites = loadScenerySprites();
+    static ScenerySprites sprites{};
+    static ArtStamp stamp;
+    if (stamp.stale()) {
+        stamp.fill();
+        sprites = loadScenerySprites();
+    }
     return sprites;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
 #include "forest/forest.h"
+#include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
@@ -31,22 +32,23 @@ struct ScreenArt {
 
 const ScreenArt& screenArt() {
     static ScreenArt art = {};
-    static bool loaded = false;
-    if (!loaded && resourceManager) {
-        art.font = resourceManager->FontByName("f1");
-        art.logo = resourceManager->SpriteByName("timberdrive");
-        art.bearSleep = resourceManager->SpriteByName("bear_sleep");
-        art.bearEyes = resourceManager->SpriteByName("bear_eyes");
-        art.sampleFish = resourceManager->SpriteByName("sample_fish");
-        art.berry = resourceManager->SpriteByName("berry");
-        art.sampleClock = resourceManager->SpriteByName("sample_clock");
-        art.mouseKey = resourceManager->SpriteByName("mouse_key");
-        art.snowflake = resourceManager->SpriteByName("snowflake");
-        art.z[0] = resourceManager->SpriteByName("z1");
-        art.z[1] = resourceManager->SpriteByName("z2");
-        art.z[2] = resourceManager->SpriteByName("z3");
-        loaded = true;
-    }
+    static ArtStamp stamp;
+    if (!stamp.stale()) return art;
+    stamp.fill();
+    art = ScreenArt{};
+    if (!resourceManager) return art;
+    art.font = resourceManager->FontByName("f1");
+    art.logo = resourceManager->SpriteByName("timberdrive");
+    art.bearSleep = resourceManager->SpriteByName("bear_sleep");
+    art.bearEyes = resourceManager->SpriteByName("bear_eyes");
+    art.sampleFish = resourceManager->SpriteByName("sample_fish");
+    art.berry = resourceManager->SpriteByName("berry");
+    art.sampleClock = resourceManager->SpriteByName("sample_clock");
+    art.mouseKey = resourceManager->SpriteByName("mouse_key");
+    art.snowflake = resourceManager->SpriteByName("snowflake");
+    art.z[0] = resourceManager->SpriteByName("z1");
+    art.z[1] = resourceManager->SpriteByName("z2");
+    art.z[2] = resourceManager->SpriteByName("z3");
     return art;
 }
 

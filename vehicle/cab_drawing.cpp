@@ -9,6 +9,7 @@
 #include "engine/sprite/sprite.h"
 #include "forest/cab_object.h"
 #include "forest/forest.h"
+#include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
@@ -30,7 +31,6 @@ constexpr uint32_t NOTICE_DARK = 0xFF962A06;
 constexpr uint32_t NOTICE_BRIGHT = 0xFFBC3307;
 
 struct CabArt {
-    bool loaded;
     Sprite* dash;
     Sprite* seats;
     Sprite* steeringWheel;
@@ -63,13 +63,16 @@ struct CabArt {
 };
 
 CabArt cabArt = {};
+ArtStamp cabStamp;
 
 Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
 
 // Fetched once, at the first frame, and kept for the run.
 const CabArt& art() {
-    if (cabArt.loaded) return cabArt;
+    if (!cabStamp.stale()) return cabArt;
+    cabStamp.fill();
     CabArt& a = cabArt;
+    a = CabArt{};
     a.dash = spriteNamed("dash");
     a.seats = spriteNamed("seats");
     a.steeringWheel = spriteNamed("steeringwheel");
@@ -101,7 +104,6 @@ const CabArt& art() {
     a.headFrames[2] = a.eat1;
     a.headFrames[3] = a.eat2;
     a.headFrames[4] = a.bearHead;
-    a.loaded = true;
     return a;
 }
 
@@ -140,8 +142,6 @@ float noticeScale(float t) {
 int truncated(float v) { return static_cast<int>(clampFloat(v, -1.0e9f, 1.0e9f)); }
 
 }  // namespace
-
-void forgetCabArt() { cabArt = CabArt{}; }
 
 void World::drawCab() {
     const CabArt& a = art();

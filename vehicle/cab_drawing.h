@@ -15,6 +15,3 @@ constexpr float CAB_BUMP_LIFT = 32.0f;
 // Engine's generator, whether or not the flake is shown yet.
 constexpr int SNOWFLAKES = 100;
 
-// The cab's sprites and font are fetched once and then kept; a tool or test that
-// replaces the resource manager makes the next frame fetch them again.
-void forgetCabArt();

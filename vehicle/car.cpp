@@ -1,13 +1,14 @@
 #include "vehicle/car.h"
-#include "main/year.h"
 
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
 #include "forest/forest.h"
 #include "forest/scenery.h"
+#include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
+#include "main/year.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,14 +25,14 @@ EffectHandle motorEffect() {
 
 Sprite* const* escortSprites() {
     static Sprite* sprites[9] = {};
-    static bool loaded = false;
-    if (!loaded && resourceManager) {
+    static ArtStamp stamp;
+    if (stamp.stale()) {
+        stamp.fill();
         char name[16];
         for (int i = 0; i < 9; ++i) {
             std::snprintf(name, sizeof(name), "escort%d", i);
-            sprites[i] = resourceManager->SpriteByName(name);
+            sprites[i] = resourceManager ? resourceManager->SpriteByName(name) : nullptr;
         }
-        loaded = true;
     }
     return sprites;
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 
 ResourceManager::ResourceManager(const char* scriptName) : engine_(engineCreate(ENGINE_VERSION)) {
+    static uint32_t lastSerial = 0;
+    serial_ = ++lastSerial;
     ParseScript(scriptName);
 }
 

@@ -21,6 +21,10 @@ public:
     explicit ResourceManager(const char* scriptName);
     virtual ~ResourceManager();
     ResourceManager(const ResourceManager&) = delete;
+
+    // A number no other manager of this run has, so that what was fetched from one
+    // manager is never taken for what a later one holds.
+    uint32_t Serial() const { return serial_; }
     ResourceManager& operator=(const ResourceManager&) = delete;
 
     // Adds the script's resources; the script may be parsed again later.
@@ -69,5 +73,6 @@ private:
     uintptr_t acquire(int type, const char* name);
 
     Engine* engine_;
+    uint32_t serial_;
     ResourceRecord* lists_[RES_TYPE_COUNT] = {};
 };

@@ -49,13 +49,11 @@ struct AnimalSprites {
         }
         resourceManager = new ResourceManager("no script");
         resourceManager->ParseScriptText("animals.res", script.data(), script.size());
-        forgetAnimalArt();
         for (const char* n : {"badger_paw", "badger_body", "badger_head1", "badger_head2", "bee1", "bee2", "ouch"}) {
             unmark(named(n));
         }
     }
     ~AnimalSprites() {
-        forgetAnimalArt();
         delete resourceManager;
         resourceManager = nullptr;
     }

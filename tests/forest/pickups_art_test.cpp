@@ -28,10 +28,8 @@ struct ArtRound {
         for (const char* n : NAMES) script += std::string("Sprite \"") + n + "\" { rect = 0, 0, 4, 4 }\n";
         resourceManager = new ResourceManager("no script");
         resourceManager->ParseScriptText("pickups.res", script.data(), script.size());
-        forgetPickupArt();
     }
     ~ArtRound() {
-        forgetPickupArt();
         delete resourceManager;
         resourceManager = nullptr;
     }

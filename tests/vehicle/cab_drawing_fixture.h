@@ -90,7 +90,6 @@ public:
         resourceManager = new ResourceManager("no script");
         resourceManager->ParseScriptText("cab.res", script.data(), script.size());
         for (size_t i = 0; i < cabSpriteNames().size(); ++i) sprite(cabSpriteNames()[i].c_str())->SetColor(cabSpriteColor(i));
-        forgetCabArt();
 
         target = engine->Target_Create(320, 240, false);
         game = new Game();
@@ -110,7 +109,6 @@ public:
         world = nullptr;
         delete game;
         game = nullptr;
-        forgetCabArt();
         delete resourceManager;
         resourceManager = nullptr;
         engine->Target_Free(target);
