@@ -26,13 +26,10 @@ void configureEngine(EngineCallback frame, EngineCallback render, EngineCallback
 
 bool loadResources() {
     // A missing script would start a game with none of its pictures or sounds, which
-    // its unchecked lookups cannot survive: that is a start-up failure too.
-    void* script = engine->Resource_Load(RESOURCE_SCRIPT);
-    if (!script) return false;
-    engine->Resource_Free(script);
-
+    // its unchecked lookups cannot survive: that is a start-up failure too, with the
+    // file group's error text.
     resourceManager = new ResourceManager(RESOURCE_SCRIPT);
-    if (resourceManager->LoadAll(0)) return true;
+    if (resourceManager->ScriptFound() && resourceManager->LoadAll(0)) return true;
     freeResources();  // frees what was loaded before the failure, while the Engine lives
     return false;
 }

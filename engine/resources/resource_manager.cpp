@@ -8,7 +8,7 @@
 ResourceManager::ResourceManager(const char* scriptName) : engine_(engineCreate(ENGINE_VERSION)) {
     static uint32_t lastSerial = 0;
     serial_ = ++lastSerial;
-    ParseScript(scriptName);
+    scriptFound_ = ParseScript(scriptName);
 }
 
 ResourceManager::~ResourceManager() {
@@ -22,20 +22,21 @@ void* ResourceManager::LoadScriptFile(const char* name, uint32_t* size) {
 
 void ResourceManager::FreeScriptFile(void* block) { engine_->Resource_Free(block); }
 
-void ResourceManager::ParseScript(const char* scriptName) {
+bool ResourceManager::ParseScript(const char* scriptName) {
     if (!scriptName) scriptName = "";
     if (FindRecord(RES_SCRIPT, scriptName)) {
         resourceReport(engine_, "Script '%s' already has been parsed.", scriptName);
-        return;
+        return false;
     }
     uint32_t size = 0;
     void* block = scriptName[0] ? LoadScriptFile(scriptName, &size) : nullptr;
     if (!block) {
         resourceReport(engine_, "Script '%s' not found.", scriptName);
-        return;
+        return false;
     }
     parse(scriptName, static_cast<const char*>(block), size);
     FreeScriptFile(block);
+    return true;
 }
 
 void ResourceManager::ParseScriptText(const char* scriptName, const char* text, size_t size) {

@@ -21,14 +21,18 @@ public:
     explicit ResourceManager(const char* scriptName);
     virtual ~ResourceManager();
     ResourceManager(const ResourceManager&) = delete;
+    ResourceManager& operator=(const ResourceManager&) = delete;
 
     // A number no other manager of this run has, so that what was fetched from one
     // manager is never taken for what a later one holds.
     uint32_t Serial() const { return serial_; }
-    ResourceManager& operator=(const ResourceManager&) = delete;
+    // Whether the script given at construction could be read (when not, the
+    // Engine's error text says why).
+    bool ScriptFound() const { return scriptFound_; }
 
-    // Adds the script's resources; the script may be parsed again later.
-    void ParseScript(const char* scriptName);
+    // Adds the script's resources; the script may be parsed again later. False
+    // when the script cannot be read.
+    bool ParseScript(const char* scriptName);
     // The same for a script already in memory (size bytes); name is the one its
     // reports carry. Its includes are loaded as files.
     void ParseScriptText(const char* scriptName, const char* text, size_t size);
@@ -74,5 +78,6 @@ private:
 
     Engine* engine_;
     uint32_t serial_;
+    bool scriptFound_;
     ResourceRecord* lists_[RES_TYPE_COUNT] = {};
 };
