@@ -1,0 +1,176 @@
+#include "engine/sound/openal/audio_device.h"
+
+#include <libopenmpt/libopenmpt.h>
+#include <sndfile.h>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace openal {
+namespace {
+
+// The versions this build was made against must be what runs.
+bool librariesMatch() {
+    ALCint major = 0, minor = 0;
+    alcGetIntegerv(nullptr, ALC_MAJOR_VERSION, 1, &major);
+    alcGetIntegerv(nullptr, ALC_MINOR_VERSION, 1, &minor);
+    if (major != 1 || minor < 1) return false;
+    uint32_t mpt = openmpt_get_library_version();
+    if ((mpt >> 24) != OPENMPT_API_VERSION_MAJOR || ((mpt >> 16) & 0xFF) < OPENMPT_API_VERSION_MINOR) return false;
+    const char* sf = sf_version_string();
+    return sf && std::strncmp(sf, "libsndfile-1.", 13) == 0;
+}
+
+// Without a sound card ALSA reports every probe on standard error; the player is not
+// to see that. (OpenAL Soft's own log is quieted through its variable, unless set.)
+void alsaSilent(const char*, int, const char*, int, const char*, ...) {}
+
+class QuietProbe {
+public:
+    QuietProbe() {
+        lib_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+        if (lib_) set_ = reinterpret_cast<SetHandler>(dlsym(lib_, "snd_lib_error_set_handler"));
+        if (set_) set_(alsaSilent);
+    }
+    ~QuietProbe() {
+        if (set_) set_(nullptr);
+        if (lib_) dlclose(lib_);
+    }
+
+private:
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    void* lib_ = nullptr;
+    SetHandler set_ = nullptr;
+};
+
+// An environment variable for the length of a scope, unless it is set already.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (value && !std::getenv(name)) set_ = setenv(name, value, 1) == 0;
+    }
+    ~ScopedEnv() {
+        if (set_) unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool set_ = false;
+};
+
+}  // namespace
+
+bool AudioDevice::Extensions::load() {
+    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") ||
+        !alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context")) {
+        return false;
+    }
+    loopbackOpen = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    renderFormatSupported = reinterpret_cast<LPALCISRENDERFORMATSUPPORTEDSOFT>(
+        alcGetProcAddress(nullptr, "alcIsRenderFormatSupportedSOFT"));
+    renderSamples = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    setThreadContext = reinterpret_cast<PFNALCSETTHREADCONTEXTPROC>(alcGetProcAddress(nullptr, "alcSetThreadContext"));
+    getThreadContext = reinterpret_cast<PFNALCGETTHREADCONTEXTPROC>(alcGetProcAddress(nullptr, "alcGetThreadContext"));
+    pauseDevice = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(nullptr, "alcDevicePauseSOFT"));
+    resumeDevice = reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(nullptr, "alcDeviceResumeSOFT"));
+    return loopbackOpen && renderFormatSupported && renderSamples && setThreadContext && getThreadContext;
+}
+
+const char* AudioDevice::open(Output output, int rate) {
+    // OpenAL Soft reads its settings once, at its first use. Unless the user says
+    // otherwise: no log on standard error, and when no output device is wanted (headless
+    // tools and tests, the caller's loopback) no probing of the system's sound servers.
+    // Only for this start: programs started from this one do not inherit them.
+    ScopedEnv quietLog("ALSOFT_LOGLEVEL", "0");
+    ScopedEnv noServers("ALSOFT_DRIVERS", output != Output::System ? "null" : nullptr);
+    if (!librariesMatch() || !alc_.load()) return "Incorrect sound library version";
+    rate = std::clamp(rate, MIN_RATE, MAX_RATE);
+    loopback_ = false;
+    noDevice_ = false;
+    if (output == Output::System) openSystem(rate);
+    if (!context_) {
+        // The silent device: a loopback that the sound thread renders and throws away,
+        // or, for tests and tools, that the caller renders as float.
+        if (!openLoopback(output == Output::Caller ? ALC_FLOAT_SOFT : ALC_SHORT_SOFT, rate)) {
+            return "Can't open sound library";
+        }
+        loopback_ = true;
+        noDevice_ = output != Output::Caller;
+    }
+    ALCint freq = 0;
+    alcGetIntegerv(device_, ALC_FREQUENCY, 1, &freq);
+    rate_ = freq >= MIN_RATE && freq <= MAX_RATE ? freq : rate;
+    bind();
+    if (!alIsExtensionPresent("AL_EXT_FLOAT32") || !alIsExtensionPresent("AL_EXT_STEREO_ANGLES")) {
+        close();
+        return "Incorrect sound library version";
+    }
+    directChannels_ = alIsExtensionPresent("AL_SOFT_direct_channels");
+    // Positions only pan: no distance and no Doppler.
+    alDistanceModel(AL_NONE);
+    return nullptr;
+}
+
+void AudioDevice::openSystem(int rate) {
+    QuietProbe quiet;
+    device_ = alcOpenDevice(nullptr);
+    // OpenAL's own null output is no device either.
+    const char* name = device_ ? alcGetString(device_, ALC_DEVICE_SPECIFIER) : nullptr;
+    if (name && std::strcmp(name, "No Output") == 0) {
+        alcCloseDevice(device_);
+        device_ = nullptr;
+    }
+    if (!device_) return;
+    const ALCint attrs[] = {ALC_FREQUENCY, rate, ALC_MONO_SOURCES, 256, ALC_STEREO_SOURCES, 64, 0};
+    context_ = alcCreateContext(device_, attrs);
+    if (!context_) {
+        alcCloseDevice(device_);
+        device_ = nullptr;
+    }
+}
+
+bool AudioDevice::openLoopback(ALCenum type, int rate) {
+    device_ = alc_.loopbackOpen(nullptr);
+    if (device_ && alc_.renderFormatSupported(device_, rate, ALC_STEREO_SOFT, type)) {
+        const ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, type,
+                                ALC_FREQUENCY, rate, ALC_MONO_SOURCES, 256, ALC_STEREO_SOURCES, 64, 0};
+        context_ = alcCreateContext(device_, attrs);
+    }
+    if (context_) return true;
+    if (device_) alcCloseDevice(device_);
+    device_ = nullptr;
+    return false;
+}
+
+void AudioDevice::close() {
+    unbind();
+    if (context_) alcDestroyContext(context_);
+    if (device_) alcCloseDevice(device_);
+    context_ = nullptr;
+    device_ = nullptr;
+    loopback_ = noDevice_ = false;
+}
+
+void AudioDevice::bind() {
+    if (alc_.getThreadContext() != context_) alc_.setThreadContext(context_);
+}
+
+void AudioDevice::unbind() {
+    if (alc_.getThreadContext && alc_.getThreadContext() == context_) alc_.setThreadContext(nullptr);
+}
+
+void AudioDevice::pause() {
+    if (!loopback_ && alc_.pauseDevice) alc_.pauseDevice(device_);
+}
+
+void AudioDevice::resume() {
+    if (!loopback_ && alc_.resumeDevice) alc_.resumeDevice(device_);
+}
+
+void AudioDevice::render(void* out, int frames) { alc_.renderSamples(device_, out, frames); }
+
+}  // namespace openal
