@@ -62,6 +62,20 @@ private:
     bool set_ = false;
 };
 
+// HRTF off: OpenAL Soft turns it on by itself when the output reports headphones, and
+// its 3D filtering then leaks a hard pan into the other ear. (A user's own "hrtf = true"
+// still wins: the library lets no program refuse it.) The end of an attribute list,
+// with room for three values.
+void endWithHrtfOff(ALCdevice* device, ALCint* end) {
+    if (!alcIsExtensionPresent(device, "ALC_SOFT_HRTF")) {
+        end[0] = 0;
+        return;
+    }
+    end[0] = ALC_HRTF_SOFT;
+    end[1] = ALC_FALSE;
+    end[2] = 0;
+}
+
 }  // namespace
 
 bool AudioDevice::Extensions::load() {
@@ -125,7 +139,8 @@ void AudioDevice::openSystem(int rate) {
         device_ = nullptr;
     }
     if (!device_) return;
-    const ALCint attrs[] = {ALC_FREQUENCY, rate, ALC_MONO_SOURCES, 256, ALC_STEREO_SOURCES, 64, 0};
+    ALCint attrs[] = {ALC_FREQUENCY, rate, ALC_MONO_SOURCES, 256, ALC_STEREO_SOURCES, 64, 0, 0, 0};
+    endWithHrtfOff(device_, attrs + 6);
     context_ = alcCreateContext(device_, attrs);
     if (!context_) {
         alcCloseDevice(device_);
@@ -136,8 +151,9 @@ void AudioDevice::openSystem(int rate) {
 bool AudioDevice::openLoopback(ALCenum type, int rate) {
     device_ = alc_.loopbackOpen(nullptr);
     if (device_ && alc_.renderFormatSupported(device_, rate, ALC_STEREO_SOFT, type)) {
-        const ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, type,
-                                ALC_FREQUENCY, rate, ALC_MONO_SOURCES, 256, ALC_STEREO_SOURCES, 64, 0};
+        ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, type, ALC_FREQUENCY, rate,
+                          ALC_MONO_SOURCES, 256, ALC_STEREO_SOURCES, 64, 0, 0, 0};
+        endWithHrtfOff(device_, attrs + 10);
         context_ = alcCreateContext(device_, attrs);
     }
     if (context_) return true;

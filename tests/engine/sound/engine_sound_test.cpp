@@ -196,42 +196,73 @@ void playOnAWaveWriter(const std::string& conf) {
     std::exit(0);
 }
 
-TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
-    // The child process runs this body again: it takes the parent's folder from the environment.
-    char dir[] = "/tmp/td_sound_XXXXXX";
-    if (const char* given = std::getenv("TD_SOUND_WAVE_DIR")) {
-        std::snprintf(dir, sizeof(dir), "%s", given);
-    } else {
-        ASSERT_TRUE(mkdtemp(dir));
-        setenv("TD_SOUND_WAVE_DIR", dir, 1);
+// A folder for OpenAL Soft's wave-file writer: its configuration (with the extra settings
+// given) and the file it writes. A death test's child runs the test body again: it takes
+// the parent's folder from the environment.
+class WaveWriter {
+public:
+    explicit WaveWriter(const char* settings = "") {
+        char dir[] = "/tmp/td_sound_XXXXXX";
+        if (const char* given = std::getenv("TD_SOUND_WAVE_DIR")) {
+            std::snprintf(dir, sizeof(dir), "%s", given);
+        } else {
+            if (!mkdtemp(dir)) return;
+            setenv("TD_SOUND_WAVE_DIR", dir, 1);
+        }
+        dir_ = dir;
+        conf_ = dir_ + "/alsoft.conf";
+        out_ = dir_ + "/out.wav";
+        FILE* f = std::fopen(conf_.c_str(), "w");
+        if (!f) return;
+        std::fprintf(f, "[general]\ndrivers=wave\n%s\n[wave]\nfile=%s\n", settings, out_.c_str());
+        ok_ = std::fclose(f) == 0;
     }
-    const std::string conf = std::string(dir) + "/alsoft.conf";
-    const std::string out = std::string(dir) + "/out.wav";
-    FILE* f = std::fopen(conf.c_str(), "w");
-    ASSERT_TRUE(f);
-    std::fprintf(f, "[general]\ndrivers=wave\n[wave]\nfile=%s\n", out.c_str());
-    std::fclose(f);
+    ~WaveWriter() {
+        unsetenv("TD_SOUND_WAVE_DIR");
+        std::remove(conf_.c_str());
+        std::remove(out_.c_str());
+        if (!dir_.empty()) rmdir(dir_.c_str());
+    }
+    bool ok() const { return ok_; }
+    const std::string& conf() const { return conf_; }
+
+    // What the device wrote, as interleaved float; empty when it wrote no file.
+    std::vector<float> read(SF_INFO* info) const {
+        *info = SF_INFO{};
+        SNDFILE* sf = sf_open(out_.c_str(), SFM_READ, info);
+        if (!sf) return {};
+        std::vector<float> buf(static_cast<size_t>(info->frames) * info->channels);
+        sf_readf_float(sf, buf.data(), info->frames);
+        sf_close(sf);
+        return buf;
+    }
+
+private:
+    std::string dir_, conf_, out_;
+    bool ok_ = false;
+};
+
+// The first frame a sound reaches the left channel: the file starts when the device
+// opens, the sounds a little later (loading takes its time, more so on a busy machine).
+size_t onsetFrame(const std::vector<float>& buf) {
+    size_t onset = 0;
+    while (onset < buf.size() / 2 && std::fabs(buf[2 * onset]) < 1e-3f) ++onset;
+    return onset;
+}
+
+TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
+    WaveWriter writer;
+    ASSERT_TRUE(writer.ok());
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(playOnAWaveWriter(conf), testing::ExitedWithCode(0), "");
-    unsetenv("TD_SOUND_WAVE_DIR");
-    std::remove(conf.c_str());
+    EXPECT_EXIT(playOnAWaveWriter(writer.conf()), testing::ExitedWithCode(0), "");
 
     // What the device played: the effect's tone, then the slide's silence; the music all along.
     SF_INFO info{};
-    SNDFILE* sf = sf_open(out.c_str(), SFM_READ, &info);
-    if (!sf) rmdir(dir);
-    ASSERT_TRUE(sf);
-    std::vector<float> buf(static_cast<size_t>(info.frames) * info.channels);
-    sf_readf_float(sf, buf.data(), info.frames);
-    sf_close(sf);
-    std::remove(out.c_str());
-    rmdir(dir);
+    const std::vector<float> buf = writer.read(&info);
+    ASSERT_FALSE(buf.empty());
     ASSERT_EQ(info.channels, 2);
     EXPECT_GT(info.frames, info.samplerate * 0.6);
-    // The file starts when the device opens; the sounds a little later (loading takes
-    // its time, more so on a busy machine).
-    size_t onset = 0;
-    while (onset < buf.size() / 2 && std::fabs(buf[2 * onset]) < 1e-3f) ++onset;
+    const size_t onset = onsetFrame(buf);
     const size_t from = onset + static_cast<size_t>(info.samplerate * 0.05);
     const size_t to = onset + static_cast<size_t>(info.samplerate * 0.3);
     ASSERT_LT(to, buf.size() / 2);
@@ -240,6 +271,38 @@ TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
     const size_t tail = static_cast<size_t>(info.frames) - static_cast<size_t>(info.samplerate * 0.1);
     EXPECT_LT(toneLevel(buf, 0, 3000.0, info.samplerate, tail), 1e-3);
     EXPECT_GT(toneLevel(buf, 0, C4_SINE, info.samplerate, tail), 0.01);
+}
+
+// An effect panned hard left on a device that reports headphones, where OpenAL Soft
+// turns HRTF on unless asked not to.
+void panLeftOnHeadphones(const std::string& conf) {
+    setenv("ALSOFT_CONF", conf.c_str(), 1);
+    EngineContext ctx;
+    std::unique_ptr<Sound> sound = createOpenALSound(ctx);
+    if (!sound->start()) std::exit(1);
+    const std::vector<uint8_t> wav = sineWav(1000.0, 1.0);
+    EffectHandle e = sound->effectLoad(reinterpret_cast<const char*>(wav.data()), static_cast<uint32_t>(wav.size()));
+    if (!sound->effectPlayWith(e, 100, -100, 1.0f, true)) std::exit(2);
+    sleepMs(400);
+    sound->shutdown();
+    std::exit(0);
+}
+
+TEST(SoundDevice, OnHeadphonesAPanStaysAPan) {
+    WaveWriter writer("stereo-mode=headphones");
+    ASSERT_TRUE(writer.ok());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(panLeftOnHeadphones(writer.conf()), testing::ExitedWithCode(0), "");
+
+    SF_INFO info{};
+    const std::vector<float> buf = writer.read(&info);
+    ASSERT_EQ(info.channels, 2);
+    const size_t from = onsetFrame(buf) + static_cast<size_t>(info.samplerate * 0.05);
+    const size_t to = from + static_cast<size_t>(info.samplerate * 0.2);
+    ASSERT_LT(to, buf.size() / 2);
+    const float left = peak(buf, 0, from, to), right = peak(buf, 1, from, to);
+    EXPECT_GT(left, 0.2f);
+    EXPECT_LT(right, 0.01f) << "left " << left;
 }
 
 TEST(SoundDevice, FilesAreReadThroughTheEngine) {
