@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace {
@@ -56,6 +57,7 @@ SF_VIRTUAL_IO memoryIo() {
 
 constexpr int MAX_RATE = 768000;
 constexpr int MAX_FILE_CHANNELS = 64;
+constexpr int MAX_SCAN_ROWS = 4096;  // rows looked back after a seek
 
 SNDFILE* openMemory(MemoryFile* file, SF_INFO* info) {
     if (!soundFileKnown(file->data, static_cast<size_t>(file->size))) return nullptr;
@@ -242,6 +244,11 @@ std::unique_ptr<ModulePlayer> ModulePlayer::open(const void* data, size_t size) 
     if (player->orders_ == 0) return nullptr;
     auto& fn = player->interactive_->fn;
     player->trackBase_.assign(static_cast<size_t>(player->tracks_), 1.0);
+    player->trackLevel_.assign(static_cast<size_t>(player->tracks_), 100);
+    player->trackTouched_.assign(static_cast<size_t>(player->tracks_), 0);
+    player->channelInstrument_.assign(static_cast<size_t>(player->tracks_), -1);
+    player->written_.assign(static_cast<size_t>(player->tracks_), -1.0);
+    player->instrumentLevel_.assign(static_cast<size_t>(player->instruments_), 100);
     for (int t = 0; t < player->tracks_ && fn.get_channel_volume; ++t) {
         double v = fn.get_channel_volume(ext, t);
         if (std::isfinite(v) && v >= 0.0 && v <= 1.0) player->trackBase_[static_cast<size_t>(t)] = v;
@@ -252,7 +259,11 @@ std::unique_ptr<ModulePlayer> ModulePlayer::open(const void* data, size_t size) 
     return player;
 }
 
+// One read per call: libopenmpt counts its position in seconds by the reads, and where a
+// seek by seconds lands depends on it. So a new row's instrument gets its level at the
+// next call (the decoder's chunks: some 23 ms).
 size_t ModulePlayer::render(int rate, float* stereo, size_t frames) {
+    followRows();
     return openmpt_module_read_interleaved_float_stereo(mod_, rate, frames, stereo);
 }
 
@@ -270,12 +281,14 @@ bool ModulePlayer::seekOrderRow(int order, int row) {
     int rows = rowsAt(order);
     if (row > 0 && row >= rows) return false;
     openmpt_module_set_position_order_row(mod_, order, row);
+    afterSeek();
     return true;
 }
 
 void ModulePlayer::seekSeconds(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0.0) seconds = 0.0;
     openmpt_module_set_position_seconds(mod_, seconds);
+    afterSeek();
 }
 
 double ModulePlayer::positionSeconds() const { return openmpt_module_get_position_seconds(mod_); }
@@ -291,12 +304,78 @@ void ModulePlayer::setAmplify(int amplify) {
 }
 
 void ModulePlayer::setTrackVolume(int track, int volume) {
-    if (track < 0 || track >= tracks_ || !interactive_->fn.set_channel_volume) return;
-    interactive_->fn.set_channel_volume(ext_, track,
-                                        trackBase_[static_cast<size_t>(track)] * std::clamp(volume, 0, 100) / 100.0);
+    if (track < 0 || track >= tracks_) return;
+    trackLevel_[static_cast<size_t>(track)] = std::clamp(volume, 0, 100);
+    trackTouched_[static_cast<size_t>(track)] = 1;
+    applyLevels();
 }
 
-void ModulePlayer::setInstrumentMuted(int instrument, bool muted) {
-    if (instrument < 0 || instrument >= instruments_ || !interactive_->fn.set_instrument_mute_status) return;
-    interactive_->fn.set_instrument_mute_status(ext_, instrument, muted ? 1 : 0);
+void ModulePlayer::setInstrumentVolume(int instrument, int volume) {
+    if (instrument < 0 || instrument >= instruments_) return;
+    volume = std::clamp(volume, 0, 100);
+    instrumentLevel_[static_cast<size_t>(instrument)] = volume;
+    if (interactive_->fn.set_instrument_mute_status) {
+        interactive_->fn.set_instrument_mute_status(ext_, instrument, volume == 0 ? 1 : 0);
+    }
+    applyLevels();
+}
+
+void ModulePlayer::takeInstruments(int order, int row, bool keepKnown) {
+    const int pattern = openmpt_module_get_order_pattern(mod_, order);
+    if (pattern < 0 || pattern >= openmpt_module_get_num_patterns(mod_)) return;
+    for (int t = 0; t < tracks_; ++t) {
+        const int ins = openmpt_module_get_pattern_row_channel_command(mod_, pattern, row, t,
+                                                                       OPENMPT_MODULE_COMMAND_INSTRUMENT);
+        int& current = channelInstrument_[static_cast<size_t>(t)];
+        if (ins > 0 && ins <= instruments_ && !(keepKnown && current >= 0)) current = ins - 1;
+    }
+}
+
+// The rows of the same order passed since the last call are taken in turn. (Of rows
+// shorter than a chunk at an order's end, the last ones may be missed.)
+void ModulePlayer::followRows() {
+    const int order = openmpt_module_get_current_order(mod_);
+    const int row = openmpt_module_get_current_row(mod_);
+    if (order == lastOrder_ && row == lastRow_) return;
+    const int first = order == lastOrder_ && row > lastRow_ ? lastRow_ + 1 : row;
+    for (int r = first; r <= row; ++r) takeInstruments(order, r, false);
+    lastOrder_ = order;
+    lastRow_ = row;
+    applyLevels();
+}
+
+// Back from the position through the rows before it, as far as MAX_SCAN_ROWS, until every
+// channel has an instrument. The module's own channel volumes are back as they were there.
+void ModulePlayer::afterSeek() {
+    std::fill(channelInstrument_.begin(), channelInstrument_.end(), -1);
+    for (double& w : written_) {
+        if (w >= 0.0) w = std::numeric_limits<double>::quiet_NaN();
+    }
+    lastOrder_ = openmpt_module_get_current_order(mod_);
+    lastRow_ = openmpt_module_get_current_row(mod_);
+    int scanned = 0;
+    for (int o = lastOrder_; o >= 0 && o < orders_ && scanned < MAX_SCAN_ROWS; --o) {
+        const int rows = rowsAt(o);
+        for (int r = o == lastOrder_ ? std::min(lastRow_, rows - 1) : rows - 1; r >= 0 && scanned < MAX_SCAN_ROWS;
+             --r, ++scanned) {
+            takeInstruments(o, r, true);
+        }
+        if (std::none_of(channelInstrument_.begin(), channelInstrument_.end(), [](int i) { return i < 0; })) break;
+    }
+    applyLevels();
+}
+
+// A channel the module's own volume still rules (never levelled) is left alone.
+void ModulePlayer::applyLevels() {
+    if (!interactive_->fn.set_channel_volume) return;
+    for (int t = 0; t < tracks_; ++t) {
+        const size_t i = static_cast<size_t>(t);
+        const int ins = channelInstrument_[i];
+        const int level = ins >= 0 ? instrumentLevel_[static_cast<size_t>(ins)] : 100;
+        if (!trackTouched_[i] && level == 100 && written_[i] < 0.0) continue;
+        const double volume = trackBase_[i] * trackLevel_[i] / 100.0 * level / 100.0;
+        if (volume == written_[i]) continue;
+        interactive_->fn.set_channel_volume(ext_, t, volume);
+        written_[i] = volume;
+    }
 }

@@ -82,11 +82,20 @@ public:
     void setAmplify(int amplify);
     // volume 0..100 of one module channel, on top of the channel's own starting volume.
     void setTrackVolume(int track, int volume);
-    // Only muting: libopenmpt has no finer per-instrument level.
-    void setInstrumentMuted(int instrument, bool muted);
+    // volume 0..100 of one instrument. libopenmpt has no level per instrument, only a
+    // mute (from the instrument's next note on) and a volume per channel: 0 mutes it,
+    // other levels scale each channel while the pattern has that instrument on it.
+    void setInstrumentVolume(int instrument, int volume);
 
 private:
     ModulePlayer() = default;
+    // The rows played since the last call: which instrument each channel has.
+    void followRows();
+    // keepKnown: looking back, a channel keeps the instrument of a later row.
+    void takeInstruments(int order, int row, bool keepKnown);
+    // After a seek: each channel's instrument from the rows before, and every level again.
+    void afterSeek();
+    void applyLevels();
     openmpt_module_ext* ext_ = nullptr;
     openmpt_module* mod_ = nullptr;
     struct Interactive;
@@ -96,4 +105,12 @@ private:
     int instruments_ = 0;
     double duration_ = 0.0;
     std::vector<double> trackBase_;  // each channel's own volume as the module starts
+    std::vector<int> trackLevel_;
+    std::vector<uint8_t> trackTouched_;
+    std::vector<int> instrumentLevel_;
+    std::vector<int> channelInstrument_;  // -1: none seen
+    // The channel volume last set: -1 never (the module's own), NaN to set again.
+    std::vector<double> written_;
+    int lastOrder_ = -1;
+    int lastRow_ = -1;
 };

@@ -136,7 +136,7 @@ void decode(Job& job) {
         m.setLoop(d.loop);
         m.setAmplify(d.amplify);
         for (size_t i = 0; i < d.instrumentVolume.size(); ++i) {
-            m.setInstrumentMuted(static_cast<int>(i), d.instrumentVolume[i] == 0);
+            m.setInstrumentVolume(static_cast<int>(i), d.instrumentVolume[i]);
         }
     }
     if (job.seek == SeekKind::OrderRow && d.module) {

@@ -147,6 +147,51 @@ TEST_F(MusicTest, MutingAnInstrumentRemovesItsNotes) {
     EXPECT_EQ(sound->musicGetInstrumentVolume(m, -1), -1);
 }
 
+// Instrument 0 plays C-4 on channel 0 and instrument 1 C-6 on channel 1 in the first
+// order; in the second they trade channels and notes.
+std::vector<uint8_t> tradingModule() {
+    XmPattern p;
+    p.cells.resize(16 * 2);
+    p.cells[0] = XmCell{C4, 1, 0, 0, 0};
+    p.cells[1] = XmCell{C6, 2, 0, 0, 0};
+    XmPattern q = p;
+    q.cells[0] = XmCell{C4, 2, 0, 0, 0};
+    q.cells[1] = XmCell{C6, 1, 0, 0, 0};
+    return xmFile(2, {0, 1}, {p, q}, {sineInstrument(), sineInstrument()});
+}
+
+TEST_F(MusicTest, InstrumentVolumeScalesThatInstrumentOnWhicheverChannel) {
+    MusicHandle m = loadMusic(tradingModule());
+    sound->musicPlay(m, true, 100, 0, 0);
+    render(0.1);
+    const std::vector<float> full = render(0.5);
+    const double c4 = toneLevel(full, 0, C4_SINE, rate), c6 = toneLevel(full, 0, C6_SINE, rate);
+    ASSERT_GT(c4, 0.02);
+    ASSERT_GT(c6, 0.02);
+    // Heard from the start of an order, and from the middle of one, whose notes began before.
+    struct Case {
+        int volume, order, row;
+        double heldFreq, otherFreq;
+    };
+    for (const Case& c : {Case{50, 0, 0, C4_SINE, C6_SINE}, Case{25, 1, 8, C6_SINE, C4_SINE},
+                          Case{75, 0, 4, C4_SINE, C6_SINE}, Case{100, 1, 0, C6_SINE, C4_SINE}}) {
+        SCOPED_TRACE(c.volume);
+        sound->musicSetInstrumentVolume(m, 0, c.volume);
+        EXPECT_EQ(sound->musicGetInstrumentVolume(m, 0), c.volume);
+        sound->musicSeek(m, c.order, c.row);
+        render(0.1);
+        const std::vector<float> out = render(0.5);
+        const double held = toneLevel(out, 0, c.heldFreq, rate) / (c.heldFreq == C4_SINE ? c4 : c6);
+        const double other = toneLevel(out, 0, c.otherFreq, rate) / (c.otherFreq == C4_SINE ? c4 : c6);
+        EXPECT_NEAR(held, c.volume / 100.0, 0.03);
+        EXPECT_NEAR(other, 1.0, 0.03);
+    }
+    // While playing, without a seek: heard once what was queued has played.
+    sound->musicSetInstrumentVolume(m, 0, 50);
+    render(0.3);
+    EXPECT_NEAR(toneLevel(render(0.3), 0, C6_SINE, rate) / c6, 0.5, 0.03);
+}
+
 TEST_F(MusicTest, TrackVolumeScalesOneModuleChannel) {
     MusicHandle m = loadMusic(twoToneModule());
     EXPECT_EQ(sound->musicGetTrackVolume(m, 1), 100);
