@@ -126,8 +126,10 @@ echo "-- Debian package"
 rm -f "$BUILD"/timberdrive_*_amd64.deb
 (cd "$BUILD" && cpack -G DEB >/dev/null)
 deb=$(ls "$BUILD"/timberdrive_*_amd64.deb)
-lintian --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges' || true
-lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors on $deb"
+lintian_ok=true
+lintian --fail-on error "$deb" >"$SCRATCH/lintian.txt" 2>&1 || lintian_ok=false
+grep -v 'running with root privileges' "$SCRATCH/lintian.txt" || true
+$lintian_ok || fail "lintian reports errors on $deb"
 dpkg-deb -f "$deb" Depends | grep -q libsdl2 || fail "the package's dependencies lack SDL2"
 dpkg-deb -x "$deb" "$SCRATCH/deb"
 (cd "$STAGE" && find . -type f | sort) >"$SCRATCH/installed.txt"
