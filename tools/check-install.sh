@@ -88,8 +88,10 @@ check_files() {  # PREFIX
         share/doc/timberdrive/copyright share/doc/timberdrive/changelog.gz; do
         [ -f "$1/$f" ] || fail "$1/$f is missing"
     done
-    desktop-file-validate "$1/share/applications/org.timberdrive.Timberdrive.desktop"
-    appstreamcli validate --no-net "$1/share/metainfo/org.timberdrive.Timberdrive.metainfo.xml" >/dev/null
+    desktop-file-validate "$1/share/applications/org.timberdrive.Timberdrive.desktop" ||
+        fail "desktop-file-validate: the desktop entry is not valid"
+    appstreamcli validate --no-net "$1/share/metainfo/org.timberdrive.Timberdrive.metainfo.xml" \
+        >"$SCRATCH/appstream.txt" 2>&1 || { cat "$SCRATCH/appstream.txt"; fail "the metainfo is not valid"; }
 }
 
 echo "-- install into a scratch DESTDIR"
