@@ -1,8 +1,11 @@
 # Thin wrapper over CMake. `make run` installs what is missing, builds and starts
-# the game; `make test` installs what is missing, builds and runs every test.
+# the game; `make test` installs what is missing, builds and runs every test;
+# `make install` installs the game under PREFIX (DESTDIR is honoured); `make deb`
+# builds the Debian package build/timberdrive_<version>_amd64.deb.
 JOBS ?= 2
+PREFIX ?= /usr/local
 
-.PHONY: run build test clean
+.PHONY: run build test install deb clean
 
 build:
 	tools/install-deps.sh
@@ -14,6 +17,12 @@ run: build
 
 test:
 	tools/run-tests.sh
+
+install: build
+	cmake --install build --prefix "$(PREFIX)" --strip
+
+deb: build
+	cd build && cpack -G DEB
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -2,6 +2,7 @@
 
 #include "engine/sprite/sprite.h"
 #include "main/random.h"
+#include "main/user_folder.h"
 #include "main/world.h"
 
 #include <cmath>
@@ -50,7 +51,7 @@ void Game::init() {
     engine->System_SetState(STATE_FX_VOLUME, fxVolume);
     engine->System_SetState(STATE_MUSIC_VOLUME, musicVolume);
 
-    loadDemo("data/d1.dem");
+    loadDemo(engine->Resource_FullPath("data\\d1.dem"));
 }
 
 void Game::deleteWorld() {
@@ -139,7 +140,7 @@ bool Game::frameTitle(float dt) {
     } else if (engine->Input_KeyPressed('S')) {
         saveDemo();
     } else if (engine->Input_KeyPressed('L')) {
-        loadDemo("demo.dem");
+        loadDemo(userDataFile("demo.dem").c_str());
     }
 
     pointerX = clampFloat(pointerX + mouseDX * 0.5f, 0.0f, 320.0f);
@@ -199,7 +200,7 @@ void Game::returnToTitle() {
     modifierA = modifierB = -1;
 }
 
-void Game::saveDemo() { inputLog.save("demo.dem", seed); }
+void Game::saveDemo() { inputLog.save(userDataFile("demo.dem", true).c_str(), seed); }
 
 void Game::loadDemo(const char* path) { inputLog.load(path, &seed); }
 

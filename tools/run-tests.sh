@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what is missing, builds and runs every test: a normal build, an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, the sound tests under
-# ThreadSanitizer, and a short run of every fuzz target. Without a display the
-# suites run under a virtual X server so that the OpenGL tests get a real window.
+# ThreadSanitizer, a short run of every fuzz target, and the installed game with
+# its Debian package. Without a display the suites run under a virtual X server
+# so that the OpenGL tests get a real window.
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -39,6 +40,9 @@ echo "== normal build"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$JOBS"
 (cd build && with_display ctest --output-on-failure -j 1)
+
+echo "== installed game and Debian package"
+tools/check-install.sh build
 
 echo "== address and undefined-behaviour sanitizers"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTD_SANITIZE=ON -DTD_BENCH=OFF

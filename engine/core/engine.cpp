@@ -1,5 +1,6 @@
 // Obtaining and releasing the Engine, its states, start-up and shut-down.
 #include "engine/core/engine_impl.h"
+#include "engine/core/program_folder.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -19,23 +20,6 @@ constexpr float FRAME_DELTA = 0.0166667f;
 
 void copyText(char* dst, size_t cap, const char* src) {
     std::snprintf(dst, cap, "%s", src ? src : "");
-}
-
-void readProgramFolder(char* out, size_t cap) {
-    char path[ENGINE_PATH_MAX * 4] = "";
-    ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0) {
-        copyText(out, cap, "./");
-        return;
-    }
-    path[n] = '\0';
-    char* slash = std::strrchr(path, '/');
-    if (slash) slash[1] = '\0';
-    if (std::strlen(path) >= cap) {
-        copyText(out, cap, "./");  // a folder that does not fit the buffer: run from the current one
-        return;
-    }
-    copyText(out, cap, path);
 }
 
 Engine* obtain(int version, bool headless) {

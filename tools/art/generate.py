@@ -7,8 +7,8 @@
     python3 tools/art/generate.py --out DIR  write into DIR instead of data/
 
 Writes data/gfx/*.png (texture atlases), data/bear.res, data/f1.fnt with
-data/f1.png, data/icon.png and data/timberdrive.desktop. The output depends on
-nothing but this code: the same bytes on every run.
+data/f1.png, data/icon.png and the desktop's icons dist/icons/*/timberdrive.png.
+The output depends on nothing but this code: the same bytes on every run.
 """
 import os
 import sys
@@ -266,15 +266,22 @@ def script(sprites, placement):
     return "\n".join(lines) + "\n"
 
 
-DESKTOP = """[Desktop Entry]
-Type=Application
-Name=Timberdrive
-Comment=A bear drives a car through a forest before winter
-Exec=timberdrive
-Icon=timberdrive
-Terminal=false
-Categories=Game;ActionGame;
-"""
+# The desktop's icon theme wants the icon at several sizes: the 64 x 64 pixel art
+# scaled by whole factors up, and filtered down.
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def icon_files(px):
+    files = {}
+    base = Image.fromarray(px, "RGBA")
+    for n in ICON_SIZES:
+        if n == base.width:
+            scaled = px
+        else:
+            method = Image.NEAREST if n % base.width == 0 else Image.LANCZOS
+            scaled = np.asarray(base.resize((n, n), method))
+        files["dist/icons/%dx%d/timberdrive.png" % (n, n)] = png_bytes(scaled)
+    return files
 
 
 def outputs():
@@ -297,8 +304,9 @@ def outputs():
     fpx, rects = font.bitmap()
     files["data/f1.png"] = png_bytes(fpx)
     files["data/f1.fnt"] = font.description("f1.png", rects).encode("ascii")
-    files["data/icon.png"] = png_bytes(screens.icon().px)
-    files["data/timberdrive.desktop"] = DESKTOP.encode("ascii")
+    icon = screens.icon().px
+    files["data/icon.png"] = png_bytes(icon)
+    files.update(icon_files(icon))
     return files
 
 
