@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -47,6 +48,18 @@ TEST(Paw, FollowsThePointerThirtyTwoPixelsAUnitWithinItsReach) {
     Cab::paw(-1000.0f, 1000.0f);
     EXPECT_EQ(world->pawX, 0.0f);
     EXPECT_EQ(world->pawY, 15.0f);
+}
+
+TEST(Paw, MovementThatIsNotANumberLeavesThePawWithinItsReach) {
+    Cab cab;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    Cab::paw(nan, -nan);
+    EXPECT_EQ(world->pawX, 0.0f) << "the low end of its reach";
+    EXPECT_EQ(world->pawY, 2.0f);
+    // And it moves on from there as before.
+    Cab::paw(64.0f, 32.0f);
+    EXPECT_EQ(world->pawX, 2.0f);
+    EXPECT_EQ(world->pawY, 3.0f);
 }
 
 TEST(Paw, GripsEachFixtureAndLooseThingUnderItAndLetsGoOnRelease) {
