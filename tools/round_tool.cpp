@@ -449,6 +449,10 @@ int main(int argc, char** argv) {
         usage(stdout);
         return 0;
     }
+    if (o.demo && o.record) {
+        std::fprintf(stderr, "round_tool: --record saves the pilot's play; a --demo is already recorded\n");
+        return 2;
+    }
 
     engine = engineCreateHeadless(ENGINE_VERSION);
     engine->System_SetState(STATE_SOUND, true);

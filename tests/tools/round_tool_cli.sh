@@ -48,6 +48,11 @@ run verify --demo "$work/three.dem" --verify --quiet
 [ "$(rc verify)" = 0 ] || fail "verifying a demo exits $(rc verify): $(cat "$work/verify.err")"
 grep -q "180 updates.*identical" "$work/verify.out" || fail "verifying a demo does not say it replayed every update alike"
 
+run both --demo "$work/three.dem" --record "$work/again.dem" --quiet
+[ "$(rc both)" = 2 ] || fail "--demo with --record exits $(rc both), not 2"
+[ -s "$work/both.err" ] || fail "--demo with --record is refused without a message"
+[ -e "$work/again.dem" ] && fail "--demo with --record wrote a file"
+
 printf 'not a demo' >"$work/short.dem"
 run broken --demo "$work/short.dem" --verify --quiet
 [ "$(rc broken)" = 0 ] && fail "verifying a broken demo exits 0"
