@@ -62,7 +62,15 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why) const {
     const bool exists = stat(path, &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) return fail("not a plain file:", 0);
 
-    std::string temp = std::string(path) + ".XXXXXX";
+    // Through a link, the file it names is the one replaced, and the link stays.
+    std::string target = path;
+    if (exists) {
+        if (char* real = realpath(path, nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    std::string temp = target + ".XXXXXX";
     const int fd = mkstemp(&temp[0]);
     if (fd < 0) return fail("cannot create a temporary file beside", errno);
     // mkstemp makes the file private; give it the old file's permissions, or a
@@ -101,7 +109,7 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why) const {
     }
     if (!err && fsync(fd) != 0) err = errno;
     if (close(fd) != 0 && !err) err = errno;
-    if (!err && rename(temp.c_str(), path) != 0) err = errno;
+    if (!err && rename(temp.c_str(), target.c_str()) != 0) err = errno;
     if (err) {
         unlink(temp.c_str());
         return fail("cannot write", err);

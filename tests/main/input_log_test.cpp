@@ -213,6 +213,22 @@ TEST_F(DemoFolder, ReplacesTheOldFileAndLeavesNoTemporaryBehind) {
     EXPECT_NE(st.st_mode & 0044, 0u) << "readable by others as a plain new file is";
 }
 
+TEST_F(DemoFolder, ThroughALinkTheLinkedFileIsReplacedAndTheLinkStays) {
+    const std::string real = dir + "/real.dem";
+    {
+        FILE* f = std::fopen(real.c_str(), "wb");
+        std::fputs("old", f);
+        std::fclose(f);
+    }
+    ASSERT_EQ(symlink("real.dem", target.c_str()), 0);
+    ASSERT_TRUE(someRecords().save(target.c_str(), 2));
+    struct stat st;
+    ASSERT_EQ(lstat(target.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(contents(real).size(), 8u + 12u * 50u);
+    EXPECT_EQ(entries().size(), 2u) << "no temporary left behind";
+}
+
 TEST_F(DemoFolder, FailuresAreReportedWithAReasonAndChangeNothing) {
     const std::string old = "old demo";
     {
