@@ -91,10 +91,11 @@ bool World::stingPaw(float x, float y) {
     stingTimer = 0.5f;
     stingPhase = random01() * TWO_PI;
     if (grabJoint) {
-        // The stung paw throws what it holds.
+        // The stung paw throws what it holds, from where it holds it: a wheel
+        // pushed at its hub could not turn, pushed at the rim it spins.
         b2Body* held = grabJoint->GetBodyB();
         const float a = random01() * TWO_PI;
-        held->ApplyLinearImpulse(b2Vec2(20.0f * std::cos(a), -20.0f * std::sin(a)), held->GetPosition(), true);
+        held->ApplyLinearImpulse(b2Vec2(20.0f * std::cos(a), -20.0f * std::sin(a)), grabJoint->GetAnchorB(), true);
     }
     releaseGrab();
     return true;

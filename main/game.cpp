@@ -125,21 +125,26 @@ bool Game::frameTitle(float dt) {
                  pointerY >= TITLE_BUTTON_TOP && pointerY <= TITLE_BUTTON_TOP + TITLE_BUTTON_HEIGHT;
     overButton = overButton || engine->Input_KeyPressed(KEY_SPACE);
     bool pressed = engine->Input_KeyPressed(KEY_SPACE) || engine->Input_KeyPressed(KEY_LBUTTON);
+    // The demo keys act only without Control: Control+S is the sound switch.
+    const bool control = engine->Input_KeyHeld(KEY_CTRL);
+    const auto demoKey = [control](int key) { return !control && engine->Input_KeyPressed(key); };
 
     if (fadeDir == 0 && pressed && overButton && titleTime >= 4.5f) {
         fadeDir = -1;
         nextState = Playing;
         idleFrames = 0;
-    } else if (((idleFrames > IDLE_DEMO_FRAMES || engine->Input_KeyPressed('D')) && !inputLog.empty() &&
+    } else if (((idleFrames > IDLE_DEMO_FRAMES || demoKey('D')) && !inputLog.empty() &&
                 year == 1) ||
                playingBack == 1) {
         // No fade check: this also interrupts a fade in progress.
         fadeDir = -1;
         nextState = StartDemo;
         idleFrames = 0;
-    } else if (engine->Input_KeyPressed('S')) {
+    } else if (demoKey('S')) {
         saveDemo();
-    } else if (engine->Input_KeyPressed('L')) {
+    } else if (demoKey('L') && year == 1) {
+        // Only before a game: between its years the log and the seed are the
+        // game's own, and the next year is appended to them.
         loadDemo(userDataFile("demo.dem").c_str());
     }
 
@@ -200,7 +205,11 @@ void Game::returnToTitle() {
     modifierA = modifierB = -1;
 }
 
-void Game::saveDemo() { inputLog.save(userDataFile("demo.dem", true).c_str(), seed); }
+void Game::saveDemo() {
+    // Nothing recorded: an earlier saved game is worth more than an empty file.
+    if (inputLog.empty()) return;
+    inputLog.save(userDataFile("demo.dem", true).c_str(), seed);
+}
 
 void Game::loadDemo(const char* path) { inputLog.load(path, &seed); }
 

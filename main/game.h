@@ -51,7 +51,9 @@ public:
     // Picks the next year's modifiers and minutes until winter (after year was raised).
     void chooseModifiers();
 
+    // Saves the log as "demo.dem"; an empty log leaves the file as it is.
     void saveDemo();
+    // Replaces the seed and the log from a demo file (on the title, only in year 1).
     void loadDemo(const char* path);
 
     TargetHandle target = 0;

@@ -1,7 +1,12 @@
 #include "main/input_log.h"
 
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +33,13 @@ float bitsFloat(uint32_t u) {
     return f;
 }
 
+// Movement that is not a number would poison the paw, and through it the cab and
+// the forest, for the rest of the game.
+float movement(uint32_t u) {
+    const float f = bitsFloat(u);
+    return std::isfinite(f) ? f : 0.0f;
+}
+
 }  // namespace
 
 void InputLog::append(const InputFrame& frame) {
@@ -35,11 +47,45 @@ void InputLog::append(const InputFrame& frame) {
     frames_.push_back(frame);
 }
 
-bool InputLog::save(const char* path, uint32_t seed) const {
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return false;
+bool InputLog::save(const char* path, uint32_t seed, std::string* why) const {
+    auto fail = [why, path](const char* what, int err) {
+        if (why) *why = std::string(what) + " " + path + (err ? std::string(": ") + std::strerror(err) : "");
+        return false;
+    };
+    if (!path || !*path) {
+        if (why) *why = "no file name given";
+        return false;
+    }
+    // Only a plain file is replaced: renaming over a device or a folder would
+    // destroy it or fail after the work is done.
+    struct stat old;
+    const bool exists = stat(path, &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) return fail("not a plain file:", 0);
+
+    // Through a link, the file it names is the one replaced, and the link stays.
+    std::string target = path;
+    if (exists) {
+        if (char* real = realpath(path, nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    std::string temp = target + ".XXXXXX";
+    const int fd = mkstemp(&temp[0]);
+    if (fd < 0) return fail("cannot create a temporary file beside", errno);
+    // mkstemp makes the file private; give it the old file's permissions, or a
+    // new file's.
+    mode_t mode = old.st_mode & 07777;
+    if (!exists) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fchmod(fd, mode);
+
+    std::vector<unsigned char> out;
     if (!frames_.empty()) {
-        std::vector<unsigned char> out(8 + 12 * frames_.size());
+        out.resize(8 + 12 * frames_.size());
         putU32(&out[0], seed);
         putU32(&out[4], size());
         unsigned char* p = &out[8];
@@ -49,9 +95,25 @@ bool InputLog::save(const char* path, uint32_t seed) const {
             putU32(p + 8, r.buttons);
             p += 12;
         }
-        std::fwrite(out.data(), 1, out.size(), f);
     }
-    std::fclose(f);
+    int err = 0;
+    for (size_t done = 0; done < out.size() && !err;) {
+        const ssize_t n = write(fd, out.data() + done, out.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+        } else if (n < 0 && errno != EINTR) {
+            err = errno;
+        } else if (n == 0) {
+            err = EIO;
+        }
+    }
+    if (!err && fsync(fd) != 0) err = errno;
+    if (close(fd) != 0 && !err) err = errno;
+    if (!err && rename(temp.c_str(), target.c_str()) != 0) err = errno;
+    if (err) {
+        unlink(temp.c_str());
+        return fail("cannot write", err);
+    }
     return true;
 }
 
@@ -77,8 +139,8 @@ bool InputLog::load(const char* path, uint32_t* seed) {
     frames_.assign(count, InputFrame{0.0f, 0.0f, 0});
     unsigned char rec[12];
     for (uint32_t i = 0; i < count && std::fread(rec, 1, 12, f) == 12; ++i) {
-        frames_[i].dx = bitsFloat(getU32(rec));
-        frames_[i].dy = bitsFloat(getU32(rec + 4));
+        frames_[i].dx = movement(getU32(rec));
+        frames_[i].dy = movement(getU32(rec + 4));
         frames_[i].buttons = getU32(rec + 8);
     }
     std::fclose(f);

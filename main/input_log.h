@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct InputFrame {
@@ -23,11 +24,14 @@ public:
     bool empty() const { return frames_.empty(); }
     const InputFrame& operator[](uint32_t i) const { return frames_[i]; }
 
-    // Writes seed, count and records; an empty log leaves an empty file.
-    // False when the file cannot be created.
-    bool save(const char* path, uint32_t seed) const;
+    // Writes seed, count and records; an empty log leaves an empty file. The
+    // records go to a temporary file beside the target, which replaces the target
+    // only once all of it is written and closed. False, with the reason in why,
+    // when that fails; the old file is then as it was.
+    bool save(const char* path, uint32_t seed, std::string* why = nullptr) const;
     // Replaces the log and the seed from the file. A file that cannot be opened
-    // changes nothing; short records read as zero. A count beyond what a game can
+    // changes nothing; short records read as zero, and so does movement that is
+    // not a finite number. A count beyond what a game can
     // record is refused (false) and leaves log and seed as they were.
     bool load(const char* path, uint32_t* seed);
 

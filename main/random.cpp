@@ -34,7 +34,9 @@ float randomRange(float a, float b) { return a + (b - a) * static_cast<float>(st
 
 int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v < hi ? v : hi); }
 
-float clampFloat(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+// Written so that a value that is not a number takes the low bound: the same as
+// "lo if v < lo, hi if v > hi, else v" for every number.
+float clampFloat(float v, float lo, float hi) { return v >= lo ? (v > hi ? hi : v) : lo; }
 
 float lerp(float t, float a, float b) { return a + (b - a) * t; }
 

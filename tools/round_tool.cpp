@@ -5,11 +5,12 @@
 // pedals and the gear lever with the paw, one at a time, giving each update's
 // pointer movement and button edges. Those records are what a game records, so
 // the round can be saved as a demo and replayed; --verify plays each round again
-// from its records and checks that it comes out the same, bit for bit. A recorded
-// demo can also be fed in instead. It measures how fast the round runs.
+// from its records and checks that every update comes out the same, bit for bit.
+// A recorded demo can also be fed in instead (played to its end unless --seconds
+// says otherwise), and verified the same way. It measures how fast the round runs.
 //
 //   round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]]
-//              [--rounds R] [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet]
+//              [--rounds R] [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]
 #include "engine/engine.h"
 #include "engine/resources/resource_manager.h"
 #include "forest/forest.h"
@@ -28,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -44,7 +46,15 @@ struct Options {
     bool verify = false;
     float every = 1.0f;  // path report interval
     bool quiet = false;
+    bool secondsGiven = false;
+    bool help = false;
 };
+
+void usage(FILE* out) {
+    std::fprintf(out,
+                 "usage: round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]] [--rounds R]\n"
+                 "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]\n");
+}
 
 const char* SCENERY_NAMES[] = {"tree", "mountain", "boulder", "bush", "pond"};
 
@@ -60,12 +70,17 @@ bool parse(int argc, char** argv, Options* o) {
             o->verify = true;
             continue;
         }
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            o->help = true;
+            return true;
+        }
         if (!v) return false;
         ++i;
         if (!std::strcmp(a, "--seed")) {
             o->seed = static_cast<uint32_t>(std::strtoul(v, nullptr, 10));
         } else if (!std::strcmp(a, "--seconds")) {
             o->seconds = std::strtof(v, nullptr);
+            o->secondsGiven = true;
         } else if (!std::strcmp(a, "--year")) {
             o->year = std::atoi(v);
         } else if (!std::strcmp(a, "--modifiers")) {
@@ -288,7 +303,14 @@ struct RoundReport {
     int gearChanges = 0;
     float distance = 0.0f;
     std::vector<uint32_t> bits;  // the round's end state
+    std::vector<uint32_t> trace;  // with --verify: the state after every update, hashed
 };
+
+uint32_t hashOf(const std::vector<uint32_t>& bits) {
+    uint32_t hash = 2166136261u;
+    for (uint32_t b : bits) hash = (hash ^ b) * 16777619u;
+    return hash;
+}
 
 // One round from the generator's current state: the frames of demo (from the
 // Game's playIndex on), or the paw pilot's, which are appended to record.
@@ -343,6 +365,7 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
         }
         world->update(input);
         if (!world) break;
+        if (o.verify) rep.trace.push_back(hashOf(roundFingerprint()));
         // The game draws every update it runs, and drawing may draw from the
         // generator (a growling bear's head shakes): records replay only if the
         // picture is drawn here too.
@@ -419,9 +442,15 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
 int main(int argc, char** argv) {
     Options o;
     if (!parse(argc, argv, &o)) {
-        std::fprintf(stderr,
-                     "usage: round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]] [--rounds R]\n"
-                     "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet]\n");
+        usage(stderr);
+        return 2;
+    }
+    if (o.help) {
+        usage(stdout);
+        return 0;
+    }
+    if (o.demo && o.record) {
+        std::fprintf(stderr, "round_tool: --record saves the pilot's play; a --demo is already recorded\n");
         return 2;
     }
 
@@ -453,6 +482,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         demoLog = &demo;
+        // A demo plays to its end unless told otherwise.
+        if (!o.secondsGiven) o.seconds = static_cast<float>(demo.size()) / 60.0f + 1.0f;
         std::printf("demo %s: %u frames, seed %u\n", o.demo, demo.size(), seed);
     }
     seedRandom(seed);
@@ -464,6 +495,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < o.rounds; ++r) {
         const uint32_t before = randomState();
         const uint32_t firstFrame = recorded.size();
+        const uint32_t firstRecord = game->playIndex;
         const RoundReport rep = runRound(o, r, demoLog, demoLog ? nullptr : &recorded);
         std::printf("round %d: %.1f s simulated in %.3f s (%.1f simulated s per real s), %.1f units driven, "
                     "%d impacts, %d car hits, %d AI choices, %d AI stops",
@@ -471,34 +503,45 @@ int main(int argc, char** argv) {
                     rep.impacts, rep.carHits, rep.decisions, rep.stops);
         if (!demoLog) std::printf(", %d paw grabs, %d gear changes", rep.grabs, rep.gearChanges);
         // A fingerprint of the end state, to compare runs of the same records.
-        uint32_t hash = 2166136261u;
-        for (uint32_t b : rep.bits) hash = (hash ^ b) * 16777619u;
-        std::printf(", end state %08x\n", hash);
+        std::printf(", end state %08x\n", hashOf(rep.bits));
         total.simulated += rep.simulated;
         total.real += rep.real;
 
-        if (o.verify && !demoLog) {
-            // The same round again from its records alone.
+        if (o.verify) {
+            // The same round again from its records alone: every update must
+            // leave the same state.
             const uint32_t after = randomState();
+            const uint32_t endRecord = game->playIndex;
             InputLog again;
             for (uint32_t i = firstFrame; i < recorded.size(); ++i) again.append(recorded[i]);
             Options quiet = o;
             quiet.quiet = true;
             seedRandom(before);
-            const uint32_t savedIndex = game->playIndex;
-            game->playIndex = 0;
-            const RoundReport replay = runRound(quiet, r, &again, nullptr);
-            game->playIndex = savedIndex;
-            const bool same = replay.bits == rep.bits && randomState() == after;
-            std::printf("round %d replayed from its %u records: %s\n", r + 1, again.size(),
-                        same ? "identical, bit for bit" : "DIFFERENT");
+            game->playIndex = demoLog ? firstRecord : 0;
+            const RoundReport replay = runRound(quiet, r, demoLog ? demoLog : &again, nullptr);
+            size_t parted = 0;
+            while (parted < rep.trace.size() && parted < replay.trace.size() &&
+                   rep.trace[parted] == replay.trace[parted]) {
+                ++parted;
+            }
+            const bool same = parted == rep.trace.size() && parted == replay.trace.size() &&
+                              replay.bits == rep.bits && randomState() == after;
+            if (same) {
+                std::printf("round %d replayed, %zu updates: identical, bit for bit\n", r + 1, parted);
+            } else {
+                std::printf("round %d replayed: DIFFERENT from update %zu of %zu\n", r + 1, parted, rep.trace.size());
+            }
             verified += same ? 1 : 0;
+            game->playIndex = demoLog ? endRecord : firstRecord;
             if (!same) seedRandom(after);
         }
     }
+    bool recordFailed = false;
     if (o.record && !demoLog) {
-        if (!recorded.save(o.record, seed)) {
-            std::fprintf(stderr, "round_tool: cannot write %s\n", o.record);
+        std::string why;
+        if (!recorded.save(o.record, seed, &why)) {
+            std::fprintf(stderr, "round_tool: %s\n", why.c_str());
+            recordFailed = true;
         } else {
             std::printf("recorded %u frames with seed %u to %s\n", recorded.size(), seed, o.record);
         }
@@ -514,5 +557,5 @@ int main(int argc, char** argv) {
     resourceManager = nullptr;
     engine->System_Finish();
     engine->Release();
-    return o.verify && verified != o.rounds ? 1 : 0;
+    return recordFailed || (o.verify && verified != o.rounds) ? 1 : 0;
 }

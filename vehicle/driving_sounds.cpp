@@ -8,7 +8,12 @@
 #include <cmath>
 
 void World::updateDrivingSounds(float forwardSpeed, float throttle, float brake) {
-    const float a = std::fabs(forwardSpeed);
+    // The controls are 0..1 and the speed a number; whatever a broken physics step
+    // hands on, the sums below stay defined (a NaN throttle made the volume's
+    // conversion overflow) and a non-number makes no sound of its own.
+    throttle = clampFloat(throttle, 0.0f, 1.0f);
+    brake = clampFloat(brake, 0.0f, 1.0f);
+    const float a = std::isfinite(forwardSpeed) ? std::fabs(forwardSpeed) : 0.0f;
     // Quiet in the two states that end the round.
     const bool quiet = winterPhase > 1 || sleepPhase > 0;
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -47,6 +48,18 @@ TEST(Paw, FollowsThePointerThirtyTwoPixelsAUnitWithinItsReach) {
     Cab::paw(-1000.0f, 1000.0f);
     EXPECT_EQ(world->pawX, 0.0f);
     EXPECT_EQ(world->pawY, 15.0f);
+}
+
+TEST(Paw, MovementThatIsNotANumberLeavesThePawWithinItsReach) {
+    Cab cab;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    Cab::paw(nan, -nan);
+    EXPECT_EQ(world->pawX, 0.0f) << "the low end of its reach";
+    EXPECT_EQ(world->pawY, 2.0f);
+    // And it moves on from there as before.
+    Cab::paw(64.0f, 32.0f);
+    EXPECT_EQ(world->pawX, 2.0f);
+    EXPECT_EQ(world->pawY, 3.0f);
 }
 
 TEST(Paw, GripsEachFixtureAndLooseThingUnderItAndLetsGoOnRelease) {
@@ -251,6 +264,35 @@ TEST(Sting, OnlyCloseAndNotInTheImmuneTimeThenThePawShakesAndThrows) {
     }
     EXPECT_NEAR(frames, 330, 1);
     EXPECT_EQ(randomState(), expect.next()) << "one draw, the phase";
+}
+
+TEST(Sting, TheThrownWheelSpinsOnItsHub) {
+    Cab cab;
+    b2Body* wheel = world->wheelBody;
+    // Gripped on the rim at four places round the hub, each thrown another way.
+    struct Case {
+        float gripAngle;
+        uint32_t seed;
+    } cases[] = {{-1.5708f, 3u}, {0.0f, 11u}, {1.5708f, 29u}, {3.1416f, 1235u}};
+    for (const Case& c : cases) {
+        wheel->SetAngularVelocity(0.0f);
+        wheel->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+        const b2Vec2 hub = wheel->GetWorldCenter();
+        Cab::clickAt(hub.x + 2.8f * std::cos(c.gripAngle), hub.y + 2.8f * std::sin(c.gripAngle));
+        ASSERT_TRUE(world->isHeld(wheel)) << c.gripAngle;
+        const b2Vec2 grip = world->grabJoint->GetAnchorB();
+        world->stingTimer = -5.0f;
+        seedRandom(c.seed);
+        ReferenceRandom expect(c.seed);
+        expect.unit();  // the shake's phase
+        const float a = expect.unit() * 6.2831855f;
+        const b2Vec2 impulse(20.0f * std::cos(a), -20.0f * std::sin(a));
+
+        ASSERT_TRUE(world->stingPaw(world->pawX, world->pawY));
+        const float spin = b2Cross(grip - hub, impulse) / wheel->GetInertia();
+        EXPECT_NEAR(wheel->GetAngularVelocity(), spin, 1e-3f * std::fabs(spin) + 1e-5f) << c.gripAngle;
+        EXPECT_GT(std::fabs(wheel->GetAngularVelocity()), 0.05f) << "a throw that turns the wheel, " << c.gripAngle;
+    }
 }
 
 }  // namespace

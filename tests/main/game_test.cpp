@@ -6,6 +6,12 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 class GameStates : public ::testing::Test {
@@ -282,6 +288,121 @@ TEST_F(GameStates, EscapeInPlayReturnsToTheTitleAtOnce) {
     EXPECT_FLOAT_EQ(game->fade, 0.0f);
     EXPECT_FLOAT_EQ(game->titleTime, -2.0f);
     EXPECT_EQ(game->inputLog.size(), 0u);  // nothing recorded from the Escape frame
+}
+
+// 'S' and 'L' on the title screen, with a player's data folder of their own; the
+// tests work inside it, where "demo.dem" is.
+class TitleDemoKeys : public GameStates {
+protected:
+    void SetUp() override {
+        GameStates::SetUp();
+        char tmpl[] = "/tmp/titledemoXXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        folder = tmpl;
+        char here[4096];
+        ASSERT_NE(getcwd(here, sizeof here), nullptr);
+        home = here;
+        const char* xdg = std::getenv("XDG_DATA_HOME");
+        hadXdg = xdg != nullptr;
+        if (hadXdg) oldXdg = xdg;
+        setenv("XDG_DATA_HOME", folder.c_str(), 1);
+        ASSERT_EQ(mkdir((folder + "/timberdrive").c_str(), 0700), 0);
+        ASSERT_EQ(chdir((folder + "/timberdrive").c_str()), 0);
+        finishFadeIn();
+    }
+    void TearDown() override {
+        control(false);
+        std::remove("demo.dem");
+        if (chdir(home.c_str()) != 0) ADD_FAILURE() << "cannot return to " << home;
+        if (hadXdg) setenv("XDG_DATA_HOME", oldXdg.c_str(), 1);
+        else unsetenv("XDG_DATA_HOME");
+        rmdir((folder + "/timberdrive").c_str());
+        rmdir(folder.c_str());
+        GameStates::TearDown();
+    }
+    static void control(bool held) {
+        Uint8* state = const_cast<Uint8*>(SDL_GetKeyboardState(nullptr));
+        state[SDL_SCANCODE_LCTRL] = held ? 1 : 0;
+    }
+    static void writeDemo(const std::string& bytes) {
+        FILE* f = std::fopen("demo.dem", "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    static std::string demoBytes() {
+        std::string s;
+        if (FILE* f = std::fopen("demo.dem", "rb")) {
+            int c;
+            while ((c = std::fgetc(f)) != EOF) s += static_cast<char>(c);
+            std::fclose(f);
+        }
+        return s;
+    }
+    // A demo of seed 77 with two records.
+    static std::string twoRecords() {
+        InputLog log;
+        log.append({1.0f, 0.0f, 0});
+        log.append({2.0f, 0.0f, 1});
+        log.save("demo.dem", 77);
+        return demoBytes();
+    }
+    std::string folder;
+    std::string home;
+    std::string oldXdg;
+    bool hadXdg = false;
+};
+
+TEST_F(TitleDemoKeys, SavingNothingLeavesTheSavedDemoAsItWas) {
+    writeDemo("an earlier game");
+    tap(SDLK_s);
+    step();
+    EXPECT_EQ(demoBytes(), "an earlier game");
+    // With something recorded the same key does save, over the old file.
+    recordSomething();
+    tap(SDLK_s);
+    step();
+    EXPECT_EQ(demoBytes().size(), 8u + 12u);
+}
+
+TEST_F(TitleDemoKeys, LoadingOnlyOnTheTitleOfYearOne) {
+    writeDemo(twoRecords());
+    game->year = 2;  // between the years of a game: its seed and log stay
+    game->seed = 5;
+    recordSomething();
+    tap(SDLK_l);
+    step();
+    EXPECT_EQ(game->seed, 5u);
+    ASSERT_EQ(game->inputLog.size(), 1u);
+    EXPECT_FLOAT_EQ(game->inputLog[0].dx, 1.0f);
+
+    game->year = 1;
+    tap(SDLK_l);
+    step();
+    EXPECT_EQ(game->seed, 77u);
+    ASSERT_EQ(game->inputLog.size(), 2u);
+    EXPECT_EQ(game->inputLog[1].buttons, 1u);
+}
+
+TEST_F(TitleDemoKeys, WithControlHeldTheDemoKeysDoNothing) {
+    writeDemo(twoRecords());
+    recordSomething();
+    control(true);
+    ASSERT_TRUE(engine->Input_KeyHeld(KEY_CTRL));
+    const std::string before = demoBytes();
+    tap(SDLK_s);  // Control+S is the sound switch, not a save
+    step();
+    EXPECT_EQ(demoBytes(), before);
+    tap(SDLK_l);
+    step();
+    EXPECT_EQ(game->inputLog.size(), 1u);
+    tap(SDLK_d);
+    step();
+    EXPECT_EQ(game->fadeDir, 0) << "no demo started";
+
+    control(false);
+    tap(SDLK_d);
+    step();
+    EXPECT_EQ(game->nextState, StartDemo);
 }
 
 }  // namespace

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -109,6 +115,174 @@ TEST_F(DemoFile, AbsurdCountIsRefusedAndChangesNothing) {
     EXPECT_EQ(seed, 11u);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].dx, 3.0f);
+}
+
+TEST_F(DemoFile, NonFiniteMovementReadsAsZeroAndTheRestAsWritten) {
+    struct Case {
+        uint32_t bits;
+        float expect;
+    } cases[] = {
+        {0x7FC00000u, 0.0f},            // quiet NaN
+        {0xFFC00000u, 0.0f},            // negative NaN
+        {0x7F800001u, 0.0f},            // signalling NaN
+        {0x7F800000u, 0.0f},            // +infinity
+        {0xFF800000u, 0.0f},            // -infinity
+        {0x7F7FFFFFu, 3.4028235e38f},   // the largest finite float stays
+        {0xC1200000u, -10.0f},
+        {0x80000000u, -0.0f},
+    };
+    std::string bytes = u32(1) + u32(2 * (sizeof(cases) / sizeof(cases[0])));
+    for (const Case& c : cases) bytes += u32(c.bits) + u32(0x3F800000u) + u32(5);  // bad dx
+    for (const Case& c : cases) bytes += u32(0x40000000u) + u32(c.bits) + u32(4);  // bad dy
+    writeBytes(bytes);
+    InputLog log;
+    uint32_t seed = 0;
+    ASSERT_TRUE(log.load(path.c_str(), &seed));
+    const uint32_t n = sizeof(cases) / sizeof(cases[0]);
+    ASSERT_EQ(log.size(), 2 * n);
+    for (uint32_t i = 0; i < n; ++i) {
+        EXPECT_EQ(std::memcmp(&log[i].dx, &cases[i].expect, 4), 0) << "dx case " << i;
+        EXPECT_EQ(log[i].dy, 1.0f);
+        EXPECT_EQ(log[i].buttons, 5u);
+        EXPECT_EQ(std::memcmp(&log[n + i].dy, &cases[i].expect, 4), 0) << "dy case " << i;
+        EXPECT_EQ(log[n + i].dx, 2.0f);
+        EXPECT_EQ(log[n + i].buttons, 4u);
+    }
+}
+
+// Saving goes through a temporary file beside the target: the old file is only
+// replaced by a complete new one.
+class DemoFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/demofolderXXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        target = dir + "/demo.dem";
+    }
+    void TearDown() override {
+        for (const std::string& name : entries()) {
+            const std::string p = dir + "/" + name;
+            if (rmdir(p.c_str()) != 0) std::remove(p.c_str());
+        }
+        chmod(dir.c_str(), 0700);
+        rmdir(dir.c_str());
+    }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* e = readdir(d)) {
+                if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
+            }
+            closedir(d);
+        }
+        return names;
+    }
+    std::string contents(const std::string& p) const {
+        std::string s;
+        if (FILE* f = std::fopen(p.c_str(), "rb")) {
+            char buf[256];
+            size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+            std::fclose(f);
+        }
+        return s;
+    }
+    static InputLog someRecords() {
+        InputLog log;
+        for (int i = 0; i < 50; ++i) log.append({static_cast<float>(i), 1.0f, 0});
+        return log;
+    }
+    std::string dir;
+    std::string target;
+};
+
+TEST_F(DemoFolder, ReplacesTheOldFileAndLeavesNoTemporaryBehind) {
+    {
+        FILE* f = std::fopen(target.c_str(), "wb");
+        std::fputs("an older demo, longer than the new one will be ....................................", f);
+        std::fclose(f);
+    }
+    std::string why = "untouched";
+    ASSERT_TRUE(someRecords().save(target.c_str(), 9, &why));
+    EXPECT_EQ(why, "untouched") << "no reason on success";
+    EXPECT_EQ(contents(target).size(), 8u + 12u * 50u);
+    EXPECT_EQ(entries(), std::vector<std::string>{"demo.dem"});
+    struct stat st;
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0044, 0u) << "readable by others as a plain new file is";
+}
+
+TEST_F(DemoFolder, ThroughALinkTheLinkedFileIsReplacedAndTheLinkStays) {
+    const std::string real = dir + "/real.dem";
+    {
+        FILE* f = std::fopen(real.c_str(), "wb");
+        std::fputs("old", f);
+        std::fclose(f);
+    }
+    ASSERT_EQ(symlink("real.dem", target.c_str()), 0);
+    ASSERT_TRUE(someRecords().save(target.c_str(), 2));
+    struct stat st;
+    ASSERT_EQ(lstat(target.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(contents(real).size(), 8u + 12u * 50u);
+    EXPECT_EQ(entries().size(), 2u) << "no temporary left behind";
+}
+
+TEST_F(DemoFolder, FailuresAreReportedWithAReasonAndChangeNothing) {
+    const std::string old = "old demo";
+    {
+        FILE* f = std::fopen(target.c_str(), "wb");
+        std::fputs(old.c_str(), f);
+        std::fclose(f);
+    }
+    const std::string sub = dir + "/folder.dem";
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    struct Case {
+        std::string path;
+        const char* what;
+    } cases[] = {
+        {"/dev/full", "a device, whose writes fail"},
+        {dir + "/missing/demo.dem", "a folder that does not exist"},
+        {sub, "a folder in place of the file"},
+        {"", "no name at all"},
+    };
+    const InputLog log = someRecords();
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_FALSE(log.save(c.path.c_str(), 1, &why)) << c.what;
+        EXPECT_FALSE(why.empty()) << c.what;
+    }
+    struct stat st;
+    ASSERT_EQ(stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device is still a device";
+    EXPECT_EQ(contents(target), old);
+    std::vector<std::string> names = entries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"demo.dem", "folder.dem"})) << "no temporary left behind";
+}
+
+TEST_F(DemoFolder, AWriteThatRunsOutOfRoomKeepsTheOldFile) {
+    {
+        FILE* f = std::fopen(target.c_str(), "wb");
+        std::fputs("old demo", f);
+        std::fclose(f);
+    }
+    // Files may grow to 100 bytes: the 608 of the new demo do not fit.
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string why;
+    const bool saved_ok = someRecords().save(target.c_str(), 1, &why);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved_ok);
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(contents(target), "old demo");
+    EXPECT_EQ(entries(), std::vector<std::string>{"demo.dem"});
 }
 
 TEST_F(DemoFile, MissingFileChangesNothing) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -67,6 +69,29 @@ TEST(GameHelpers, ClampsAndInterpolations) {
     EXPECT_FLOAT_EQ(remapClamped(2.0f, 0.0f, 1.0f, 10.0f, 0.0f), 0.0f);
     EXPECT_FLOAT_EQ(remapClamped(-2.0f, 0.0f, 1.0f, 10.0f, 0.0f), 10.0f);
     EXPECT_FLOAT_EQ(remapClamped(0.25f, 0.0f, 1.0f, 10.0f, 0.0f), 7.5f);
+}
+
+TEST(GameHelpers, ClampTurnsNotANumberIntoTheLowBoundAndKeepsEveryNumber) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float v, lo, hi, expect;
+    } cases[] = {
+        {nan, 0.0f, 20.0f, 0.0f},  {-nan, 2.0f, 15.0f, 2.0f}, {inf, 0.0f, 1.0f, 1.0f},
+        {-inf, 0.0f, 1.0f, 0.0f},  {0.5f, 0.0f, 1.0f, 0.5f},  {0.0f, 0.0f, 1.0f, 0.0f},
+        {1.0f, 0.0f, 1.0f, 1.0f},  {-3.0f, -2.0f, 2.0f, -2.0f}, {5.0f, 2.0f, -2.0f, -2.0f},
+    };
+    for (const Case& c : cases) {
+        const float got = clampFloat(c.v, c.lo, c.hi);
+        EXPECT_EQ(std::memcmp(&got, &c.expect, 4), 0) << c.v << " in " << c.lo << ".." << c.hi << " gave " << got;
+    }
+    // Negative zero inside the range comes back as it went in.
+    const float negZero = -0.0f;
+    const float got = clampFloat(negZero, -1.0f, 1.0f);
+    EXPECT_EQ(std::memcmp(&got, &negZero, 4), 0);
+    // So a ramp fed a broken value stays on its range.
+    EXPECT_EQ(remapClamped(nan, 1.0f, 5.0f, 1.0f, 70.0f), 1.0f);
+    EXPECT_EQ(remapClamped(1.0f, 1.0f, 1.0f, 0.0f, 255.0f), 0.0f) << "an empty input range";
 }
 
 TEST(GameHelpers, WrapModIsNonNegative) {

@@ -262,6 +262,21 @@ class BitmapFont:
                 w += self.pre[code] + self.glyphs[code].w + self.post[code]
         return w
 
+    def span(self, x, text, start, length):
+        """The game's glyphSpan: from the left edge of text[start]'s glyph to the right
+        edge of text[start + length - 1]'s, without the spacing around them, for
+        text drawn left-aligned at x. Returns (x, width)."""
+        end = min(start + length, len(text))
+        start = min(start, len(text))
+        if end <= start:
+            return x, 0
+
+        def shown(ch):
+            return ord(ch) if ord(ch) in self.glyphs else ord("?")
+        left = x + self.width(text[:start]) + self.pre.get(shown(text[start]), 0)
+        right = x + self.width(text[:end]) - self.post.get(shown(text[end - 1]), 0)
+        return left, max(right - left, 0)
+
     def draw(self, pic, x, y, text, align=0, colour=(255, 255, 255), scale=1.0):
         if align == 1:
             x -= self.width(text) * scale

@@ -62,6 +62,29 @@ def tile(s):
     return img.astype(np.uint8)
 
 
+def hint_rule(root=generate.ROOT):
+    """The year-intro hint and the word an overfished year strikes out, as the game
+    has them in forest/screens.h: {name: value} of its HINT_ constants."""
+    import re
+    text = open(os.path.join(root, "forest", "screens.h")).read()
+    rule = {}
+    for name, value in re.findall(r"constexpr\s+[\w\s\*]+?\b(HINT_\w+)\s*=\s*([^;]+);", text):
+        value = value.strip()
+        if value.startswith('"'):
+            rule[name] = value[1:-1]
+        elif value.endswith("f"):
+            rule[name] = float(value[:-1])
+        else:
+            rule[name] = int(value)
+    return rule
+
+
+def hint_strike(font, rule):
+    """The strike line through the word, measured as the game measures it: (x, y, w, h)."""
+    x, w = font.span(rule["HINT_X"], rule["HINT_TEXT"], rule["HINT_FISH_START"], rule["HINT_FISH_LENGTH"])
+    return x, rule["HINT_STRIKE_Y"], w, rule["HINT_STRIKE_HEIGHT"]
+
+
 def intro(sprites, font, year, modifiers=(), overfished=False, t=8.0):
     """The year-intro screen as the game composes it, all texts faded in."""
     pic = compose.Picture(320, 240, 2)
@@ -84,9 +107,10 @@ def intro(sprites, font, year, modifiers=(), overfished=False, t=8.0):
         ys = [48] if len(modifiers) == 1 else [44, 56]
         for y, m in zip(ys, modifiers):
             font.draw(pic, 160, y, m, 2, (0xCC, 0xCC, 0xCC))
-    font.draw(pic, 24, 94, "Eat fish and berries to fatten up!", 0, (0xCC, 0xCC, 0xCC))
+    hint = hint_rule()
+    font.draw(pic, hint["HINT_X"], hint["HINT_Y"], hint["HINT_TEXT"], 0, (0xCC, 0xCC, 0xCC))
     if overfished:
-        pic.rect(55, 98, 66, 1, (255, 255, 255))
+        pic.rect(*hint_strike(font, hint), (255, 255, 255))
     D(sprites["berry"], 134, 115)
     if overfished:
         D(sprites["berry"], 190, 115)

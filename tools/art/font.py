@@ -3,8 +3,8 @@
 Every glyph is 7 x 11 pixels (the outline included) and advances 8 (post 1), the
 space too, so that the screens' column arithmetic holds: "%d" followed by nine
 spaces right-aligned before "minutes!" leaves the number one space before the
-word, and the line through "fish and" on the overfished year's hint lands on
-those two words. Glyphs are white: the game's colour multiplies them.
+word, and the line through "fish" on the overfished year's hint lands on that
+word alone. Glyphs are white: the game's colour multiplies them.
 """
 import numpy as np
 
