@@ -23,6 +23,10 @@ public:
     void update() override;
     void render(float screenX, float screenY, float viewAngle, float scale, float distance) override;
     b2Vec2 position() const override { return b2Vec2(x, y); }
+    // Texels of its art per pixel of the view's projection (its overlay's too).
+    float artDensity() const;
+    // Its sprite's (and overlay's) scale per texel for the projection's scale.
+    float artScale(float viewScale) const { return scale * viewScale / artDensity(); }
 
     // Each sets the type, look and (but a mountain) the shape on ground at (x, y).
     void makeTree(b2Body* ground, float x, float y);

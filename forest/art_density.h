@@ -1,0 +1,17 @@
+// How finely the windshield art is drawn: texels per pixel of the view's projection
+// (the pixel a sprite would have at the object's scale of 1 texel per pixel). The
+// view divides its scale by these, so what an object covers on screen does not
+// depend on them; they only make the art hold up where the car comes close.
+// tools/art/generate.py reads the values below by their names: one source for both.
+#pragma once
+
+constexpr float ART_DENSITY_TREE = 1.0f;      // trees but the big fir
+constexpr float ART_DENSITY_BIG_FIR = 1.0f;   // tree6, drawn at half the others' scale
+constexpr float ART_DENSITY_MOUNTAIN = 1.0f;  // and the cave over it
+constexpr float ART_DENSITY_BOULDER = 1.0f;
+constexpr float ART_DENSITY_BUSH = 1.0f;
+constexpr float ART_DENSITY_POND = 1.0f;  // and the jumping fish over it
+constexpr float ART_DENSITY_CAR = 1.0f;   // the other cars' views
+
+// The scale a car's view is drawn at, per texel, for the projection's scale.
+inline float carArtScale(float viewScale) { return 0.5f * viewScale / ART_DENSITY_CAR; }
