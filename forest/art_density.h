@@ -5,12 +5,12 @@
 // tools/art/generate.py reads the values below by their names: one source for both.
 #pragma once
 
-constexpr float ART_DENSITY_TREE = 1.0f;      // trees but the big fir
-constexpr float ART_DENSITY_BIG_FIR = 1.0f;   // tree6, drawn at half the others' scale
-constexpr float ART_DENSITY_MOUNTAIN = 1.0f;  // and the cave over it
-constexpr float ART_DENSITY_BOULDER = 1.0f;
-constexpr float ART_DENSITY_BUSH = 1.0f;
-constexpr float ART_DENSITY_POND = 1.0f;  // and the jumping fish over it
+constexpr float ART_DENSITY_TREE = 5.0f;      // trees but the big fir
+constexpr float ART_DENSITY_BIG_FIR = 2.0f;   // tree6, drawn at half the others' scale
+constexpr float ART_DENSITY_MOUNTAIN = 3.0f;  // and the cave over it
+constexpr float ART_DENSITY_BOULDER = 3.0f;
+constexpr float ART_DENSITY_BUSH = 15.0f;
+constexpr float ART_DENSITY_POND = 14.0f;  // and the jumping fish over it
 constexpr float ART_DENSITY_CAR = 1.0f;   // the other cars' views
 
 // The scale a car's view is drawn at, per texel, for the projection's scale.
