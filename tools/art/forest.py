@@ -42,6 +42,18 @@ def _densities():
 DENSITY = _densities()
 
 
+def density_of(name):
+    """Texels per projection px of the windshield sprite called name."""
+    if name == "tree6":
+        return DENSITY["BIG_FIR"]
+    for prefix, key in (("tree", "TREE"), ("mountain", "MOUNTAIN"), ("cave", "MOUNTAIN"),
+                        ("boulder", "BOULDER"), ("bush", "BUSH"), ("pond", "POND"),
+                        ("fishjump", "POND"), ("escort", "CAR")):
+        if name.startswith(prefix):
+            return DENSITY[key]
+    return 1
+
+
 def stand(c):
     """Nothing below the foot line (y 0): the sprite stands on its hot spot."""
     c.clear(c.Y >= 0)
