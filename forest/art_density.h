@@ -7,7 +7,9 @@
 
 constexpr float ART_DENSITY_TREE = 5.0f;      // trees but the big fir
 constexpr float ART_DENSITY_BIG_FIR = 2.0f;   // tree6, drawn at half the others' scale
-constexpr float ART_DENSITY_MOUNTAIN = 3.0f;  // and the cave over it
+constexpr float ART_DENSITY_MOUNTAIN = 3.0f;
+// The cave over a mountain grows up to 3.85 times as the bear falls asleep in it.
+constexpr float ART_DENSITY_CAVE = 9.0f;
 constexpr float ART_DENSITY_BOULDER = 3.0f;
 constexpr float ART_DENSITY_BUSH = 15.0f;
 constexpr float ART_DENSITY_POND = 14.0f;  // and the jumping fish over it

@@ -135,6 +135,10 @@ float Scenery::artDensity() const {
     }
 }
 
+float Scenery::overlayArtScale(float viewScale) const {
+    return hasCave ? scale * viewScale / ART_DENSITY_CAVE : artScale(viewScale);
+}
+
 void Scenery::update() {
     const float t = world->elapsed - lastHitTime;
     if (sceneryType == SCENERY_POND) {
@@ -164,16 +168,17 @@ void Scenery::render(float screenX, float screenY, float viewAngle, float viewSc
     // Going to sleep, the bear sees only the mountains and the cave.
     if (world->sleepPhase > 0 && sceneryType != SCENERY_MOUNTAIN) return;
 
-    float s = artScale(viewScale);
+    const float s = artScale(viewScale);
     sprite->DrawTransformed(screenX, screenY, 0.0f, s, s);
     float y2 = screenY;
+    float o = overlayArtScale(viewScale);
     if (hasCave && screenX > 80.0f && screenX < 240.0f && distance < 12.0f) {
         if (world->sleepPhase > 0) {
             const float z = world->caveZoom;
-            s *= z;
+            o *= z;
             y2 += (z - 1.0f) * 25.0f;
         }
         world->caveAhead = true;
     }
-    if (overlay) overlay->DrawTransformed(screenX, y2, 0.0f, s, s);
+    if (overlay) overlay->DrawTransformed(screenX, y2, 0.0f, o, o);
 }

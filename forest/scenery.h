@@ -23,10 +23,12 @@ public:
     void update() override;
     void render(float screenX, float screenY, float viewAngle, float scale, float distance) override;
     b2Vec2 position() const override { return b2Vec2(x, y); }
-    // Texels of its art per pixel of the view's projection (its overlay's too).
+    // Texels of its sprite per pixel of the view's projection (the jumping fish's too).
     float artDensity() const;
     // Its sprite's (and overlay's) scale per texel for the projection's scale.
     float artScale(float viewScale) const { return scale * viewScale / artDensity(); }
+    // The same for its overlay: the cave has art of its own density.
+    float overlayArtScale(float viewScale) const;
 
     // Each sets the type, look and (but a mountain) the shape on ground at (x, y).
     void makeTree(b2Body* ground, float x, float y);

@@ -46,7 +46,7 @@ def density_of(name):
     """Texels per projection px of the windshield sprite called name."""
     if name == "tree6":
         return DENSITY["BIG_FIR"]
-    for prefix, key in (("tree", "TREE"), ("mountain", "MOUNTAIN"), ("cave", "MOUNTAIN"),
+    for prefix, key in (("tree", "TREE"), ("mountain", "MOUNTAIN"), ("cave", "CAVE"),
                         ("boulder", "BOULDER"), ("bush", "BUSH"), ("pond", "POND"),
                         ("fishjump", "POND"), ("escort", "CAR")):
         if name.startswith(prefix):
@@ -372,7 +372,7 @@ def mountains():
 
 def cave():
     # Sits at the mountain's foot (same hot spot); scaled up as the bear drives in.
-    c = Canvas(-16, -20, 32, 21, 2 * DENSITY["MOUNTAIN"])
+    c = Canvas(-16, -20, 32, 21, 2 * DENSITY["CAVE"])
     rim = c.ellipse(0, 0, 13, 15) & c.rect(-20, -20, 20, 0)
     c.pillow(rim, ROCK, radius=3, cuts=(0.1, 0.3))
     for k in range(-12, 13, 4):

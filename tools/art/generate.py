@@ -154,7 +154,7 @@ SECTIONS = [
     ("The forest through the windshield: each stands on its hot spot (its foot; a pond's "
      "centre).\n; 10 units ahead at scale 2 a unit is 10.2 px of the view's projection; "
      "each kind has\n; more texels per such px where the car gets close (forest/art_density.h:"
-     " trees %(TREE)d, the big\n; fir %(BIG_FIR)d, mountains and the cave %(MOUNTAIN)d, "
+     " trees %(TREE)d, the big\n; fir %(BIG_FIR)d, mountains %(MOUNTAIN)d, the cave %(CAVE)d, "
      "boulders %(BOULDER)d, bushes %(BUSH)d, the pond and its fish %(POND)d)."
      % forest.DENSITY, [
          ("tree1", "birch, trunk radius 0.5"), ("tree2", "maple, 0.7"), ("tree3", "spruce, 0.5"),

@@ -20,6 +20,10 @@
 namespace {
 
 enum ArtKind { KIND_TREE, KIND_MOUNTAIN, KIND_BOULDER, KIND_BUSH, KIND_POND, KIND_CAVE, KIND_FISH, KIND_CAR, KINDS };
+// The largest the cave grows while the bear falls asleep before it: 0.15 more for
+// each of the 19 steps after the first.
+constexpr float CAVE_ZOOM_MOST = 1.0f + 0.15f * 19.0f;
+
 const char* const KIND_NAMES[KINDS] = {"tree", "mountain", "boulder", "bush", "pond", "cave", "jumping fish", "car"};
 
 struct Largest {
@@ -97,7 +101,14 @@ void measure(Tally* tally) {
         const float t = s->artScale(at.scale);
         static const int kindOf[5] = {KIND_TREE, KIND_MOUNTAIN, KIND_BOULDER, KIND_BUSH, KIND_POND};
         note(tally, kindOf[s->sceneryType], s->sprite, at.screenX, at.screenY, t, t, distance, spriteName(s->sprite));
-        if (s->hasCave) note(tally, KIND_CAVE, s->overlay, at.screenX, at.screenY, t, t, distance, "cave");
+        if (s->hasCave) {
+            // In reach, the cave grows while the bear falls asleep before it.
+            const bool inReach = at.screenX > 80.0f && at.screenX < 240.0f && distance < 12.0f;
+            const float zoom = inReach ? CAVE_ZOOM_MOST : 1.0f;
+            const float c = s->overlayArtScale(at.scale) * zoom;
+            note(tally, KIND_CAVE, s->overlay, at.screenX, at.screenY + (zoom - 1.0f) * 25.0f, c, c, distance,
+                 inReach ? "cave, grown" : "cave");
+        }
         if (s->sceneryType == SCENERY_POND) {
             // The fish jump in turn; each may show at any distance.
             for (Sprite* fish : scenerySprites().fishJump) {

@@ -312,7 +312,7 @@ TEST_F(ArtData, ForestArtKeepsItsSizeOnScreen) {
         {"mountain2", mountain, 104, 104, 96, 0},
         {"mountain3", mountain, 104, 104, 62, 0},
         {"mountain4", mountain, 104, 104, 94, 0},
-        {"cave", mountain, 28, 28, 32, 0},
+        {"cave", ART_DENSITY_CAVE, 28, 28, 32, 0},
         {"boulder1", ART_DENSITY_BOULDER, 26, 26, 32, 0},
         {"boulder2", ART_DENSITY_BOULDER, 22, 22, 26, 0},
         {"bush1", bush, 17, 17, 23, 0},
