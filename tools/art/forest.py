@@ -183,7 +183,7 @@ def _berries(c, m, count, seed):
         if not (b & m).sum() == b.sum() or b.sum() == 0:
             continue
         c.fill(b, BERRY[2])
-        c.fill(c.rect(int(x) - 1, int(y) - 1, int(x), int(y)) & b, BERRY[4])
+        c.fill(c.circle(x - 0.6, y - 0.6, 0.6) & b, BERRY[4])
         c.fill(b & ~c.sh(b, 0, -1), BERRY[1])
         placed += 1
 

@@ -91,6 +91,19 @@ def inside_distance(m, limit=64):
     return d
 
 
+def box_blur(a, r):
+    """a averaged over a (2r + 1)-square round each point (edges repeated)."""
+    if r < 1:
+        return a
+    k = 2 * r + 1
+    for axis in (0, 1):
+        p = np.pad(a, [(r + 1, r) if ax == axis else (0, 0) for ax in (0, 1)], mode="edge")
+        c = np.cumsum(p, axis=axis, dtype=np.float64)
+        a = (np.take(c, range(k, c.shape[axis]), axis=axis) -
+             np.take(c, range(0, c.shape[axis] - k), axis=axis)) / k
+    return a
+
+
 def edge(m, diag=False):
     """The pixels of m that touch the outside."""
     return m & ~erode(m, diag)
@@ -226,6 +239,9 @@ class Canvas:
             mid = len(ramp) // 2
         d = inside_distance(m, limit * self.res) / self.res
         hgt = np.sqrt(np.clip(d / radius, 0, 1)) * radius
+        if self.res > 1:
+            # The stepped distance would band the light in stripes at fine texels.
+            hgt = box_blur(box_blur(hgt, self.res // 2 + 1), self.res // 2 + 1)
         gy, gx = np.gradient(hgt)
         gx, gy = gx * self.res, gy * self.res
         nz = np.ones_like(hgt)
