@@ -2,6 +2,7 @@
 
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
+#include "forest/art_density.h"
 #include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/random.h"
@@ -117,6 +118,27 @@ void Scenery::makePond(b2Body* ground, float px, float py) {
     addCircle(ground, 2.7f, true);
 }
 
+float Scenery::artDensity() const {
+    switch (sceneryType) {
+        case SCENERY_TREE:
+            return variety == 5 ? ART_DENSITY_BIG_FIR : ART_DENSITY_TREE;
+        case SCENERY_MOUNTAIN:
+            return ART_DENSITY_MOUNTAIN;
+        case SCENERY_BOULDER:
+            return ART_DENSITY_BOULDER;
+        case SCENERY_BUSH:
+            return ART_DENSITY_BUSH;
+        case SCENERY_POND:
+            return ART_DENSITY_POND;
+        default:
+            return 1.0f;
+    }
+}
+
+float Scenery::overlayArtScale(float viewScale) const {
+    return hasCave ? scale * viewScale / ART_DENSITY_CAVE : artScale(viewScale);
+}
+
 void Scenery::update() {
     const float t = world->elapsed - lastHitTime;
     if (sceneryType == SCENERY_POND) {
@@ -146,16 +168,17 @@ void Scenery::render(float screenX, float screenY, float viewAngle, float viewSc
     // Going to sleep, the bear sees only the mountains and the cave.
     if (world->sleepPhase > 0 && sceneryType != SCENERY_MOUNTAIN) return;
 
-    float s = scale * viewScale;
+    const float s = artScale(viewScale);
     sprite->DrawTransformed(screenX, screenY, 0.0f, s, s);
     float y2 = screenY;
+    float o = overlayArtScale(viewScale);
     if (hasCave && screenX > 80.0f && screenX < 240.0f && distance < 12.0f) {
         if (world->sleepPhase > 0) {
             const float z = world->caveZoom;
-            s *= z;
+            o *= z;
             y2 += (z - 1.0f) * 25.0f;
         }
         world->caveAhead = true;
     }
-    if (overlay) overlay->DrawTransformed(screenX, y2, 0.0f, s, s);
+    if (overlay) overlay->DrawTransformed(screenX, y2, 0.0f, o, o);
 }

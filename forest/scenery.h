@@ -23,6 +23,12 @@ public:
     void update() override;
     void render(float screenX, float screenY, float viewAngle, float scale, float distance) override;
     b2Vec2 position() const override { return b2Vec2(x, y); }
+    // Texels of its sprite per pixel of the view's projection (the jumping fish's too).
+    float artDensity() const;
+    // Its sprite's scale per texel for the projection's scale.
+    float artScale(float viewScale) const { return scale * viewScale / artDensity(); }
+    // The same for its overlay: the jumping fish share the pond's density, the cave has its own.
+    float overlayArtScale(float viewScale) const;
 
     // Each sets the type, look and (but a mountain) the shape on ground at (x, y).
     void makeTree(b2Body* ground, float x, float y);

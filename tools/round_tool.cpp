@@ -11,6 +11,7 @@
 //
 //   round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]]
 //              [--rounds R] [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]
+//   round_tool --texel-check      how large the windshield art's texels get up close
 #include "engine/engine.h"
 #include "engine/resources/resource_manager.h"
 #include "forest/forest.h"
@@ -20,6 +21,7 @@
 #include "main/random.h"
 #include "main/world.h"
 #include "tools/round_fingerprint.h"
+#include "tools/texel/texel_check.h"
 #include "vehicle/car.h"
 
 #include <algorithm>
@@ -53,7 +55,8 @@ struct Options {
 void usage(FILE* out) {
     std::fprintf(out,
                  "usage: round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]] [--rounds R]\n"
-                 "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]\n");
+                 "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]\n"
+                 "       round_tool --texel-check\n");
 }
 
 const char* SCENERY_NAMES[] = {"tree", "mountain", "boulder", "bush", "pond"};
@@ -440,6 +443,7 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && !std::strcmp(argv[1], "--texel-check")) return runTexelCheck();
     Options o;
     if (!parse(argc, argv, &o)) {
         usage(stderr);

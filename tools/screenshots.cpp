@@ -1,8 +1,9 @@
 // Runs the game in its real window (under xvfb-run without a display), drives the
 // Game through its screens and saves a picture of each: the first year's title at
 // 1 s and at 8 s, a later year with two modifiers, the overfished year, "Game Over",
-// the windshield view at the start and after driving toward the other cars, and the
-// start of a year that is still frozen.
+// the windshield view at the start and after driving toward the other cars, up
+// against the fence before a mountain and close to a tree, a boulder and a car (the
+// car put there directly), and the start of a year that is still frozen.
 //
 //   screenshots [output folder]      (default /tmp/shots; BMP and PNG of each)
 //
@@ -14,6 +15,7 @@
 #include "engine/resources/resource_manager.h"
 #include "forest/forest.h"
 #include "forest/projection.h"
+#include "forest/scenery.h"
 #include "main/game.h"
 #include "main/startup.h"
 #include "main/world.h"
@@ -42,6 +44,10 @@ enum Phase {
     EnterPlay,
     PlayStart,
     Driving,
+    CloseFence,
+    CloseTree,
+    CloseBoulder,
+    CloseCar,
     FrozenYear,
     FrozenPlay,
     Finished,
@@ -166,8 +172,88 @@ void drive() {
     me->setControls(steer, arrived ? 0.0f : 0.8f, arrived ? 1.0f : 0.0f, false);
 }
 
+// The player's car with its nose gap units short of the target's edge (reach from
+// its centre), facing it, from the first of eight sides where no other scenery is
+// in the way and the fence is not.
+bool placeBefore(ForestObject* target, float reach, float gap) {
+    const b2Vec2 p = target->position();
+    const float fromCentre = 2.1f + reach + gap;  // the car's nose reaches 2.1 ahead
+    for (int k = 0; k < 8; ++k) {
+        const float a = k * 0.78539816f;
+        const b2Vec2 at = p + fromCentre * b2Vec2(std::cos(a), std::sin(a));
+        if (at.Length() > 65.0f) continue;
+        bool clear = true;
+        for (ForestObject* o : forest->objects) {
+            if (o == target || (!o->isCar() && static_cast<const Scenery*>(o)->sceneryType == SCENERY_MOUNTAIN)) continue;
+            if ((o->position() - at).Length() < 5.0f) clear = false;
+        }
+        if (!clear) continue;
+        b2Body* me = forest->playerCar->body;
+        me->SetTransform(at, a + 1.5707963f);  // forward (-sin, cos) of the angle points back at p
+        me->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+        me->SetAngularVelocity(0.0f);
+        return true;
+    }
+    return false;
+}
+
+// The first scenery of a type (and, for trees, not the big fir) that leaves room before it.
+bool placeBeforeScenery(int type, float gap) {
+    for (ForestObject* o : forest->objects) {
+        if (o->isCar()) continue;
+        const Scenery* s = static_cast<const Scenery*>(o);
+        if (s->sceneryType != type || (type == SCENERY_TREE && s->variety == 5)) continue;
+        const float reach = type == SCENERY_TREE ? TREE_RADII[s->variety] : 2.4f;
+        if (placeBefore(o, reach, gap)) return true;
+    }
+    return false;
+}
+
+// Holds the car before a target for a few frames (the cab settles), then shoots.
+void closeUp(Phase next, const char* shot, bool placed) {
+    if (phaseFrames == 12) {
+        if (placed) {
+            pendingShot = shot;
+        } else {
+            std::fprintf(stderr, "screenshots: no room for %s\n", shot);
+        }
+        enter(next);
+    }
+}
+
+bool closePlaced = false;
+
 bool toolFrame() {
     if (phase == Driving && forest) drive();
+    if (forest && phaseFrames < 12) {
+        if (phase == CloseFence) {
+            // Up against the fence straight before the first mountain.
+            for (ForestObject* o : forest->objects) {
+                if (!o->isCar() && static_cast<const Scenery*>(o)->sceneryType == SCENERY_MOUNTAIN) {
+                    const b2Vec2 p = o->position();
+                    const float a = std::atan2(p.y, p.x);
+                    b2Body* me = forest->playerCar->body;
+                    me->SetTransform(67.6f * b2Vec2(std::cos(a), std::sin(a)), a - 1.5707963f);
+                    me->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+                    me->SetAngularVelocity(0.0f);
+                    closePlaced = true;
+                    break;
+                }
+            }
+        } else if (phase == CloseTree) {
+            closePlaced = placeBeforeScenery(SCENERY_TREE, 0.1f);
+        } else if (phase == CloseBoulder) {
+            closePlaced = placeBeforeScenery(SCENERY_BOULDER, 0.1f);
+        } else if (phase == CloseCar) {
+            closePlaced = false;
+            for (ForestObject* o : forest->objects) {
+                if (o->isCar() && placeBefore(o, 1.0f, 0.1f)) {
+                    closePlaced = true;
+                    break;
+                }
+            }
+        }
+    }
     const bool quit = frameCallback();
     ++phaseFrames;
 
@@ -238,9 +324,13 @@ bool toolFrame() {
             std::printf("driven %.1f s, %d other cars in view\n", drivingFrames / 60.0f, carsInView(80.0f));
             describeCars();
             pendingShot = "7_play_forest_cars";
-            enter(FrozenYear);
+            enter(CloseFence);
         }
         break;
+    case CloseFence: closeUp(CloseTree, "7a_close_fence", closePlaced); break;
+    case CloseTree: closeUp(CloseBoulder, "7b_close_tree", closePlaced); break;
+    case CloseBoulder: closeUp(CloseCar, "7c_close_boulder", closePlaced); break;
+    case CloseCar: closeUp(FrozenYear, "7d_close_car", closePlaced); break;
     case FrozenYear:
         // Escape leaves the round; then a year that is still frozen, and into it.
         if (phaseFrames == 1) {

@@ -2,6 +2,7 @@
 
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
+#include "forest/art_density.h"
 #include "forest/forest.h"
 #include "forest/scenery.h"
 #include "main/art_stamp.h"
@@ -217,6 +218,7 @@ void Car::render(float screenX, float screenY, float viewAngle, float scale, flo
     bool mirrored;
     const int index = carView(viewAngle, &mirrored);
     const float s = 0.5f * scale;
+    const float t = carArtScale(scale);
     Sprite* sprite = escortSprites()[index];
-    if (sprite) sprite->DrawTransformed(screenX, screenY + 12.0f * s, 0.0f, mirrored ? s : -s, s);
+    if (sprite) sprite->DrawTransformed(screenX, screenY + 12.0f * s, 0.0f, mirrored ? t : -t, t);
 }

@@ -11,20 +11,23 @@ after the flip). The stored picture for index i is therefore the car turned by
 (8 - i) x 22.5 deg counterclockwise from the line of sight.
 
 The game draws a view at (screenX, screenY + 12 s) with scale s = 5 / d, where
-one forest unit across is 203.7 / d px: the sprite has 40.7 px per unit. It is
-rendered at half that and doubled, so that at the usual distances (s <= 0.5) the
-sprite's pixels are not lost to point sampling. The hot spot is the ground point
-under the car's origin, 12 px lower, so that the car stands where the scenery at
-its distance stands.
+one forest unit across is 203.7 / d px: the sprite has 40.7 px per unit (times
+the cars' art density, by which the game divides s). The model is laid out in
+design px of half that, so that outlines and the shadow keep their width at the
+usual distances (s <= 0.5), and rendered with RES texels per design px. The hot
+spot is the ground point under the car's origin, 12 px lower, so that the car
+stands where the scenery at its distance stands.
 """
 import math
 
 import numpy as np
 
+from forest import DENSITY
 from palette import CAR, CAR_LINE, GLASS, RUBBER, CHROME, PLASTIC
-from pixel import Canvas, cut, Sprite
+from pixel import Canvas, Sprite
 
-PX = 203.7 / 5.0 / 2.0      # design px per forest unit (doubled afterwards)
+PX = 203.7 / 5.0 / 2.0      # design px per forest unit
+RES = 2 * DENSITY["CAR"]    # texels per design px
 ELEVATION = math.radians(13)
 LIGHT = np.array([-0.5, -0.55, 0.68])
 LIGHT = LIGHT / np.linalg.norm(LIGHT)
@@ -134,16 +137,17 @@ def render(psi):
     """The car turned psi counterclockwise (from above) from the line of sight."""
     w, h = 112, 64
     ox, oy = 56, 44                      # the car's origin (on the ground) in the picture
-    col = np.zeros((h, w, 4), np.uint8)
-    depth = np.full((h, w), np.inf)
+    k = RES
+    col = np.zeros((h * k, w * k, 4), np.uint8)
+    depth = np.full((h * k, w * k), np.inf)
     F = np.array([-math.sin(psi), math.cos(psi), 0.0])
     S = np.array([math.cos(psi), math.sin(psi), 0.0])
     Z = np.array([0.0, 0.0, 1.0])
     d = np.array([0.0, math.cos(ELEVATION), -math.sin(ELEVATION)])
     r = np.array([1.0, 0.0, 0.0])
     u = np.array([0.0, math.sin(ELEVATION), math.cos(ELEVATION)])
-    ys, xs = np.mgrid[0:h, 0:w]
-    cx, cy = xs + 0.5, ys + 0.5
+    ys, xs = np.mgrid[0:h * k, 0:w * k]
+    cx, cy = (xs + 0.5) / k, (ys + 0.5) / k     # texel centres in design px
     for a, b, c, mat in model():
         P = [p[0] * S + p[1] * F + p[2] * Z for p in (a, b, c)]
         n = np.cross(P[1] - P[0], P[2] - P[0])
@@ -163,8 +167,8 @@ def render(psi):
         den = (y1 - y2) * (x0 - x2) + (x2 - x1) * (y0 - y2)
         if abs(den) < 1e-9:
             continue
-        bx0, bx1 = max(0, int(min(x0, x1, x2))), min(w, int(max(x0, x1, x2)) + 1)
-        by0, by1 = max(0, int(min(y0, y1, y2))), min(h, int(max(y0, y1, y2)) + 1)
+        bx0, bx1 = max(0, int(min(x0, x1, x2) * k)), min(w * k, int(max(x0, x1, x2) * k) + 1)
+        by0, by1 = max(0, int(min(y0, y1, y2) * k)), min(h * k, int(max(y0, y1, y2) * k) + 1)
         if bx0 >= bx1 or by0 >= by1:
             continue
         px, py = cx[by0:by1, bx0:bx1], cy[by0:by1, bx0:bx1]
@@ -178,7 +182,7 @@ def render(psi):
         dz[upd] = z[upd]
         cc = col[by0:by1, bx0:bx1]
         cc[upd] = ((colour >> 16) & 255, (colour >> 8) & 255, colour & 255, 255)
-    c = Canvas(-ox, -oy, w, h)
+    c = Canvas(-ox, -oy, w, h, k)
     c.px = col
     # A contact shadow: the car's footprint on the ground.
     foot = []
@@ -192,14 +196,14 @@ def render(psi):
 
 def escorts():
     views = [render((8 - i) * math.pi / 8) for i in range(9)]
+    # One box (in texels) round all nine, so that they share a size and hot spot.
     x0 = min(v.bbox()[0] for v in views)
     y0 = min(v.bbox()[1] for v in views)
     x1 = max(v.bbox()[2] for v in views)
     y1 = max(v.bbox()[3] for v in views)
     out = []
     for i, v in enumerate(views):
-        box = (v.x0 + x0, v.y0 + y0, v.x0 + x1, v.y0 + y1)
-        s = cut("escort%d" % i, v, (0, 6), box)
-        px = np.repeat(np.repeat(s.px, 2, axis=0), 2, axis=1)
-        out.append(Sprite(s.name, px, s.hx * 2, s.hy * 2))
+        hx = (0 - v.x0) * v.res - x0
+        hy = (6 - v.y0) * v.res - y0
+        out.append(Sprite("escort%d" % i, v.px[y0:y1, x0:x1].copy(), hx, hy))
     return out

@@ -97,7 +97,9 @@ STRIPES = [(0x29, 0x52, 0x15), (0x1E, 0x3B, 0x0F)]
 
 
 def draw_view(pic, spr, sky, objects, stripe_phase=0.0, picked=None):
-    """objects: (sprite name, local x, local y, scale factor, heading angle or None)."""
+    """objects: (sprite name, local x, local y, scale factor, heading angle or None).
+    Each sprite is drawn at the view's scale over its art's density, as the game does."""
+    from forest import density_of
     saved = (pic.tilt, pic.bump)
     pic.set_view(0, 0)
     pic.draw(spr.get(sky), -20, min(HORIZON - 76.8 + 1, 0), 0, 45, 1.2)
@@ -126,7 +128,8 @@ def draw_view(pic, spr, sky, objects, stripe_phase=0.0, picked=None):
         sy = HORIZON - H_LIFT / d + 20 * scale
         if heading is None:
             g = int(np.clip(255 + (150 - 255) * d / 100.0, 150, 255))
-            pic.draw(spr.get(name), sx, sy, 0, objscale * scale, 0, tint=(g, g, g))
+            pic.draw(spr.get(name), sx, sy, 0, objscale * scale / density_of(name), 0,
+                     tint=(g, g, g))
             continue
         # A car: heading is the angle of its local x axis in the viewer's frame
         # (viewer looking along +y); u points from viewer to car.
@@ -144,7 +147,8 @@ def draw_view(pic, spr, sky, objects, stripe_phase=0.0, picked=None):
         s = 0.5 * scale
         if picked is not None:
             picked.append((idx, mirrored))
-        pic.draw(spr.get("escort%d" % idx), sx, sy + 12 * s, 0, s if mirrored else -s, s)
+        t = s / density_of("escort")
+        pic.draw(spr.get("escort%d" % idx), sx, sy + 12 * s, 0, t if mirrored else -t, t)
     pic.set_view(*saved)
 
 

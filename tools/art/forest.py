@@ -7,16 +7,51 @@ centre, on the water). The view draws an object d units away at scale
 scale of 2 one unit of the forest is 10.2 px of the sprite. Trunks, bushes,
 boulders and ponds are as wide as their physics circles at that measure.
 Sprites drawn at a smaller scale field (the big tree at 1, mountains at 4) are
-made of 2 x 2 blocks so that their pixels match the others'.
+drawn on a world of half that measure, so that their features match the others'.
+
+Each kind is drawn with more texels per pixel of the view's projection where the
+car gets close (forest/art_density.h holds the densities; the view divides its
+scale by them): a canvas of `res` texels per world unit keeps the art's shapes,
+rims and outlines and draws their edges finer.
 """
 import math
+import os
+import re
 
 from palette import (BARK, BIRCH, PINE, TREE_LINE, LEAF_RED, LEAF_BROWN, LEAF_YELLOW,
                      LEAF_ORANGE, ROCK, BUSH, BERRY, WATER, MOUNTAIN, MOUNT_SNOW, MOUNT_FOREST,
                      FISH, FISH_BELLY, GROUND_B)
-from pixel import Canvas, cut, shift, Rng
+from pixel import Canvas, cut, Rng
 
 PX_PER_UNIT = 10.2      # sprite px per forest unit at scale 2
+
+
+def _densities():
+    """{"TREE": 5.0, ...} from forest/art_density.h, which the game reads too."""
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    with open(os.path.join(root, "forest", "art_density.h")) as f:
+        text = f.read()
+    found = dict((k, float(v)) for k, v in
+                 re.findall(r"constexpr float ART_DENSITY_(\w+) = ([0-9.]+)f;", text))
+    for k, v in found.items():
+        if v != int(v) or v < 1:
+            raise SystemExit("art density %s must be a whole number: %s" % (k, v))
+    return dict((k, int(v)) for k, v in found.items())
+
+
+DENSITY = _densities()
+
+
+def density_of(name):
+    """Texels per projection px of the windshield sprite called name."""
+    if name == "tree6":
+        return DENSITY["BIG_FIR"]
+    for prefix, key in (("tree", "TREE"), ("mountain", "MOUNTAIN"), ("cave", "CAVE"),
+                        ("boulder", "BOULDER"), ("bush", "BUSH"), ("pond", "POND"),
+                        ("fishjump", "POND"), ("escort", "CAR")):
+        if name.startswith(prefix):
+            return DENSITY[key]
+    return 1
 
 
 def stand(c):
@@ -45,7 +80,7 @@ def _foliage(c, rng, cx, cy, rx, ry, ramp, count, rmin, rmax, seed):
     for x, y, r in clumps:
         allm |= c.circle(x, y, r)
     c.fill(allm, ramp[1])
-    c.fill(allm & ~shift(allm, -2, -2), ramp[0])
+    c.fill(allm & ~c.sh(allm, -2, -2), ramp[0])
     for i, (x, y, r) in enumerate(clumps):
         m = c.circle(x, y, r)
         # Light falls from the upper left: clumps low and to the right are darker.
@@ -68,7 +103,7 @@ def _trunk(c, w, top, bark=BARK, lean=0.0):
 
 
 def deciduous(name, trunk_w, height, crown_w, crown_h, ramp, seed, birch=False):
-    c = Canvas(-crown_w // 2 - 4, -height - 2, crown_w + 8, height + 2)
+    c = Canvas(-crown_w // 2 - 4, -height - 2, crown_w + 8, height + 2, DENSITY["TREE"])
     rng = Rng(seed)
     crown_cy = -height + crown_h / 2 + 1
     top = crown_cy + crown_h * 0.15
@@ -89,8 +124,8 @@ def deciduous(name, trunk_w, height, crown_w, crown_h, ramp, seed, birch=False):
     return cut(name, c, (0, 0))
 
 
-def conifer(name, trunk_w, height, width, seed, tiers=6, bare=0.15, ramp=PINE):
-    c = Canvas(-width // 2 - 3, -height - 2, width + 6, height + 2)
+def conifer(name, trunk_w, height, width, seed, tiers=6, bare=0.15, ramp=PINE, res=None):
+    c = Canvas(-width // 2 - 3, -height - 2, width + 6, height + 2, res or DENSITY["TREE"])
     rng = Rng(seed)
     _trunk(c, trunk_w, -height * 0.5)
     m = c.none()
@@ -111,7 +146,7 @@ def conifer(name, trunk_w, height, width, seed, tiers=6, bare=0.15, ramp=PINE):
     c.pillow(m, ramp, radius=5, light=(-0.7, -0.5, 0.5), cuts=(0.08, 0.3))
     for i in range(tiers):
         y1 = base - (height * (1 - bare)) * i / float(tiers)
-        c.fill(m & c.rect(-width, y1 - 1, width, y1) & ~shift(m, 0, -2), ramp[0])
+        c.fill(m & c.rect(-width, y1 - 1, width, y1) & ~c.sh(m, 0, -2), ramp[0])
     c.speckle(m, ramp[-1], 0.02, seed)
     c.outline(TREE_LINE)
     stand(c)
@@ -128,19 +163,12 @@ def trees():
         conifer("tree5", round(2 * 0.7 * u * 0.8), 88, 50, 505, tiers=4, bare=0.3,
                 ramp=[0x0e2410, 0x183a18, 0x24501e, 0x346a26, 0x4a8232]),
     ]
-    # The big old fir: drawn at scale 1, so made at half size and doubled.
-    big = conifer("tree6", round(2 * 1.0 * u * 0.8), 112, 66, 506, tiers=8, bare=0.12,
-                  ramp=[0x081a0e, 0x0e2a16, 0x17391c, 0x244c26, 0x335e2c])
-    out.append(_doubled(big))
+    # The big old fir: drawn at scale 1, so made on a world of 2 sprite px a unit.
+    out.append(conifer("tree6", round(2 * 1.0 * u * 0.8), 112, 66, 506, tiers=8, bare=0.12,
+                       ramp=[0x081a0e, 0x0e2a16, 0x17391c, 0x244c26, 0x335e2c],
+                       res=2 * DENSITY["BIG_FIR"]))
     out.append(deciduous("tree7", round(2 * 0.7 * u * 0.8), 82, 46, 58, LEAF_ORANGE, 507))
     return out
-
-
-def _doubled(s):
-    import numpy as np
-    from pixel import Sprite
-    px = np.repeat(np.repeat(s.px, 2, axis=0), 2, axis=1)
-    return Sprite(s.name, px, s.hx * 2, s.hy * 2)
 
 
 def _berries(c, m, count, seed):
@@ -155,8 +183,8 @@ def _berries(c, m, count, seed):
         if not (b & m).sum() == b.sum() or b.sum() == 0:
             continue
         c.fill(b, BERRY[2])
-        c.fill(c.rect(int(x) - 1, int(y) - 1, int(x), int(y)) & b, BERRY[4])
-        c.fill(b & ~shift(b, 0, -1), BERRY[1])
+        c.fill(c.circle(x - 0.6, y - 0.6, 0.6) & b, BERRY[4])
+        c.fill(b & ~c.sh(b, 0, -1), BERRY[1])
         placed += 1
 
 
@@ -164,7 +192,7 @@ def bushes():
     out = []
     w = round(2 * 2.0 * 20.4 / 2.1)          # radius 2 at scale 2.1
     for name, count in (("bush1", 16), ("bushhalf", 6), ("bushempty", 0)):
-        c = Canvas(-w // 2 - 3, -30, w + 6, 31)
+        c = Canvas(-w // 2 - 3, -30, w + 6, 31, DENSITY["BUSH"])
         rng = Rng(601)
         ramp = BUSH if name != "bushempty" else [0x1c220c, 0x2a3414, 0x3c461c, 0x50562a, 0x686a38]
         m = _foliage(c, rng, 0, -10, w / 2 - 5, 10, ramp, 14, 4, 6.5, 602)
@@ -186,7 +214,7 @@ def boulders():
     for name, r, seed in (("boulder1", 2.4, 701), ("boulder2", 2.0, 702)):
         w = 2 * r * PX_PER_UNIT
         hgt = w * 0.62
-        c = Canvas(int(-w / 2) - 3, int(-hgt) - 3, int(w) + 6, int(hgt) + 4)
+        c = Canvas(int(-w / 2) - 3, int(-hgt) - 3, int(w) + 6, int(hgt) + 4, DENSITY["BOULDER"])
         rng = Rng(seed)
         pts = []
         for i in range(11):
@@ -203,7 +231,7 @@ def boulders():
                                (x0 + rng.range(6, 10), y0 + rng.range(5, 9))], 1.0) & m, ROCK[1])
         moss = m & c.ellipse(-w * 0.1, -hgt, w * 0.42, hgt * 0.36)
         c.fill(moss, 0x3e5a20)
-        c.fill(moss & ~shift(moss, 0, -1), 0x5a7a2c)
+        c.fill(moss & ~c.sh(moss, 0, -1), 0x5a7a2c)
         c.speckle(m, ROCK[4], 0.03, seed)
         c.fill(c.rect(-w / 2 - 1, -1, w / 2 + 1, 0) & ~m, GROUND_B)
         c.outline(TREE_LINE)
@@ -218,14 +246,14 @@ POND_RY = 5.5                        # seen almost edge-on
 
 def pond():
     w = int(POND_RX * 2) + 10
-    c = Canvas(-w // 2, -16, w, 24)
+    c = Canvas(-w // 2, -16, w, 24, DENSITY["POND"])
     rim = c.ellipse(0, 0, POND_RX + 2, POND_RY + 2)
     c.fill(rim, 0x4a4030)
-    c.fill(rim & ~shift(rim, 0, 1), 0x6a5e48)
+    c.fill(rim & ~c.sh(rim, 0, 1), 0x6a5e48)
     water = c.ellipse(0, 0.5, POND_RX, POND_RY)
     c.fill(water, WATER[2])
     c.fill(water & c.ellipse(0, -1.5, POND_RX - 4, POND_RY - 3), WATER[1])
-    c.fill(water & ~shift(water, 0, 1), WATER[0])
+    c.fill(water & ~c.sh(water, 0, 1), WATER[0])
     for x, y, l in ((-14, -1, 8), (4, 1, 10), (12, -2, 5)):
         c.fill(c.rect(x, y, x + l, y + 1), WATER[4])
     # Reeds at the far ends.
@@ -250,7 +278,7 @@ def _jumping_fish(c, x, y, angle):
     tail = c.poly([P(3.5, 0), P(6.5, -2.5), P(6.5, 2.5)])
     f = body | tail
     c.fill(f, FISH[3])
-    c.fill(f & ~shift(f, 0, -1), FISH[4])
+    c.fill(f & ~c.sh(f, 0, -1), FISH[4])
     c.fill(c.poly([P(-3, 1.8), P(2, 1.6), P(-1, 0.2)]) & body, FISH_BELLY[2])
     return f
 
@@ -260,7 +288,7 @@ def fishjumps():
     w = int(POND_RX * 2) + 10
     for i, (fx, fy, ang, splash) in enumerate(((-13, -7, -1.0, -16), (-1, -15, 0.0, None),
                                                 (11, -7, 1.0, 14))):
-        c = Canvas(-w // 2, -24, w, 30)
+        c = Canvas(-w // 2, -24, w, 30, DENSITY["POND"])
         _jumping_fish(c, fx, fy, ang)
         c.outline(0x10202a)
         if splash is not None:
@@ -272,9 +300,9 @@ def fishjumps():
     return out
 
 
-# --- mountains (scale 4): 2 x 2 blocks ---------------------------------------------------
+# --- mountains (scale 4): a world of 2 sprite px a unit ----------------------------------
 def _mountain(name, peaks, seed, width=100, height=50):
-    c = Canvas(-width // 2 - 2, -height - 2, width + 4, height + 2)
+    c = Canvas(-width // 2 - 2, -height - 2, width + 4, height + 2, 2 * DENSITY["MOUNTAIN"])
     rng = Rng(seed)
     # The ridge line: peaks joined with jagged slopes down to the foot.
     xs = [-width / 2]
@@ -316,8 +344,8 @@ def _mountain(name, peaks, seed, width=100, height=50):
         snow |= (tri & c.rect(-width, -height - 5, width, line)) | (zig & tri)
     snow &= m
     c.fill(snow, MOUNT_SNOW[1])
-    c.fill(snow & ~shift(snow, 1, 0), MOUNT_SNOW[2])
-    c.fill(snow & ~shift(snow, -1, 0) & ~shift(snow, 0, -1), MOUNT_SNOW[0])
+    c.fill(snow & ~c.sh(snow, 1, 0), MOUNT_SNOW[2])
+    c.fill(snow & ~c.sh(snow, -1, 0) & ~c.sh(snow, 0, -1), MOUNT_SNOW[0])
     # A dark forest belt at the foot, with a few autumn tops.
     belt = c.none()
     for k in range(-width // 2, width // 2, 3):
@@ -325,14 +353,14 @@ def _mountain(name, peaks, seed, width=100, height=50):
         belt |= c.poly([(k - 2, 1), (k + 0.5, -hgt), (k + 3, 1)])
     belt &= m | c.rect(-width, -3, width, 1)
     c.fill(belt, MOUNT_FOREST[1])
-    c.fill(belt & ~shift(belt, 1, 0), MOUNT_FOREST[2])
+    c.fill(belt & ~c.sh(belt, 1, 0), MOUNT_FOREST[2])
     c.fill(c.rect(-width / 2, -2, width / 2, 1), MOUNT_FOREST[0])
     for _ in range(10):
         x = rng.range(-width / 2 + 3, width / 2 - 3)
         c.fill(c.rect(x, -rng.range(3, 5), x + 1, -2), [0x8a4a14, 0x9a6a18][rng.int(2)])
     c.outline(0x161a26)
     stand(c)
-    return _doubled(cut(name, c, (0, 0)))
+    return cut(name, c, (0, 0))
 
 
 def mountains():
@@ -344,7 +372,7 @@ def mountains():
 
 def cave():
     # Sits at the mountain's foot (same hot spot); scaled up as the bear drives in.
-    c = Canvas(-16, -20, 32, 21)
+    c = Canvas(-16, -20, 32, 21, 2 * DENSITY["CAVE"])
     rim = c.ellipse(0, 0, 13, 15) & c.rect(-20, -20, 20, 0)
     c.pillow(rim, ROCK, radius=3, cuts=(0.1, 0.3))
     for k in range(-12, 13, 4):
@@ -354,7 +382,7 @@ def cave():
     c.fill(hole & ~c.ellipse(0, 1, 8, 10), 0x1a1410)
     c.outline(0x0e0c0a)
     stand(c)
-    return _doubled(cut("cave", c, (0, 0)))
+    return cut("cave", c, (0, 0))
 
 
 # --- skies: 8 px wide strips, stretched 45 times across ------------------------------

@@ -82,7 +82,11 @@ ATLASES = [
               "bearbody3", "bearbody4", "bearbody5", "paw", "paw_closed", "paw_grabbing", "arm",
               "spit"]),
     ("things", SPRITES["things"]),
-    ("forest", [n for n in SPRITES["forest"] if not n.startswith("escort")]),
+    ("trees", ["tree%d" % i for i in range(1, 8)]),
+    ("mountains", ["mountain%d" % i for i in range(1, 5)] + ["cave"]),
+    ("bushes", ["bush1", "bushhalf", "bushempty"]),
+    ("forest", ["boulder1", "boulder2", "pond1", "fishjump1", "fishjump2", "fishjump3", "sky1",
+                "sky2", "sky3"]),
     ("cars", ["escort%d" % i for i in range(9)]),
     ("screens", SPRITES["screens"]),
 ]
@@ -148,7 +152,11 @@ SECTIONS = [
          ("ouch", "where a bee stung the paw"),
      ]),
     ("The forest through the windshield: each stands on its hot spot (its foot; a pond's "
-     "centre).\n; 10 units ahead at scale 2 a unit is 10.2 px of the sprite.", [
+     "centre).\n; 10 units ahead at scale 2 a unit is 10.2 px of the view's projection; "
+     "each kind has\n; more texels per such px where the car gets close (forest/art_density.h:"
+     " trees %(TREE)d, the big\n; fir %(BIG_FIR)d, mountains %(MOUNTAIN)d, the cave %(CAVE)d, "
+     "boulders %(BOULDER)d, bushes %(BUSH)d, the pond and its fish %(POND)d)."
+     % forest.DENSITY, [
          ("tree1", "birch, trunk radius 0.5"), ("tree2", "maple, 0.7"), ("tree3", "spruce, 0.5"),
          ("tree4", "oak, 0.7"), ("tree5", "pine, 0.7"),
          ("tree6", "old fir, radius 1.0, drawn at scale 1"), ("tree7", "aspen, 0.7"),
@@ -166,7 +174,7 @@ SECTIONS = [
      "(i - 8) x 22.5 deg\n; counterclockwise from the line of sight, and 16 - i unmirrored "
      "beyond: escort8 drives away,\n; escort0 comes head-on, escort4 crosses (stored nose "
      "left). Hot spot: 12 px below the ground\n; point under the car's origin, since the "
-     "game draws it 12 x scale lower.", [
+     "game draws it 12 x scale lower. %d texels per px of the projection." % forest.DENSITY["CAR"], [
          ("escort0", "head-on"), ("escort1", ""), ("escort2", ""), ("escort3", ""),
          ("escort4", "side on"), ("escort5", ""), ("escort6", ""), ("escort7", ""),
          ("escort8", "from behind"),

@@ -4,6 +4,11 @@ Every shape is decided per pixel centre, so edges are hard (no anti-aliasing) an
 the results are the same on every machine. A canvas covers a rectangle of some
 world space (cab pixels, bear space, ...), so the art can be drawn with the same
 coordinates the game uses to place it.
+
+A canvas may hold res x res texels per unit of its world (art that the game draws
+magnified). Widths, rims, outlines and speckles are then measured in world units,
+so the art keeps its look and only its edges get finer; at res 1 it is plain
+pixel art.
 """
 import numpy as np
 
@@ -86,26 +91,50 @@ def inside_distance(m, limit=64):
     return d
 
 
+def box_blur(a, r):
+    """a averaged over a (2r + 1)-square round each point (edges repeated)."""
+    if r < 1:
+        return a
+    k = 2 * r + 1
+    for axis in (0, 1):
+        p = np.pad(a, [(r + 1, r) if ax == axis else (0, 0) for ax in (0, 1)], mode="edge")
+        c = np.cumsum(p, axis=axis, dtype=np.float64)
+        a = (np.take(c, range(k, c.shape[axis]), axis=axis) -
+             np.take(c, range(0, c.shape[axis] - k), axis=axis)) / k
+    return a
+
+
 def edge(m, diag=False):
     """The pixels of m that touch the outside."""
     return m & ~erode(m, diag)
 
 
 class Canvas:
-    """An RGBA picture of the world rectangle [x0, x0 + w) x [y0, y0 + h)."""
+    """An RGBA picture of the world rectangle [x0, x0 + w) x [y0, y0 + h), with res
+    texels per world unit."""
 
-    def __init__(self, x0, y0, w, h):
-        self.x0, self.y0, self.w, self.h = x0, y0, w, h
-        self.px = np.zeros((h, w, 4), np.uint8)
-        ys, xs = np.mgrid[0:h, 0:w]
-        self.ix = xs + x0          # integer world coordinates of each pixel
-        self.iy = ys + y0
-        self.X = self.ix + 0.5     # pixel centres
-        self.Y = self.iy + 0.5
+    def __init__(self, x0, y0, w, h, res=1):
+        self.x0, self.y0, self.w, self.h, self.res = x0, y0, w, h, res
+        self.px = np.zeros((h * res, w * res, 4), np.uint8)
+        ys, xs = np.mgrid[0:h * res, 0:w * res]
+        self.X = x0 + (xs + 0.5) / res     # texel centres in world units
+        self.Y = y0 + (ys + 0.5) / res
+        self.ix = np.floor(self.X).astype(np.int64)   # the world unit cell of each texel
+        self.iy = np.floor(self.Y).astype(np.int64)
+
+    def sh(self, m, dx, dy):
+        """shift by (dx, dy) world units."""
+        return shift(m, int(round(dx * self.res)), int(round(dy * self.res)))
+
+    def grow(self, m, units=1.0):
+        """m dilated by about `units` world units (alternating square and cross steps)."""
+        for k in range(max(1, int(round(units * self.res)))):
+            m = dilate(m, diag=(k % 2 == 1))
+        return m
 
     # ---- masks -------------------------------------------------------------
     def none(self):
-        return np.zeros((self.h, self.w), bool)
+        return np.zeros(self.X.shape, bool)
 
     def rect(self, x0, y0, x1, y1):
         return (self.X >= x0) & (self.X < x1) & (self.Y >= y0) & (self.Y < y1)
@@ -129,7 +158,7 @@ class Canvas:
     def poly(self, pts):
         """Even-odd polygon fill, tested at pixel centres."""
         X, Y = self.X, self.Y
-        inside = np.zeros((self.h, self.w), bool)
+        inside = self.none()
         n = len(pts)
         for i in range(n):
             x1, y1 = pts[i]
@@ -164,10 +193,11 @@ class Canvas:
 
     def pixels(self, pts):
         m = self.none()
+        r = self.res
         for x, y in pts:
             i, j = int(y - self.y0), int(x - self.x0)
             if 0 <= i < self.h and 0 <= j < self.w:
-                m[i, j] = True
+                m[i * r:(i + 1) * r, j * r:(j + 1) * r] = True
         return m
 
     def alpha(self):
@@ -193,7 +223,7 @@ class Canvas:
             mid = len(ramp) // 2
         idx = np.full(m.shape, mid, np.int32)
         lx, ly = light
-        for k in range(1, width + 1):
+        for k in range(1, width * self.res + 1):
             lit = m & ~shift(m, -lx * k, -ly * k)
             dark = m & ~shift(m, lx * k, ly * k)
             idx[dark & (idx == mid)] = mid - 1
@@ -207,9 +237,13 @@ class Canvas:
             return
         if mid is None:
             mid = len(ramp) // 2
-        d = inside_distance(m, limit)
+        d = inside_distance(m, limit * self.res) / self.res
         hgt = np.sqrt(np.clip(d / radius, 0, 1)) * radius
+        if self.res > 1:
+            # The stepped distance would band the light in stripes at fine texels.
+            hgt = box_blur(box_blur(hgt, self.res // 2 + 1), self.res // 2 + 1)
         gy, gx = np.gradient(hgt)
+        gx, gy = gx * self.res, gy * self.res
         nz = np.ones_like(hgt)
         nx, ny = -gx, -gy
         ln = np.sqrt(nx * nx + ny * ny + nz * nz)
@@ -236,8 +270,12 @@ class Canvas:
         self.ramp_fill(m, ramp, idx)
 
     def speckle(self, m, c, density, seed, cluster=False):
+        """Dots of a world unit on a share `density` of the unit cells of m (round
+        when the canvas is finer)."""
         h = hash01(self.ix, self.iy, seed)
         s = m & (h < density)
+        if self.res > 1:
+            s &= (self.X - self.ix - 0.5) ** 2 + (self.Y - self.iy - 0.5) ** 2 <= 0.25
         if cluster:
             s = s | (shift(s, 1, 0) & m & (hash01(self.ix, self.iy, seed + 7) < 0.5))
         self.fill(s, c)
@@ -245,7 +283,7 @@ class Canvas:
     def outline(self, c, diag=False, within=None):
         """Paints c on every empty pixel next to a painted one."""
         a = self.alpha()
-        o = dilate(a, diag) & ~a
+        o = (dilate(a, diag) if self.res == 1 else self.grow(a)) & ~a
         if within is not None:
             o &= within
         self.fill(o, c)
@@ -280,7 +318,7 @@ class Canvas:
             dst[a] = src[a]
 
     def copy(self):
-        c = Canvas(self.x0, self.y0, self.w, self.h)
+        c = Canvas(self.x0, self.y0, self.w, self.h, self.res)
         c.px = self.px.copy()
         return c
 
@@ -320,15 +358,16 @@ class Sprite:
 
 
 def cut(name, canvas, hot, box=None):
-    """A sprite of the canvas cropped to its painted pixels (or to the world box
+    """A sprite of the canvas cropped to its painted texels (or to the world box
     (x0, y0, x1, y1)); hot is the world point that becomes the hot spot."""
+    r = canvas.res
     if box is None:
         bb = canvas.bbox()
         if bb is None:
             raise ValueError("sprite %s is empty" % name)
         x0, y0, x1, y1 = bb
     else:
-        x0, y0 = box[0] - canvas.x0, box[1] - canvas.y0
-        x1, y1 = box[2] - canvas.x0, box[3] - canvas.y0
+        x0, y0 = (box[0] - canvas.x0) * r, (box[1] - canvas.y0) * r
+        x1, y1 = (box[2] - canvas.x0) * r, (box[3] - canvas.y0) * r
     px = canvas.px[y0:y1, x0:x1].copy()
-    return Sprite(name, px, hot[0] - (canvas.x0 + x0), hot[1] - (canvas.y0 + y0))
+    return Sprite(name, px, (hot[0] - canvas.x0) * r - x0, (hot[1] - canvas.y0) * r - y0)

@@ -6,6 +6,7 @@
 #include "engine/resources/report.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
+#include "forest/art_density.h"
 
 #include <gtest/gtest.h>
 
@@ -284,6 +285,54 @@ TEST_F(ArtData, ForestSpritesStandOnTheirFoot) {
         EXPECT_GE(s->width * 45 - 20, 320) << name;
         EXPECT_GE(-7.8f + s->height * 1.2f, 53.0f) << name;
         EXPECT_LE(s->width, 8) << name;
+    }
+}
+
+// The windshield art is drawn finer than the view's projection, which divides its
+// scale by each kind's density: measured in projection pixels, every sprite must
+// still reach as far from its hot spot as the plain pixel art did (left, right,
+// up, down), or objects would change size and stand off their circles on screen.
+TEST_F(ArtData, ForestArtKeepsItsSizeOnScreen) {
+    struct Reach {
+        const char* name;
+        float density;
+        float left, right, up, down;  // projection pixels from the hot spot
+    };
+    const float tree = ART_DENSITY_TREE, mountain = ART_DENSITY_MOUNTAIN, bush = ART_DENSITY_BUSH,
+                pond = ART_DENSITY_POND, car = ART_DENSITY_CAR;
+    const Reach reaches[] = {
+        {"tree1", tree, 19, 19, 77, 0},
+        {"tree2", tree, 27, 26, 69, 0},
+        {"tree3", tree, 17, 19, 85, 0},
+        {"tree4", tree, 28, 28, 68, 0},
+        {"tree5", tree, 26, 27, 89, 0},
+        {"tree6", ART_DENSITY_BIG_FIR, 68, 70, 226, 0},
+        {"tree7", tree, 20, 22, 79, 0},
+        {"mountain1", mountain, 104, 104, 88, 0},
+        {"mountain2", mountain, 104, 104, 96, 0},
+        {"mountain3", mountain, 104, 104, 62, 0},
+        {"mountain4", mountain, 104, 104, 94, 0},
+        {"cave", ART_DENSITY_CAVE, 28, 28, 32, 0},
+        {"boulder1", ART_DENSITY_BOULDER, 26, 26, 32, 0},
+        {"boulder2", ART_DENSITY_BOULDER, 22, 22, 26, 0},
+        {"bush1", bush, 17, 17, 23, 0},
+        {"bushhalf", bush, 17, 17, 23, 0},
+        {"bushempty", bush, 17, 17, 23, 0},
+        {"pond1", pond, 30, 30, 13, 8},
+        {"fishjump1", pond, 21, -7, 15, 1},
+        {"fishjump2", pond, 6, 6, 18, -12},
+        {"fishjump3", pond, -7, 19, 12, 1},
+        {"escort0", car, 98, 62, 72, 12},
+        {"escort4", car, 98, 62, 72, 12},
+        {"escort8", car, 98, 62, 72, 12},
+    };
+    for (const Reach& r : reaches) {
+        Sprite* s = sprite(r.name);
+        if (!s) continue;
+        EXPECT_NEAR(s->hotX / r.density, r.left, 2.0f) << r.name;
+        EXPECT_NEAR((s->width - s->hotX) / r.density, r.right, 2.0f) << r.name;
+        EXPECT_NEAR(s->hotY / r.density, r.up, 2.0f) << r.name;
+        EXPECT_NEAR((s->height - s->hotY) / r.density, r.down, 2.0f) << r.name;
     }
 }
 

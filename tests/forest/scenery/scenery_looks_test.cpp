@@ -2,6 +2,7 @@
 // script of names only, installed before anything fetches them.
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
+#include "forest/art_density.h"
 #include "forest/forest.h"
 #include "forest/scenery.h"
 #include "tests/forest/round_globals.h"
@@ -140,6 +141,70 @@ TEST(SceneryView, ShadedByDistanceAndTheCaveInReach) {
     plain.render(160.0f, 80.0f, 0.0f, 1.0f, 1.0f);
     EXPECT_FALSE(world->caveAhead);
     EXPECT_EQ(plain.overlay, nullptr);
+}
+
+// Each kind's art has its own density of texels; the view divides by it, so art of
+// density x made of (10 x, 4 x) texels covers (10, 4) at the object's scale, the
+// cave its mountain's ground, and the cave grows by the zoom while the bear sleeps.
+TEST(SceneryView, EveryKindCoversWhatItsArtDensityGives) {
+    Plane p;
+    auto shape = [](Sprite* s, float density) {
+        s->width = 10.0f * density;
+        s->height = 4.0f * density;
+        s->hotX = 5.0f * density;
+        s->hotY = 4.0f * density;
+    };
+    struct Drawn {
+        float left, top, right, bottom;
+    };
+    auto drawn = [](const Sprite* s) { return Drawn{s->quad.v[0].x, s->quad.v[0].y, s->quad.v[2].x, s->quad.v[2].y}; };
+    Scenery kinds[6];
+    kinds[0].makeMountain(75.0f, 0.0f, true);
+    kinds[1].makeBoulder(p.forest.ground, 10.0f, 0.0f);
+    kinds[2].makeBush(p.forest.ground, 20.0f, 0.0f);
+    kinds[3].makePond(p.forest.ground, 30.0f, 0.0f);
+    kinds[4].makeTree(p.forest.ground, 40.0f, 0.0f);
+    kinds[5].makeTree(p.forest.ground, 50.0f, 0.0f);
+    kinds[5].variety = 5;  // the big fir has a density of its own
+    kinds[5].sprite = scenerySprites().tree[5];
+    kinds[5].scale = 1.0f;
+    const float densities[6] = {ART_DENSITY_MOUNTAIN,
+                                ART_DENSITY_BOULDER,
+                                ART_DENSITY_BUSH,
+                                ART_DENSITY_POND,
+                                kinds[4].variety == 5 ? ART_DENSITY_BIG_FIR : ART_DENSITY_TREE,
+                                ART_DENSITY_BIG_FIR};
+    for (int i = 0; i < 6; ++i) {
+        Scenery& s = kinds[i];
+        s.update();
+        shape(s.sprite, densities[i]);
+        s.render(160.0f, 80.0f, 0.0f, 0.5f, 20.0f);
+        const float k = s.scale * 0.5f;
+        const Drawn d = drawn(s.sprite);
+        EXPECT_FLOAT_EQ(d.left, 160.0f - 5.0f * k) << i;
+        EXPECT_FLOAT_EQ(d.right, 160.0f + 5.0f * k) << i;
+        EXPECT_FLOAT_EQ(d.top, 80.0f - 4.0f * k) << i;
+        EXPECT_FLOAT_EQ(d.bottom, 80.0f) << i;
+        shape(s.sprite, 0.0f);
+    }
+
+    Scenery& mountain = kinds[0];
+    shape(mountain.sprite, ART_DENSITY_MOUNTAIN);
+    shape(mountain.overlay, ART_DENSITY_CAVE);
+    mountain.render(160.0f, 80.0f, 0.0f, 0.5f, 5.0f);
+    Drawn m = drawn(mountain.sprite), c = drawn(mountain.overlay);
+    EXPECT_FLOAT_EQ(c.left, m.left);
+    EXPECT_FLOAT_EQ(c.right, m.right);
+    EXPECT_FLOAT_EQ(c.top, m.top);
+    world->sleepPhase = 3;
+    world->caveZoom = 1.3f;
+    mountain.render(160.0f, 80.0f, 0.0f, 0.5f, 5.0f);
+    c = drawn(mountain.overlay);
+    EXPECT_FLOAT_EQ(c.right - c.left, 1.3f * (m.right - m.left));
+    EXPECT_FLOAT_EQ(c.bottom, 80.0f + 0.3f * 25.0f);
+    world->sleepPhase = 0;
+    shape(mountain.sprite, 0.0f);
+    shape(mountain.overlay, 0.0f);
 }
 
 TEST(ForestSky, FollowsTheYear) {
