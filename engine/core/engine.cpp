@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -17,8 +18,12 @@ uint32_t g_randomSeed = 0;
 // Timer_Delta's constant: the float 0.0166667 (bits 0x3C88889A).
 constexpr float FRAME_DELTA = 0.0166667f;
 
+// Cut to the buffer. src may be dst itself (a caller handing back what it read).
 void copyText(char* dst, size_t cap, const char* src) {
-    std::snprintf(dst, cap, "%s", src ? src : "");
+    if (!src) src = "";
+    size_t n = std::min(std::strlen(src), cap - 1);
+    std::memmove(dst, src, n);
+    dst[n] = '\0';
 }
 
 void readProgramFolder(char* out, size_t cap) {

@@ -339,3 +339,40 @@ TEST_F(FilesTest, EnumerationsSkipDotEntriesAndShareOneCursor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names the engine hands out are handed straight back: each call must read the name
+// before it writes the buffer the name lives in.
+TEST_F(FilesTest, TheEnginesOwnBuffersGoBackInAsNames) {
+    ASSERT_TRUE(writeZip(root + "/own.zip", {{"own.txt", "from the pack"}}));
+    disk("e/one.txt", "");
+    const std::string zip = root + "/own.zip";
+    auto own = [&](const std::string& name) { return engine->Resource_FullPath(name.c_str()); };
+    auto text = [](const char* s) { return std::string(s ? s : "<null>"); };
+
+    EXPECT_EQ(std::string(engine->Resource_FullPath(own(rel + "own.zip"))), zip);
+    EXPECT_TRUE(engine->Resource_AddPack(own(rel + "own.zip"), nullptr));
+    EXPECT_EQ(load("own.txt"), "from the pack");
+    engine->Resource_DropPack(own(rel + "own.zip"));
+    EXPECT_EQ(load("own.txt"), "<null>");
+    EXPECT_STREQ(engine->Resource_FindFile(own(rel + "e/*")), "one.txt");
+    EXPECT_STREQ(engine->Resource_FindFile(engine->Resource_FindFile(own(rel + "e/*"))), nullptr);
+
+    engine->System_SetState(STATE_INI_FILE, own(rel + "own.ini"));
+    EXPECT_EQ(text(engine->System_GetState(STATE_INI_FILE)), root + "/own.ini");
+    engine->System_SetState(STATE_INI_FILE, engine->System_GetState(STATE_INI_FILE));
+    EXPECT_EQ(text(engine->System_GetState(STATE_INI_FILE)), root + "/own.ini");
+    engine->Ini_SetString("s", "k", "v");
+    EXPECT_STREQ(engine->Ini_GetString("s", "missing", engine->Ini_GetString("s", "k", "")), "v");
+
+    engine->System_SetState(STATE_LOG_FILE, own(rel + "own.log"));
+    EXPECT_EQ(text(engine->System_GetState(STATE_LOG_FILE)), root + "/own.log");
+    EXPECT_TRUE(fs::exists(root + "/own.log"));
+
+    engine->System_SetState(STATE_TITLE, "Own title");
+    engine->System_SetState(STATE_TITLE, engine->System_GetState(STATE_TITLE));
+    EXPECT_STREQ(engine->System_GetState(STATE_TITLE), "Own title");
+}
+
+}  // namespace
