@@ -132,6 +132,27 @@ private:
     bool ok_ = false;
 };
 
+// Inflates `len` bytes into out until the inflater wants more input or the stream
+// ends; false on corrupt data or output past the declared size.
+bool inflateInto(z_stream& z, unsigned char* in, unsigned len, Output& out, bool* ended) {
+    z.next_in = in;
+    z.avail_in = len;
+    while (!*ended) {
+        if (!out.reserve()) return false;
+        z.next_out = reinterpret_cast<Bytef*>(out.tail());
+        z.avail_out = out.room();
+        uInt before = z.avail_out;
+        int r = inflate(&z, Z_NO_FLUSH);
+        out.advance(before - z.avail_out);
+        if (r == Z_STREAM_END) *ended = true;
+        else if (r == Z_BUF_ERROR) break;  // no progress: it needs input
+        else if (r != Z_OK) return false;
+        // Room left over means the inflater holds nothing back for this input.
+        else if (z.avail_in == 0 && z.avail_out > 0) break;
+    }
+    return true;
+}
+
 // Reads the current entry whole. The caller has checked the declared size.
 bool readEntry(unzFile uf, const unz_file_info64& info, const char* password, void** block) {
     const bool encrypted = (info.flag & 1u) != 0;
@@ -187,20 +208,10 @@ bool readEntry(unzFile uf, const unz_file_info64& info, const char* password, vo
             }
             continue;
         }
-        z_stream& z = inflater.stream();
-        z.next_in = p;
-        z.avail_in = len;
-        while (z.avail_in > 0 && !ended) {
-            if (!out.reserve()) return false;
-            z.next_out = reinterpret_cast<Bytef*>(out.tail());
-            z.avail_out = out.room();
-            uInt before = z.avail_out;
-            int r = inflate(&z, Z_NO_FLUSH);
-            out.advance(before - z.avail_out);
-            if (r == Z_STREAM_END) ended = true;
-            else if (r != Z_OK) return false;
-        }
+        if (!inflateInto(inflater.stream(), p, len, out, &ended)) return false;
     }
+    // The last input may have left output inside the inflater.
+    if (deflated && !ended && !inflateInto(inflater.stream(), nullptr, 0, out, &ended)) return false;
     if (headerLeft > 0 || !ended || out.size() != declared) return false;
     uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(out.data()), out.size());
     if (crc != info.crc) return false;
