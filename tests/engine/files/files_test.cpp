@@ -415,3 +415,25 @@ TEST_F(FilesTest, EntriesAroundTheBlockSizesLoadByteForByte) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FilesTest, Zip64EntriesTakeTheirSizesFromTheExtraField) {
+    const std::string small = "bear data ";
+    const std::string big = noise(70000) + std::string(70000, 'z');
+    int n = 0;
+    for (bool deflated : {false, true}) {
+        for (bool compressedToo : {false, true}) {
+            for (const std::string& data : {small, big}) {
+                std::string pack = "z64_" + std::to_string(n++) + ".zip";
+                disk(pack, zip64Pack("Z.BIN", data, deflated, compressedToo));
+                ASSERT_TRUE(engine->Resource_AddPack((rel + pack).c_str(), nullptr));
+                EXPECT_EQ(load("z.bin"), data) << pack << (deflated ? " deflated" : " stored")
+                                               << (compressedToo ? ", both sizes" : ", uncompressed size");
+                engine->Resource_DropAllPacks();
+            }
+        }
+    }
+}
+
+}  // namespace
