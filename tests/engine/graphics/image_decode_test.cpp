@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,38 @@ TEST_F(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
     EXPECT_TRUE(load(withBadCrc("IDAT")).empty());
     EXPECT_TRUE(load(withBadCrc("PLTE")).empty());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The window icon is an image file too: one cut short must neither hang start-up
+// nor print anything.
+TEST(WindowIcon, ACutIconFileIsLeftOutQuietly) {
+    Engine* e = engineCreate(ENGINE_VERSION);
+    e->System_SetState(STATE_WINDOWED, true);
+    e->System_SetState(STATE_SCREEN_WIDTH, 32);
+    e->System_SetState(STATE_SCREEN_HEIGHT, 24);
+    e->System_SetState(STATE_SOUND, false);
+    if (!e->System_Initiate()) {
+        std::string why = e->System_LastError();
+        e->Release();
+        GTEST_SKIP() << "no window: " << why;
+    }
+    const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
+    const std::string text(whole.begin(), whole.end());
+    const std::string path = std::string(e->Resource_FullPath("cut_icon.png"));
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(whole.data(), 1, text.find("tEXt") + 8, f);  // cut inside the text chunk
+    std::fclose(f);
+    testing::internal::CaptureStderr();
+    e->System_SetState(STATE_ICON, "cut_icon.png");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_STREQ(e->System_GetState(STATE_ICON), "cut_icon.png");
+    std::remove(path.c_str());
+    e->Release();
 }
 
 }  // namespace
