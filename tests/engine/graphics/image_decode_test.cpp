@@ -13,7 +13,9 @@ namespace {
 
 std::vector<uint8_t> fromHex(const char* hex) {
     std::vector<uint8_t> out;
-    for (const char* p = hex; p[0] && p[1]; p += 2) out.push_back(static_cast<uint8_t>(std::stoi(std::string(p, 2), nullptr, 16)));
+    for (const char* p = hex; p[0] && p[1]; p += 2) {
+        out.push_back(static_cast<uint8_t>(std::stoi(std::string(p, 2), nullptr, 16)));
+    }
     return out;
 }
 
@@ -69,7 +71,8 @@ TEST_F(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
         std::vector<uint8_t> bytes = whole;
         std::string s(bytes.begin(), bytes.end());
         size_t at = s.find(kind);
-        size_t length = (size_t(bytes[at - 4]) << 24) | (size_t(bytes[at - 3]) << 16) | (bytes[at - 2] << 8) | bytes[at - 1];
+        size_t length = (size_t(bytes[at - 4]) << 24) | (size_t(bytes[at - 3]) << 16) |
+                        (size_t(bytes[at - 2]) << 8) | bytes[at - 1];
         bytes[at + 4 + length] ^= 0x5A;
         return bytes;
     };
