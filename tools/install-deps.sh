@@ -3,7 +3,7 @@
 # Idempotent and quiet when everything is present; uses sudo when not root.
 set -e
 PACKAGES="build-essential cmake pkg-config ninja-build
- libsdl2-dev libsdl2-image-dev libepoxy-dev
+ libsdl2-dev libsdl2-image-dev libpng-dev libepoxy-dev
  libopenal-dev libsndfile1-dev libopenmpt-dev
  zlib1g-dev libminizip-dev libbox2d-dev
  libgtest-dev libgmock-dev libbenchmark-dev

@@ -69,7 +69,9 @@ if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
         [ -d "tests/fuzz/corpus/$t" ] && cp -r "tests/fuzz/corpus/$t/." "$corpus/"
         echo "-- $t"
         log=$(mktemp)
-        if (cd build-fuzz && "./fuzz/$t" -max_total_time="$FUZZ_SECONDS" "$corpus" >"$log" 2>&1); then
+        # A per-input limit: an input that hangs or swells is a finding, not a stalled run.
+        if (cd build-fuzz && "./fuzz/$t" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
+            "$corpus" >"$log" 2>&1); then
             tail -n 2 "$log"
             rm -rf "$corpus" "$log"
         else

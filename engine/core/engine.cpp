@@ -1,14 +1,16 @@
 // Obtaining and releasing the Engine, its states, start-up and shut-down.
 #include "engine/core/engine_impl.h"
 #include "engine/core/program_folder.h"
+#include "engine/graphics/image_decode.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -18,8 +20,12 @@ uint32_t g_randomSeed = 0;
 // Timer_Delta's constant: the float 0.0166667 (bits 0x3C88889A).
 constexpr float FRAME_DELTA = 0.0166667f;
 
+// Cut to the buffer. src may be dst itself (a caller handing back what it read).
 void copyText(char* dst, size_t cap, const char* src) {
-    std::snprintf(dst, cap, "%s", src ? src : "");
+    if (!src) src = "";
+    size_t n = std::min(std::strlen(src), cap - 1);
+    std::memmove(dst, src, n);
+    dst[n] = '\0';
 }
 
 Engine* obtain(int version, bool headless) {
@@ -142,13 +148,18 @@ void EngineImpl::applyIcon() {
     uint32_t size = 0;
     void* data = files_.load(ctx_.icon, &size);
     if (!data) return;
-    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-    SDL_Surface* surface = rw ? IMG_Load_RW(rw, 1) : nullptr;
+    // Decoded as textures are, so that a damaged icon is left out, quietly.
+    std::vector<uint32_t> pixels;
+    int w = 0, h = 0;
+    bool decoded = decodeImage(data, size, pixels, &w, &h);
+    files_.free(data);
+    if (!decoded) return;
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
     if (surface) {
         SDL_SetWindowIcon(ctx_.window, surface);
         SDL_FreeSurface(surface);
     }
-    files_.free(data);
 }
 
 void EngineImpl::destroyWindow() {

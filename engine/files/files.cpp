@@ -33,7 +33,13 @@ bool isAbsoluteName(const char* name) {
     return name[0] == '\\' || name[0] == '/' || (name[0] && name[1] == ':');
 }
 
-void copyText(char* dst, size_t cap, const char* src) { std::snprintf(dst, cap, "%s", src ? src : ""); }
+// Cut to the buffer. src may be dst itself (a caller handing back what it read).
+void copyText(char* dst, size_t cap, const char* src) {
+    if (!src) src = "";
+    size_t n = std::min(std::strlen(src), cap - 1);
+    std::memmove(dst, src, n);
+    dst[n] = '\0';
+}
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -138,8 +144,10 @@ Files::~Files() = default;
 
 char* Files::fullPath(const char* filename) {
     char* out = s_->path;
+    // The name may be this very buffer, handed back by a caller: read it first.
+    std::string name = filename ? filename : "";
     const char* prefix = (!filename || !isAbsoluteName(filename)) ? ctx_.programFolder : "";
-    int n = std::snprintf(out, ENGINE_PATH_MAX, "%s%s", prefix, filename ? filename : "");
+    int n = std::snprintf(out, ENGINE_PATH_MAX, "%s%s", prefix, name.c_str());
     // A path that does not fit is not cut to some other file's name: it becomes
     // empty, which nothing opens.
     if (n < 0 || n >= ENGINE_PATH_MAX) {

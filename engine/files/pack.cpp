@@ -3,14 +3,16 @@
 // actually arrives, and every entry must end exactly at its declared size with a
 // matching CRC.
 //
-// Entries are read raw and decrypted and inflated here: the system's minizip is
-// built without decryption, and the traditional ZIP cipher is small enough to own.
+// minizip finds the entries; their bytes are read raw from the file and decrypted
+// and inflated here: the system's minizip is built without decryption (the
+// traditional ZIP cipher is small enough to own), and it misreads ZIP64 sizes.
 // Its verifier byte catches most wrong passwords at once; the CRC catches the rest.
 #include "engine/files/pack.h"
 
 #include <unzip.h>
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -76,6 +78,42 @@ bool currentName(unzFile uf, unz_file_info64* info, char* out) {
     return packNormalizeName(raw, out, PACK_NAME_MAX);
 }
 
+// The sizes minizip 1.1 leaves at 0xFFFFFFFF for ZIP64 entries, from the entry's
+// 0x0001 extra field. False when a size so marked is missing from it.
+bool zip64Sizes(unzFile uf, unz_file_info64* info) {
+    constexpr ZPOS64_T MARK = 0xFFFFFFFFu;
+    if (info->uncompressed_size != MARK && info->compressed_size != MARK) return true;
+    std::vector<unsigned char> extra(info->size_file_extra);
+    if (extra.empty() ||
+        unzGetCurrentFileInfo64(uf, nullptr, nullptr, 0, extra.data(), static_cast<uLong>(extra.size()), nullptr,
+                                0) != UNZ_OK) {
+        return false;
+    }
+    auto le = [&](size_t at, int bytes) {
+        uint64_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | extra[at + static_cast<size_t>(i)];
+        return v;
+    };
+    for (size_t at = 0; at + 4 <= extra.size();) {
+        const size_t id = static_cast<size_t>(le(at, 2)), len = static_cast<size_t>(le(at + 2, 2));
+        at += 4;
+        if (len > extra.size() - at) return false;
+        if (id == 1) {
+            // Only the marked sizes are present, uncompressed first.
+            size_t field = at;
+            for (ZPOS64_T* size : {&info->uncompressed_size, &info->compressed_size}) {
+                if (*size != MARK) continue;
+                if (field + 8 > at + len) return false;
+                *size = le(field, 8);
+                field += 8;
+            }
+            return true;
+        }
+        at += len;
+    }
+    return false;
+}
+
 // The output block: grows towards the declared size plus one byte, the byte that
 // shows an entry holding more than it declares.
 class Output {
@@ -132,8 +170,59 @@ private:
     bool ok_ = false;
 };
 
+// Inflates `len` bytes into out until the inflater wants more input or the stream
+// ends; false on corrupt data or output past the declared size.
+bool inflateInto(z_stream& z, unsigned char* in, unsigned len, Output& out, bool* ended) {
+    z.next_in = in;
+    z.avail_in = len;
+    while (!*ended) {
+        if (!out.reserve()) return false;
+        z.next_out = reinterpret_cast<Bytef*>(out.tail());
+        z.avail_out = out.room();
+        uInt before = z.avail_out;
+        int r = inflate(&z, Z_NO_FLUSH);
+        out.advance(before - z.avail_out);
+        if (r == Z_STREAM_END) *ended = true;
+        else if (r == Z_BUF_ERROR) break;  // no progress: it needs input
+        else if (r != Z_OK) return false;
+        // Room left over means the inflater holds nothing back for this input.
+        else if (z.avail_in == 0 && z.avail_out > 0) break;
+    }
+    return true;
+}
+
+// An entry's stored bytes, read from the archive file itself: minizip would take
+// its own idea of the compressed size, which is wrong for ZIP64 entries.
+class RawData {
+public:
+    RawData(const char* path, ZPOS64_T offset, ZPOS64_T size) : f_(std::fopen(path, "rb")), left_(size) {
+        if (f_ && fseeko(f_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+            std::fclose(f_);
+            f_ = nullptr;
+        }
+    }
+    ~RawData() {
+        if (f_) std::fclose(f_);
+    }
+    RawData(const RawData&) = delete;
+    RawData& operator=(const RawData&) = delete;
+    bool ok() const { return f_ != nullptr; }
+    // Bytes read, 0 at the end, -1 when the file ends before the entry does.
+    int read(unsigned char* buf, unsigned cap) {
+        size_t want = left_ < cap ? static_cast<size_t>(left_) : cap;
+        if (want == 0) return 0;
+        if (std::fread(buf, 1, want, f_) != want) return -1;
+        left_ -= want;
+        return static_cast<int>(want);
+    }
+
+private:
+    FILE* f_;
+    ZPOS64_T left_;
+};
+
 // Reads the current entry whole. The caller has checked the declared size.
-bool readEntry(unzFile uf, const unz_file_info64& info, const char* password, void** block) {
+bool readEntry(const char* path, unzFile uf, const unz_file_info64& info, const char* password, void** block) {
     const bool encrypted = (info.flag & 1u) != 0;
     const bool deflated = info.compression_method == Z_DEFLATED;
     if (!deflated && info.compression_method != 0) return false;
@@ -146,6 +235,8 @@ bool readEntry(unzFile uf, const unz_file_info64& info, const char* password, vo
         unzFile uf;
         ~Close() { unzCloseCurrentFile(uf); }
     } close{uf};
+    RawData raw(path, unzGetCurrentFileZStreamPos64(uf), info.compressed_size);
+    if (!raw.ok()) return false;
 
     ZipCipher cipher(encrypted ? password : "");
     Inflater inflater;
@@ -157,7 +248,7 @@ bool readEntry(unzFile uf, const unz_file_info64& info, const char* password, vo
     int headerLeft = encrypted ? ENCRYPTION_HEADER : 0;
     bool ended = !deflated;
     for (;;) {
-        int n = unzReadCurrentFile(uf, chunk, sizeof(chunk));
+        int n = raw.read(chunk, sizeof(chunk));
         if (n < 0) return false;
         if (n == 0) break;
         unsigned char* p = chunk;
@@ -187,20 +278,10 @@ bool readEntry(unzFile uf, const unz_file_info64& info, const char* password, vo
             }
             continue;
         }
-        z_stream& z = inflater.stream();
-        z.next_in = p;
-        z.avail_in = len;
-        while (z.avail_in > 0 && !ended) {
-            if (!out.reserve()) return false;
-            z.next_out = reinterpret_cast<Bytef*>(out.tail());
-            z.avail_out = out.room();
-            uInt before = z.avail_out;
-            int r = inflate(&z, Z_NO_FLUSH);
-            out.advance(before - z.avail_out);
-            if (r == Z_STREAM_END) ended = true;
-            else if (r != Z_OK) return false;
-        }
+        if (!inflateInto(inflater.stream(), p, len, out, &ended)) return false;
     }
+    // The last input may have left output inside the inflater.
+    if (deflated && !ended && !inflateInto(inflater.stream(), nullptr, 0, out, &ended)) return false;
     if (headerLeft > 0 || !ended || out.size() != declared) return false;
     uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(out.data()), out.size());
     if (crc != info.crc) return false;
@@ -238,8 +319,8 @@ PackResult packLoad(const char* path, const char* password, const char* normaliz
     for (int err = unzGoToFirstFile(uf); err == UNZ_OK; err = unzGoToNextFile(uf)) {
         unz_file_info64 info;
         if (!currentName(uf, &info, name) || std::strcmp(name, normalizedName) != 0) continue;
-        if (info.uncompressed_size > RESOURCE_SIZE_MAX) return PackResult::Failed;
-        if (!readEntry(uf, info, password, block)) return PackResult::Failed;
+        if (!zip64Sizes(uf, &info) || info.uncompressed_size > RESOURCE_SIZE_MAX) return PackResult::Failed;
+        if (!readEntry(path, uf, info, password, block)) return PackResult::Failed;
         *size = static_cast<uint32_t>(info.uncompressed_size);
         return PackResult::Found;
     }

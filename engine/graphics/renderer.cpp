@@ -1,122 +1,12 @@
 #include "engine/graphics/renderer.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
+#include "engine/graphics/image_decode.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
 namespace {
-
-// The largest image side Texture_Load accepts. Headers are checked before decoding,
-// so a small file that claims a huge picture is refused instead of unpacked.
-constexpr int MAX_IMAGE_SIDE = 8192;
-
-enum class ImageKind { Png, Bmp, Jpg, Tga };
-
-uint32_t be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
-uint32_t le16(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
-uint32_t be32(const uint8_t* p) { return (be16(p) << 16) | be16(p + 2); }
-uint32_t le32(const uint8_t* p) { return le16(p) | (le16(p + 2) << 16); }
-
-ImageKind imageKind(const uint8_t* d, uint32_t n) {
-    if (n >= 8 && std::memcmp(d, "\x89PNG\r\n\x1a\n", 8) == 0) return ImageKind::Png;
-    if (n >= 2 && d[0] == 'B' && d[1] == 'M') return ImageKind::Bmp;
-    if (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) return ImageKind::Jpg;
-    return ImageKind::Tga;  // the one format without a signature
-}
-
-// The picture size the header declares; false when it cannot be found.
-bool declaredSize(ImageKind kind, const uint8_t* d, uint32_t n, int64_t* w, int64_t* h) {
-    switch (kind) {
-    case ImageKind::Png:
-        if (n < 24) return false;
-        *w = be32(d + 16);
-        *h = be32(d + 20);
-        return true;
-    case ImageKind::Bmp:
-        if (n < 26) return false;
-        if (le32(d + 14) == 12) {  // the old core header
-            *w = le16(d + 18);
-            *h = le16(d + 20);
-        } else {
-            *w = static_cast<int32_t>(le32(d + 18));
-            *h = static_cast<int32_t>(le32(d + 22));
-            if (*h < 0) *h = -*h;  // top-down rows
-        }
-        return true;
-    case ImageKind::Jpg:
-        // Walk the marker segments up to the first start-of-frame.
-        for (uint32_t i = 2; i + 9 <= n;) {
-            if (d[i] != 0xFF) return false;
-            uint8_t m = d[i + 1];
-            if (m == 0xFF) {
-                ++i;
-                continue;
-            }
-            if (m == 0x01 || (m >= 0xD0 && m <= 0xD8)) {
-                i += 2;
-                continue;
-            }
-            if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
-                *h = be16(d + i + 5);
-                *w = be16(d + i + 7);
-                return true;
-            }
-            i += 2 + be16(d + i + 2);
-        }
-        return false;
-    case ImageKind::Tga:
-        if (n < 18) return false;
-        *w = le16(d + 12);
-        *h = le16(d + 14);
-        return true;
-    }
-    return false;
-}
-
-// Decodes a PNG, BMP, JPG or TGA image into ARGB rows.
-bool decodeImage(const void* data, uint32_t size, std::vector<uint32_t>& pixels, int* width, int* height) {
-    if (!data || size == 0 || size > static_cast<uint32_t>(INT_MAX)) return false;
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    ImageKind kind = imageKind(bytes, size);
-    int64_t w = 0, h = 0;
-    if (!declaredSize(kind, bytes, size, &w, &h) || w <= 0 || h <= 0 || w > MAX_IMAGE_SIDE ||
-        h > MAX_IMAGE_SIDE) {
-        return false;
-    }
-    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-    if (!rw) return false;
-    SDL_Surface* loaded = nullptr;
-    switch (kind) {
-    case ImageKind::Png: loaded = IMG_LoadPNG_RW(rw); break;
-    case ImageKind::Bmp: loaded = IMG_LoadBMP_RW(rw); break;
-    case ImageKind::Jpg: loaded = IMG_LoadJPG_RW(rw); break;
-    case ImageKind::Tga: loaded = IMG_LoadTGA_RW(rw); break;
-    }
-    SDL_RWclose(rw);
-    if (!loaded) return false;
-    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(loaded);
-    if (!argb) return false;
-    bool ok = argb->w > 0 && argb->h > 0;
-    if (ok) {
-        *width = argb->w;
-        *height = argb->h;
-        pixels.resize(static_cast<size_t>(argb->w) * static_cast<size_t>(argb->h));
-        SDL_LockSurface(argb);
-        for (int y = 0; y < argb->h; ++y) {
-            std::memcpy(&pixels[static_cast<size_t>(y) * argb->w],
-                        static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch,
-                        static_cast<size_t>(argb->w) * 4);
-        }
-        SDL_UnlockSurface(argb);
-    }
-    SDL_FreeSurface(argb);
-    return ok;
-}
 
 int bitCount(int bits) {
     int n = 0;

@@ -6,7 +6,7 @@ DistortionMesh::DistortionMesh(int c, int r, TextureHandle t) : columns(c), rows
 
 DistortionMesh* DistortionMesh::create(int columns, int rows, TextureHandle texture, float texWidth,
                                        float texHeight, float x, float y, float w, float h) {
-    if (columns < 2 || rows < 2) return nullptr;
+    if (columns < 1 || rows < 1) return nullptr;
     if (columns > DISTORTION_MAX_POINTS / rows) return nullptr;
     if (!(texWidth > 0.0f)) texWidth = 1.0f;
     if (!(texHeight > 0.0f)) texHeight = 1.0f;
@@ -15,8 +15,8 @@ DistortionMesh* DistortionMesh::create(int columns, int rows, TextureHandle text
     for (int j = 0; j < rows; ++j) {
         for (int i = 0; i < columns; ++i) {
             Vertex& v = mesh->points[static_cast<size_t>(j) * columns + i];
-            v.x = x + w * i / (columns - 1);
-            v.y = y + h * j / (rows - 1);
+            v.x = columns > 1 ? x + w * i / (columns - 1) : x;
+            v.y = rows > 1 ? y + h * j / (rows - 1) : y;
             v.tx = v.x / texWidth;
             v.ty = v.y / texHeight;
             v.z = 0.5f;

@@ -10,8 +10,9 @@ constexpr int DISTORTION_MAX_POINTS = 1 << 20;
 
 class DistortionMesh {
 public:
-    // Null when the grid has fewer than 2 columns or rows or more than
-    // DISTORTION_MAX_POINTS points. texWidth and texHeight place the texture
+    // Null when the grid has no columns or rows or more than DISTORTION_MAX_POINTS
+    // points (the script reader lets neither through). One column or row lies along
+    // the rect's left or top edge. texWidth and texHeight place the texture
     // coordinates (1 x 1 without a texture).
     static DistortionMesh* create(int columns, int rows, TextureHandle texture, float texWidth,
                                   float texHeight, float x, float y, float w, float h);

@@ -407,10 +407,18 @@ bool RDistort::ReadParameter(ScriptTokenizer& t) {
         case TTPAR_BLENDMODE: blend = flagList(t, blend, true); return true;
         case TTPAR_COLOR: color = colorValue(t); return true;
         case TTPAR_ZORDER: z = floatValue(t); return true;
-        case TTPAR_MESH:
-            cols = intValue(t);
-            rows = intValue(t);
+        case TTPAR_MESH: {
+            // One point a side is still a grid; less, or more points than a mesh may
+            // hold, is refused here so that acquiring the mesh cannot fail on it.
+            int c = intValue(t), r = intValue(t);
+            if (c < 1 || r < 1 || c > DISTORTION_MAX_POINTS / r) {
+                t.report("Unsupported value ", ".");
+            } else {
+                cols = c;
+                rows = r;
+            }
             return true;
+        }
         default: return ResourceRecord::ReadParameter(t);
     }
 }

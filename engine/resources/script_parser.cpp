@@ -15,6 +15,8 @@ struct OpenScript {
 };
 
 // Reads until a command or the end of the text; that token is the current one.
+// The token that broke the rule is looked at first, so a definition whose command
+// stood where '{' was expected is kept rather than skipped with the broken one.
 void skipToCommand(ScriptTokenizer& t) {
     while (t.kind() != TTEND && !t.isCommand()) t.next();
 }

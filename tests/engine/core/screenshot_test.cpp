@@ -63,4 +63,24 @@ TEST(Screenshot, TakesTheFirstUnusedNameAndNeverOverwrites) {
     e->Release();
 }
 
+// The name may be the engine's own path buffer, which the shot's full path reuses.
+TEST(Screenshot, TakesItsNameFromTheEnginesOwnPathBuffer) {
+    Engine* e = engineCreate(ENGINE_VERSION);
+    e->System_SetState(STATE_WINDOWED, true);
+    e->System_SetState(STATE_SCREEN_WIDTH, 32);
+    e->System_SetState(STATE_SCREEN_HEIGHT, 24);
+    e->System_SetState(STATE_SOUND, false);
+    if (!e->System_Initiate()) {
+        std::string why = e->System_LastError();
+        e->Release();
+        GTEST_SKIP() << "no window: " << why;
+    }
+    std::string path = e->Resource_FullPath("own_shot.bmp");
+    std::remove(path.c_str());
+    e->System_Screenshot(e->Resource_FullPath("own_shot.bmp"));
+    EXPECT_GT(sizeOf(path), 32 * 24);
+    std::remove(path.c_str());
+    e->Release();
+}
+
 }  // namespace

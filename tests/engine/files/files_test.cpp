@@ -339,3 +339,101 @@ TEST_F(FilesTest, EnumerationsSkipDotEntriesAndShareOneCursor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names the engine hands out are handed straight back: each call must read the name
+// before it writes the buffer the name lives in.
+TEST_F(FilesTest, TheEnginesOwnBuffersGoBackInAsNames) {
+    ASSERT_TRUE(writeZip(root + "/own.zip", {{"own.txt", "from the pack"}}));
+    disk("e/one.txt", "");
+    const std::string zip = root + "/own.zip";
+    auto own = [&](const std::string& name) { return engine->Resource_FullPath(name.c_str()); };
+    auto text = [](const char* s) { return std::string(s ? s : "<null>"); };
+
+    EXPECT_EQ(std::string(engine->Resource_FullPath(own(rel + "own.zip"))), zip);
+    EXPECT_TRUE(engine->Resource_AddPack(own(rel + "own.zip"), nullptr));
+    EXPECT_EQ(load("own.txt"), "from the pack");
+    engine->Resource_DropPack(own(rel + "own.zip"));
+    EXPECT_EQ(load("own.txt"), "<null>");
+    EXPECT_STREQ(engine->Resource_FindFile(own(rel + "e/*")), "one.txt");
+    EXPECT_STREQ(engine->Resource_FindFile(engine->Resource_FindFile(own(rel + "e/*"))), nullptr);
+
+    engine->System_SetState(STATE_INI_FILE, own(rel + "own.ini"));
+    EXPECT_EQ(text(engine->System_GetState(STATE_INI_FILE)), root + "/own.ini");
+    engine->System_SetState(STATE_INI_FILE, engine->System_GetState(STATE_INI_FILE));
+    EXPECT_EQ(text(engine->System_GetState(STATE_INI_FILE)), root + "/own.ini");
+    engine->Ini_SetString("s", "k", "v");
+    EXPECT_STREQ(engine->Ini_GetString("s", "missing", engine->Ini_GetString("s", "k", "")), "v");
+
+    engine->System_SetState(STATE_LOG_FILE, own(rel + "own.log"));
+    EXPECT_EQ(text(engine->System_GetState(STATE_LOG_FILE)), root + "/own.log");
+    EXPECT_TRUE(fs::exists(root + "/own.log"));
+
+    engine->System_SetState(STATE_TITLE, "Own title");
+    engine->System_SetState(STATE_TITLE, engine->System_GetState(STATE_TITLE));
+    EXPECT_STREQ(engine->System_GetState(STATE_TITLE), "Own title");
+}
+
+}  // namespace
+
+namespace {
+
+// Uniform data just past zlib's output block sizes once left output inside the
+// inflater when the input ran out. Each size is checked byte for byte, as a plain
+// and an encrypted entry, deflated and (for a spread of the sizes) stored.
+TEST_F(FilesTest, EntriesAroundTheBlockSizesLoadByteForByte) {
+    std::vector<size_t> sizes;
+    for (size_t n = (64u << 10) - 16; n <= (64u << 10) + 1200; ++n) sizes.push_back(n);
+    for (size_t base : {size_t{128} << 10, size_t{256} << 10}) {
+        for (size_t n = base - 16; n <= base + 300; ++n) sizes.push_back(n);
+    }
+    std::vector<ZipEntry> entries;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        std::string data(sizes[i], '\0');
+        std::string name = std::to_string(sizes[i]);
+        entries.push_back({"d" + name, data});
+        entries.push_back({"e" + name, data, "honey"});
+        if (i % 37 == 0 || i + 1 == sizes.size()) {
+            entries.push_back({"s" + name, data, nullptr, 0});
+            entries.push_back({"t" + name, data, "honey", 0});
+        }
+    }
+    // Small packs, so that finding an entry walks few names.
+    int failed = 0;
+    for (size_t first = 0; first < entries.size(); first += 100) {
+        std::vector<ZipEntry> part(entries.begin() + static_cast<long>(first),
+                                   entries.begin() + static_cast<long>(std::min(first + 100, entries.size())));
+        ASSERT_TRUE(writeZip(root + "/sizes.zip", part));
+        ASSERT_TRUE(engine->Resource_AddPack((rel + "sizes.zip").c_str(), "honey"));
+        for (const ZipEntry& e : part) {
+            if (load(e.name) != e.data && ++failed <= 10) ADD_FAILURE() << e.name << " does not load whole";
+        }
+        engine->Resource_DropAllPacks();
+    }
+    EXPECT_EQ(failed, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilesTest, Zip64EntriesTakeTheirSizesFromTheExtraField) {
+    const std::string small = "bear data ";
+    const std::string big = noise(70000) + std::string(70000, 'z');
+    int n = 0;
+    for (bool deflated : {false, true}) {
+        for (bool compressedToo : {false, true}) {
+            for (const std::string& data : {small, big}) {
+                std::string pack = "z64_" + std::to_string(n++) + ".zip";
+                disk(pack, zip64Pack("Z.BIN", data, deflated, compressedToo));
+                ASSERT_TRUE(engine->Resource_AddPack((rel + pack).c_str(), nullptr));
+                EXPECT_EQ(load("z.bin"), data) << pack << (deflated ? " deflated" : " stored")
+                                               << (compressedToo ? ", both sizes" : ", uncompressed size");
+                engine->Resource_DropAllPacks();
+            }
+        }
+    }
+}
+
+}  // namespace

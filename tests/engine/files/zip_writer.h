@@ -113,3 +113,30 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+// A one-entry pack in the ZIP64 form: both headers give 0xFFFFFFFF for the sizes
+// named and carry the real ones in the 0x0001 extra field, as zip -fz writes them.
+inline std::string zip64Pack(const std::string& name, const std::string& data, bool deflated,
+                             bool compressedToo) {
+    const std::string body = deflated ? rawDeflate(data) : data;
+    const uint32_t crc = static_cast<uint32_t>(
+        crc32(0L, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    auto le = [](uint64_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    const std::string method = le(deflated ? 8 : 0, 2);
+    const std::string common = le(45, 2) + le(0, 2) + method + le(0, 4) + le(crc, 4);
+    std::string local = "PK\x03\x04" + common + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) +
+                        le(name.size(), 2) + le(20, 2) + name + le(1, 2) + le(16, 2) + le(data.size(), 8) +
+                        le(body.size(), 8) + body;
+    std::string extra = le(data.size(), 8) + (compressedToo ? le(body.size(), 8) : "");
+    std::string central = "PK\x01\x02" + le(45, 2) + common +
+                          le(compressedToo ? 0xFFFFFFFFu : body.size(), 4) + le(0xFFFFFFFFu, 4) +
+                          le(name.size(), 2) + le(4 + extra.size(), 2) + le(0, 2) + le(0, 2) + le(0, 2) +
+                          le(0, 4) + le(0, 4) + name + le(1, 2) + le(extra.size(), 2) + extra;
+    std::string end = "PK\x05\x06" + le(0, 4) + le(1, 2) + le(1, 2) + le(central.size(), 4) +
+                      le(local.size(), 4) + le(0, 2);
+    return local + central + end;
+}

@@ -82,14 +82,19 @@ TEST_P(TextureTest, LoadsEachFormatFromMemoryWithItsSizeAndPixels) {
 
 TEST_P(TextureTest, UnreadableImagesFailWithTheirMessage) {
     std::vector<uint8_t> png = encode(Format::Png, 8, 8);
+    std::vector<uint8_t> jpg = encode(Format::Jpg, 8, 8);
+    std::vector<uint8_t> bmp = encode(Format::Bmp, 8, 8);
     const std::vector<std::vector<uint8_t>> bad = {
         {'h', 'e', 'l', 'l', 'o'},
         std::vector<uint8_t>(png.begin(), png.begin() + png.size() / 2),  // cut short
+        std::vector<uint8_t>(jpg.begin(), jpg.begin() + jpg.size() / 2),
+        std::vector<uint8_t>(bmp.begin(), bmp.begin() + bmp.size() / 2),
         {'D', 'D', 'S', ' ', 0, 0, 0, 0},
         std::vector<uint8_t>(1000, 0xFF),
         // A TGA header claiming 9000 x 9000 pixels with no pixels behind it.
         {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x28, 0x23, 0x28, 0x23, 32, 0x28, 0xFF, 0, 0, 0, 0},
     };
+    testing::internal::CaptureStderr();  // the player sees no library's complaints
     for (const auto& bytes : bad) {
         engine->System_LastError();
         EXPECT_EQ(engine->Texture_Load(reinterpret_cast<const char*>(bytes.data()),
@@ -98,6 +103,7 @@ TEST_P(TextureTest, UnreadableImagesFailWithTheirMessage) {
         EXPECT_STREQ(engine->System_LastError(), "Can't create texture");
     }
     EXPECT_EQ(engine->Texture_Load(nullptr, 0), 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_P(TextureTest, LoadsAFileThroughTheResourceGroup) {

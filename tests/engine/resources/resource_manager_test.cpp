@@ -262,6 +262,8 @@ TEST_F(Manager, ParticleSystemsDistortionMeshesAndStringTables) {
                       "Distortion water { texture = mt rect = 10, 10, 40, 20 mesh = 5, 3 color = 80FFFFFF zorder = 0.1 }\n"
                       "Distortion flat { mesh = 1, 4 }\n"
                       "Distortion huge { mesh = 100000, 100000 }\n"
+                      "Distortion none { mesh = 0, -3 }\n"
+                      "Distortion dot { rect = 7, 8, 40, 20 mesh = 1, 1 }\n"
                       "StringTable text { filename = \"" + strings + "\" }\n"
                       "StringTable wrong { filename = \"" + wrong + "\" }\n");
 
@@ -286,8 +288,26 @@ TEST_F(Manager, ParticleSystemsDistortionMeshesAndStringTables) {
     EXPECT_FLOAT_EQ(water->Point(4, 2).ty, 0.6f);
     EXPECT_EQ(water->Point(2, 1).col, 0x80FFFFFFu);
     EXPECT_EQ(water->Point(2, 1).z, 0.1f);
-    EXPECT_EQ(rm->DistortionByName("flat"), nullptr);
-    EXPECT_EQ(rm->DistortionByName("huge"), nullptr);
+    // A grid too small or too big to be one never makes loading fail (with no error
+    // text to show): one point a side is a grid, anything less or too big to hold
+    // is reported and the grid stays 2 x 2.
+    DistortionMesh* flat = rm->DistortionByName("flat");
+    ASSERT_NE(flat, nullptr);
+    EXPECT_EQ(flat->columns, 1);
+    EXPECT_EQ(flat->rows, 4);
+    DistortionMesh* dot = rm->DistortionByName("dot");
+    ASSERT_NE(dot, nullptr);
+    EXPECT_EQ(dot->points.size(), 1u);
+    EXPECT_EQ(dot->Point(0, 0).x, 7.0f);
+    EXPECT_EQ(dot->Point(0, 0).y, 8.0f);
+    for (const char* name : {"huge", "none"}) {
+        DistortionMesh* mesh = rm->DistortionByName(name);
+        ASSERT_NE(mesh, nullptr) << name;
+        EXPECT_EQ(mesh->columns * 10 + mesh->rows, 22) << name;
+    }
+    int refused = 0;
+    for (const std::string& line : reports()) refused += line.find("Unsupported value '") != std::string::npos;
+    EXPECT_EQ(refused, 2);
 
     StringTable* table = rm->StringTableByName("text");
     ASSERT_NE(table, nullptr);

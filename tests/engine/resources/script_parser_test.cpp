@@ -263,6 +263,24 @@ TEST_F(ScriptParser, ParsingGoesOnAfterEachError) {
     EXPECT_STREQ(record<RFont>(*rm, RES_FONT, "f")->filename, "x.fnt");
 }
 
+// Recovery looks at the token that broke the rule first: a definition whose command
+// stands where '{' was expected is parsed, not skipped with the broken one.
+TEST_F(ScriptParser, TheDefinitionRightAfterABrokenOneIsKept) {
+    auto rm = parse(
+        "Texture a\n"
+        "Sprite s { zorder = 0.2 }\n"
+        "Texture b : a\n"
+        "Texture c { filename = c.png }\n");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Illegal resource syntax, 'Sprite' found; '{' expected.",
+                                                    "Base resource 'a' is not defined.",
+                                                    "Illegal resource syntax, 'Texture' found; '{' expected."}));
+    EXPECT_EQ(rm->FindRecord(RES_TEXTURE, "a"), nullptr);
+    EXPECT_EQ(rm->FindRecord(RES_TEXTURE, "b"), nullptr);
+    ASSERT_NE(rm->FindRecord(RES_SPRITE, "s"), nullptr);
+    EXPECT_EQ(record<RSprite>(*rm, RES_SPRITE, "s")->z, 0.2f);
+    EXPECT_STREQ(record<RTexture>(*rm, RES_TEXTURE, "c")->filename, "c.png");
+}
+
 TEST_F(ScriptParser, AColourWithADigitAfterALetterSplits) {
     auto rm = parse("Sprite a { color = 8F0FFFFF zorder = 0.25 }\nSprite b { color = FF00FF00 }\n");
     auto* a = record<RSprite>(*rm, RES_SPRITE, "a");

@@ -1,0 +1,13 @@
+// Image files in memory (PNG, BMP, JPG, TGA) decoded into the engine's ARGB rows.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The largest image side accepted. Headers are checked before decoding, so a small
+// file that claims a huge picture is refused instead of unpacked.
+constexpr int MAX_IMAGE_SIDE = 8192;
+
+// False, silently, for anything that is not a whole image of a known format.
+// Transparent colours (a PNG's tRNS) become alpha 0.
+bool decodeImage(const void* data, uint32_t size, std::vector<uint32_t>& pixels, int* width, int* height);

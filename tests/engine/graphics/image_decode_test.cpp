@@ -1,0 +1,119 @@
+// PNG decoding through Texture_Load: every colour type and bit depth against the
+// pixels another decoder reads, and files cut short or damaged anywhere.
+#include "engine/engine.h"
+#include "tests/engine/graphics/png_cases.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> fromHex(const char* hex) {
+    std::vector<uint8_t> out;
+    for (const char* p = hex; p[0] && p[1]; p += 2) {
+        out.push_back(static_cast<uint8_t>(std::stoi(std::string(p, 2), nullptr, 16)));
+    }
+    return out;
+}
+
+class PngDecodeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine = engineCreateHeadless(ENGINE_VERSION);
+        engine->System_SetState(STATE_SOUND, false);
+        ASSERT_TRUE(engine->System_Initiate()) << engine->System_LastError();
+    }
+    void TearDown() override { engine->Release(); }
+
+    // The texture's pixels, or none when it does not load.
+    std::vector<uint32_t> load(const std::vector<uint8_t>& bytes) {
+        TextureHandle t = engine->Texture_Load(reinterpret_cast<const char*>(bytes.data()), uint32_t(bytes.size()));
+        if (!t) return {};
+        int w = engine->Texture_Width(t, true), h = engine->Texture_Height(t, true);
+        const uint32_t* p = engine->Texture_Lock(t, true);
+        std::vector<uint32_t> pixels(p, p + w * h);
+        engine->Texture_Unlock(t);
+        engine->Texture_Free(t);
+        return pixels;
+    }
+
+    Engine* engine = nullptr;
+};
+
+TEST_F(PngDecodeTest, EveryColourTypeAndDepthGivesTheARGBAnotherDecoderReads) {
+    for (const PngCase& c : PNG_CASES) {
+        std::vector<uint32_t> want(c.argb, c.argb + PNG_CASE_W * PNG_CASE_H);
+        EXPECT_EQ(load(fromHex(c.hex)), want) << c.name;
+    }
+}
+
+// A cut inside an optional chunk once made the reader loop for ever on stale bytes.
+TEST_F(PngDecodeTest, EveryCutFailsQuietlyWithTheTextureError) {
+    const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
+    ASSERT_EQ(load(whole).size(), size_t(PNG_CASE_W * PNG_CASE_H));
+    testing::internal::CaptureStderr();
+    int loaded = 0;
+    for (size_t n = 1; n < whole.size(); ++n) {
+        engine->System_LastError();
+        if (!load(std::vector<uint8_t>(whole.begin(), whole.begin() + long(n))).empty()) ++loaded;
+        else if (std::string(engine->System_LastError()) != "Can't create texture") ADD_FAILURE() << n;
+    }
+    EXPECT_EQ(loaded, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
+    const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
+    auto withBadCrc = [&](const char* kind) {
+        std::vector<uint8_t> bytes = whole;
+        std::string s(bytes.begin(), bytes.end());
+        size_t at = s.find(kind);
+        size_t length = (size_t(bytes[at - 4]) << 24) | (size_t(bytes[at - 3]) << 16) |
+                        (size_t(bytes[at - 2]) << 8) | bytes[at - 1];
+        bytes[at + 4 + length] ^= 0x5A;
+        return bytes;
+    };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load(withBadCrc("tEXt")), load(whole));  // an optional chunk: dropped
+    EXPECT_EQ(load(withBadCrc("bKGD")), load(whole));
+    EXPECT_TRUE(load(withBadCrc("IDAT")).empty());
+    EXPECT_TRUE(load(withBadCrc("PLTE")).empty());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The window icon is an image file too: one cut short must neither hang start-up
+// nor print anything.
+TEST(WindowIcon, ACutIconFileIsLeftOutQuietly) {
+    Engine* e = engineCreate(ENGINE_VERSION);
+    e->System_SetState(STATE_WINDOWED, true);
+    e->System_SetState(STATE_SCREEN_WIDTH, 32);
+    e->System_SetState(STATE_SCREEN_HEIGHT, 24);
+    e->System_SetState(STATE_SOUND, false);
+    if (!e->System_Initiate()) {
+        std::string why = e->System_LastError();
+        e->Release();
+        GTEST_SKIP() << "no window: " << why;
+    }
+    const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
+    const std::string text(whole.begin(), whole.end());
+    const std::string path = std::string(e->Resource_FullPath("cut_icon.png"));
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(whole.data(), 1, text.find("tEXt") + 8, f);  // cut inside the text chunk
+    std::fclose(f);
+    testing::internal::CaptureStderr();
+    e->System_SetState(STATE_ICON, "cut_icon.png");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_STREQ(e->System_GetState(STATE_ICON), "cut_icon.png");
+    std::remove(path.c_str());
+    e->Release();
+}
+
+}  // namespace
