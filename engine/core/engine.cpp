@@ -2,7 +2,6 @@
 #include "engine/core/engine_impl.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <cstdio>
 #include <cstring>
@@ -116,70 +115,6 @@ bool EngineImpl::System_Initiate() {
     return true;
 }
 
-bool EngineImpl::createWindow() {
-    if (ctx_.headless) {
-        if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
-            ctx_.postError("Can't create window");
-            return false;
-        }
-        ctx_.windowExists = true;
-        return true;
-    }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        ctx_.postError("Can't register window class");
-        return false;
-    }
-    sdlVideo_ = true;
-    // OpenGL attributes are read when the window is created.
-    uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (!ctx_.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, ctx_.zbuffer ? 16 : 0);
-    ctx_.window = SDL_CreateWindow(ctx_.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   ctx_.screenWidth, ctx_.screenHeight, flags);
-    if (!ctx_.window) {
-        ctx_.postError("Can't create window");
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        sdlVideo_ = false;
-        return false;
-    }
-    ctx_.windowExists = true;
-    applyIcon();
-    SDL_ShowWindow(ctx_.window);
-    SDL_RaiseWindow(ctx_.window);
-    return true;
-}
-
-void EngineImpl::applyIcon() {
-    if (!ctx_.window || !ctx_.icon[0]) return;
-    uint32_t size = 0;
-    void* data = files_.load(ctx_.icon, &size);
-    if (!data) return;
-    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-    SDL_Surface* surface = rw ? IMG_Load_RW(rw, 1) : nullptr;
-    if (surface) {
-        SDL_SetWindowIcon(ctx_.window, surface);
-        SDL_FreeSurface(surface);
-    }
-    files_.free(data);
-}
-
-void EngineImpl::destroyWindow() {
-    if (ctx_.window) {
-        SDL_SetRelativeMouseMode(SDL_FALSE);
-        SDL_DestroyWindow(ctx_.window);
-        ctx_.window = nullptr;
-    }
-    if (ctx_.windowExists) {
-        SDL_QuitSubSystem(sdlVideo_ ? (SDL_INIT_VIDEO | SDL_INIT_EVENTS) : SDL_INIT_EVENTS);
-    }
-    sdlVideo_ = false;
-    ctx_.windowExists = false;
-}
-
 void EngineImpl::System_Finish() {
     System_Log("\nFinishing..");
     files_.closeEnumeration();
@@ -259,10 +194,7 @@ void EngineImpl::System_SetState(BoolState state, bool value) {
             return;
         }
         ctx_.windowed = value;
-        if (ctx_.window) {
-            SDL_SetWindowFullscreen(ctx_.window, value ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-            if (value) SDL_SetWindowPosition(ctx_.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-        }
+        changeWindowMode();
         gfx_->reset();
         return;
     }

@@ -46,6 +46,9 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
                 quitRequested_ = true;
             }
             return;
+        case SDL_WINDOWEVENT_EXPOSED:
+            if (graphicsStarted()) gfx_->showLastPicture();
+            return;
         case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; break;
         case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; break;
         case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
