@@ -95,7 +95,7 @@ bool EngineImpl::System_Initiate() {
     }
     gfxStarted_ = true;
     // The cursor rule of the window: hidden and captured while active.
-    setActive(ctx_.headless || (SDL_GetWindowFlags(ctx_.window) & SDL_WINDOW_INPUT_FOCUS));
+    setActive(ctx_.headless || ctx_.parentWindow || (SDL_GetWindowFlags(ctx_.window) & SDL_WINDOW_INPUT_FOCUS));
 
     sound_ = createOpenALSound(ctx_);
     if (ctx_.soundEnabled) {

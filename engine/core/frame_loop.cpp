@@ -24,8 +24,12 @@ void EngineImpl::setActive(bool active) {
         EngineCallback cb = active ? ctx_.focusGainedFunc : ctx_.focusLostFunc;
         if (cb) cb();
     }
-    // The pointer is hidden and captured (relative mode) only while the window is active.
-    if (ctx_.window) SDL_SetRelativeMouseMode(ctx_.active && ctx_.hideCursor ? SDL_TRUE : SDL_FALSE);
+    // The pointer is hidden and captured (relative mode) only while the window is
+    // active, and never inside a parent window, whose host would lose its pointer.
+    if (ctx_.window) {
+        bool capture = ctx_.active && ctx_.hideCursor && !ctx_.parentWindow;
+        SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE);
+    }
 }
 
 bool EngineImpl::askExit() { return !ctx_.exitFunc || ctx_.exitFunc(); }
@@ -56,7 +60,9 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_MAXIMIZED: minimized_ = false; break;
         default: return;
         }
-        setActive(focused_ && !minimized_);
+        // A child window is active as long as the loop runs: its host's window takes
+        // the focus, and the host decides when frames run.
+        if (!ctx_.parentWindow) setActive(focused_ && !minimized_);
         return;
     case SDL_KEYDOWN:
         if (event.key.keysym.mod & KMOD_ALT) {
@@ -94,11 +100,11 @@ bool EngineImpl::System_Start() {
     quitRequested_ = false;
 
     for (;;) {
-        if (!ctx_.parentWindow) {
-            SDL_Event event;
-            while (!quitRequested_ && platform.pollEvent(&event)) dispatchEvent(event);
-            if (quitRequested_) break;
-        }
+        // Also inside a parent window: the host's own message loop does not reach
+        // this window's events here.
+        SDL_Event event;
+        while (!quitRequested_ && platform.pollEvent(&event)) dispatchEvent(event);
+        if (quitRequested_) break;
         input_.updateMouseInside();
 
         if (!ctx_.active && !ctx_.runInactive) {

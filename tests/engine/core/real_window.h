@@ -69,7 +69,7 @@ protected:
     }
     void startEngine(WindowHandle parent = nullptr) {
         g = Counters{};
-        engine = engineCreate(ENGINE_VERSION);
+        if (!engine) engine = engineCreate(ENGINE_VERSION);
         engine->System_SetState(STATE_TITLE, "window test");
         engine->System_SetState(STATE_WINDOWED, true);
         engine->System_SetState(STATE_SCREEN_WIDTH, W);
