@@ -1,6 +1,8 @@
 // Obtaining and releasing the Engine, its states, start-up and shut-down.
 #include "engine/core/engine_impl.h"
 
+#include "engine/core/boot_clock.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -368,7 +370,7 @@ const char* EngineImpl::System_GetState(StringState state) {
 // ---------------------------------------------------------------------------------
 // Random and timer.
 
-void EngineImpl::Random_Seed(uint32_t seed) { g_randomSeed = seed ? seed : SDL_GetTicks(); }
+void EngineImpl::Random_Seed(uint32_t seed) { g_randomSeed = seed ? seed : millisecondsSinceBoot(); }
 
 int EngineImpl::Random_Int(int min, int max) {
     g_randomSeed = g_randomSeed * 214013u + 2531011u;
