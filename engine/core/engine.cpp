@@ -143,8 +143,6 @@ void EngineImpl::System_Log(const char* format, ...) {
     (void)format;
 }
 
-bool EngineImpl::System_OpenURL(const char* url) { return url && SDL_OpenURL(url) == 0; }
-
 void EngineImpl::System_Screenshot(const char* filename) {
     char path[ENGINE_PATH_MAX];
     if (filename) {
