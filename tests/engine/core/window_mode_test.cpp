@@ -2,6 +2,8 @@
 // private X server with no window manager, with twm and with openbox.
 #include "tests/engine/core/real_window.h"
 
+#include <utility>
+
 namespace realwindow {
 namespace {
 
@@ -12,6 +14,20 @@ void pressAltEnter() {
     e.key.keysym.scancode = SDL_SCANCODE_RETURN;
     e.key.keysym.mod = KMOD_LALT;
     engineImpl()->dispatchEvent(e);
+}
+
+// Where a click at window pixel (x, y) lands in the back buffer.
+std::pair<float, float> clickAt(int x, int y) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = x;
+    e.button.y = y;
+    engineImpl()->input().clearFrame();
+    engineImpl()->dispatchEvent(e);
+    InputEvent ev{};
+    engineImpl()->Input_NextEvent(&ev);
+    return {ev.x, ev.y};
 }
 
 class AltEnter : public RealWindowTest, public ::testing::WithParamInterface<const char*> {
@@ -49,11 +65,15 @@ TEST_P(AltEnter, TwiceGivesThePictureBackInTheSamePlaceAndFullScreenFillsTheScre
         return granted ? r.w == x->width() && r.h == x->height() : r == before;
     }));
     runFrames(1);
+    // The pointer lands where the picture is.
+    const std::pair<float, float> pictureSpot{100.0f, 50.0f};
     if (granted) {
         // 1280 x 1024 holds the picture twice over: 1280 x 960 between two bars of 32.
         EXPECT_EQ(picturePixelsWrong(2, 0, 32, 0, 0, x->width(), x->height()), 0);
+        EXPECT_EQ(clickAt(200, 132), pictureSpot);
     } else {
         EXPECT_EQ(windowPictureWrong(), 0);
+        EXPECT_EQ(clickAt(100, 50), pictureSpot);
     }
 
     pressAltEnter();
