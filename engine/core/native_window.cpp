@@ -25,13 +25,17 @@ bool x11Window(SDL_Window* window, Display** display, Window* id) {
     return true;
 }
 
+// One round trip per call (a frame asks once).
 bool x11Size(SDL_Window* window, int* width, int* height) {
     Display* display = nullptr;
-    Window id = 0;
-    XWindowAttributes attributes;
-    if (!x11Window(window, &display, &id) || !XGetWindowAttributes(display, id, &attributes)) return false;
-    *width = attributes.width;
-    *height = attributes.height;
+    Window id = 0, root = 0;
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0, border = 0, depth = 0;
+    if (!x11Window(window, &display, &id) || !XGetGeometry(display, id, &root, &x, &y, &w, &h, &border, &depth)) {
+        return false;
+    }
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
     return true;
 }
 
