@@ -50,6 +50,15 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
                 quitRequested_ = true;
             }
             return;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // The host sized its child: the back buffer takes the new size.
+            if (ctx_.parentWindow && graphicsStarted() && event.window.data1 > 0 && event.window.data2 > 0 &&
+                (event.window.data1 != ctx_.screenWidth || event.window.data2 != ctx_.screenHeight)) {
+                ctx_.screenWidth = event.window.data1;
+                ctx_.screenHeight = event.window.data2;
+                gfx_->reset();
+            }
+            return;
         case SDL_WINDOWEVENT_EXPOSED:
             if (graphicsStarted()) gfx_->showLastPicture();
             return;

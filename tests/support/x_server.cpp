@@ -152,6 +152,11 @@ void PrivateXServer::destroyWindow(WindowId window) {
     XSync(display_, False);
 }
 
+void PrivateXServer::resizeWindow(WindowId window, int w, int h) {
+    XResizeWindow(display_, window, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    XSync(display_, False);
+}
+
 void PrivateXServer::sendClose(WindowId window) {
     XEvent e{};
     e.xclient.type = ClientMessage;

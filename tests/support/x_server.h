@@ -57,6 +57,7 @@ public:
     // A plain window of one colour, placed by no window manager.
     WindowId createWindow(int x, int y, int w, int h, uint32_t rgb);
     void destroyWindow(WindowId window);
+    void resizeWindow(WindowId window, int w, int h);
     // What a window manager sends when the close box is clicked.
     void sendClose(WindowId window);
     void sync();

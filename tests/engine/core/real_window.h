@@ -27,6 +27,7 @@ struct Counters {
     int renders = 0;
     int exitAsks = 0;
     int framesWithKeyA = 0;
+    int restores = 0;
     bool exitAnswer = true;
     TextureHandle picture = 0;
 };
@@ -50,6 +51,10 @@ inline bool renderFunc() {
     e->Gfx_DrawQuad(&q);
     e->Gfx_EndScene();
     return false;
+}
+inline bool restoreFunc() {
+    ++g.restores;
+    return true;
 }
 inline bool exitFunc() {
     ++g.exitAsks;
@@ -82,6 +87,7 @@ protected:
         engine->System_SetState(STATE_FRAME_FUNC, frameFunc);
         engine->System_SetState(STATE_RENDER_FUNC, renderFunc);
         engine->System_SetState(STATE_EXIT_FUNC, exitFunc);
+        engine->System_SetState(STATE_RESTORE_FUNC, restoreFunc);
         if (parent) engine->System_SetState(STATE_PARENT_WINDOW, parent);
         initiated = engine->System_Initiate();
         if (!initiated) return;

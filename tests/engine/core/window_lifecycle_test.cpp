@@ -138,6 +138,15 @@ TEST_F(RealWindowTest, AParentWindowHoldsTheWindowWindowedAndTheLoopStillTakesEv
     EXPECT_EQ(g.frames, 1);
     EXPECT_EQ(g.framesWithKeyA, 1);
     EXPECT_EQ(windowPictureWrong(), 0);
+
+    // The host sizes its child: the back buffer follows, through a reset.
+    x->resizeWindow(xid(), 320, 240);
+    EXPECT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return engine->System_GetState(STATE_SCREEN_WIDTH) == 320;
+    }));
+    EXPECT_EQ(engine->System_GetState(STATE_SCREEN_HEIGHT), 240);
+    EXPECT_EQ(g.restores, 1);
 }
 
 TEST_F(RealWindowTest, AParentWindowThatDoesNotExistFailsWithAClearText) {
