@@ -109,8 +109,8 @@ bool EngineImpl::System_Start() {
     quitRequested_ = false;
 
     for (;;) {
-        // Also inside a parent window: the host's own message loop does not reach
-        // this window's events here.
+        // Also inside a parent window: SDL reads this window's events from its own
+        // connection, which no message loop of the host empties.
         SDL_Event event;
         while (!quitRequested_ && platform.pollEvent(&event)) dispatchEvent(event);
         if (quitRequested_) break;
