@@ -1,6 +1,6 @@
 #include "main/random.h"
 
-#include <ctime>
+#include "engine/core/boot_clock.h"
 
 namespace {
 uint32_t g_state = 0;
@@ -11,14 +11,7 @@ uint32_t step() {
 }
 }  // namespace
 
-// The millisecond clock since boot, as the seed of a new game.
-uint32_t clockMilliseconds() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint32_t>(ts.tv_sec * 1000u + ts.tv_nsec / 1000000);
-}
-
-void seedRandom(uint32_t s) { g_state = s ? s : clockMilliseconds(); }
+void seedRandom(uint32_t s) { g_state = s ? s : millisecondsSinceBoot(); }
 
 uint32_t randomState() { return g_state; }
 

@@ -8,7 +8,7 @@ PACKAGES="build-essential cmake pkg-config ninja-build
  zlib1g-dev libminizip-dev libbox2d-dev
  libgtest-dev libgmock-dev libbenchmark-dev
  clang libclang-rt-14-dev
- xvfb xauth xdotool x11-apps libgl1-mesa-dri
+ xvfb xauth xdotool x11-apps libgl1-mesa-dri libx11-dev twm openbox
  python3 python3-pil python3-numpy sox
  dpkg-dev file lintian desktop-file-utils appstream"
 

@@ -26,7 +26,9 @@ with_display() {
     if [ -n "${DISPLAY:-}" ]; then
         "$@"
     else
-        xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+        # No reset when the last client leaves: a window opened during a reset would
+        # find no display.
+        xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$@"
     fi
 }
 

@@ -1,7 +1,8 @@
 // Obtaining and releasing the Engine, its states, start-up and shut-down.
 #include "engine/core/engine_impl.h"
 #include "engine/core/program_folder.h"
-#include "engine/graphics/image_decode.h"
+
+#include "engine/core/boot_clock.h"
 
 #include <SDL.h>
 
@@ -86,7 +87,7 @@ bool EngineImpl::System_Initiate() {
     }
     gfxStarted_ = true;
     // The cursor rule of the window: hidden and captured while active.
-    setActive(ctx_.headless || (SDL_GetWindowFlags(ctx_.window) & SDL_WINDOW_INPUT_FOCUS));
+    setActive(ctx_.headless || ctx_.parentWindow || (SDL_GetWindowFlags(ctx_.window) & SDL_WINDOW_INPUT_FOCUS));
 
     sound_ = createOpenALSound(ctx_);
     if (ctx_.soundEnabled) {
@@ -104,75 +105,6 @@ bool EngineImpl::System_Initiate() {
     elapsed_ = 0;
     fps_ = 0;
     return true;
-}
-
-bool EngineImpl::createWindow() {
-    if (ctx_.headless) {
-        if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
-            ctx_.postError("Can't create window");
-            return false;
-        }
-        ctx_.windowExists = true;
-        return true;
-    }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        ctx_.postError("Can't register window class");
-        return false;
-    }
-    sdlVideo_ = true;
-    // OpenGL attributes are read when the window is created.
-    uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (!ctx_.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, ctx_.zbuffer ? 16 : 0);
-    ctx_.window = SDL_CreateWindow(ctx_.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   ctx_.screenWidth, ctx_.screenHeight, flags);
-    if (!ctx_.window) {
-        ctx_.postError("Can't create window");
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        sdlVideo_ = false;
-        return false;
-    }
-    ctx_.windowExists = true;
-    applyIcon();
-    SDL_ShowWindow(ctx_.window);
-    SDL_RaiseWindow(ctx_.window);
-    return true;
-}
-
-void EngineImpl::applyIcon() {
-    if (!ctx_.window || !ctx_.icon[0]) return;
-    uint32_t size = 0;
-    void* data = files_.load(ctx_.icon, &size);
-    if (!data) return;
-    // Decoded as textures are, so that a damaged icon is left out, quietly.
-    std::vector<uint32_t> pixels;
-    int w = 0, h = 0;
-    bool decoded = decodeImage(data, size, pixels, &w, &h);
-    files_.free(data);
-    if (!decoded) return;
-    SDL_Surface* surface =
-        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (surface) {
-        SDL_SetWindowIcon(ctx_.window, surface);
-        SDL_FreeSurface(surface);
-    }
-}
-
-void EngineImpl::destroyWindow() {
-    if (ctx_.window) {
-        SDL_SetRelativeMouseMode(SDL_FALSE);
-        SDL_DestroyWindow(ctx_.window);
-        ctx_.window = nullptr;
-    }
-    if (ctx_.windowExists) {
-        SDL_QuitSubSystem(sdlVideo_ ? (SDL_INIT_VIDEO | SDL_INIT_EVENTS) : SDL_INIT_EVENTS);
-    }
-    sdlVideo_ = false;
-    ctx_.windowExists = false;
 }
 
 void EngineImpl::System_Finish() {
@@ -200,8 +132,6 @@ void EngineImpl::System_Log(const char* format, ...) {
     // The program writes no log: the text and its arguments are discarded.
     (void)format;
 }
-
-bool EngineImpl::System_OpenURL(const char* url) { return url && SDL_OpenURL(url) == 0; }
 
 void EngineImpl::System_Screenshot(const char* filename) {
     char path[ENGINE_PATH_MAX];
@@ -254,10 +184,7 @@ void EngineImpl::System_SetState(BoolState state, bool value) {
             return;
         }
         ctx_.windowed = value;
-        if (ctx_.window) {
-            SDL_SetWindowFullscreen(ctx_.window, value ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-            if (value) SDL_SetWindowPosition(ctx_.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-        }
+        changeWindowMode();
         gfx_->reset();
         return;
     }
@@ -431,7 +358,7 @@ const char* EngineImpl::System_GetState(StringState state) {
 // ---------------------------------------------------------------------------------
 // Random and timer.
 
-void EngineImpl::Random_Seed(uint32_t seed) { g_randomSeed = seed ? seed : SDL_GetTicks(); }
+void EngineImpl::Random_Seed(uint32_t seed) { g_randomSeed = seed ? seed : millisecondsSinceBoot(); }
 
 int EngineImpl::Random_Int(int min, int max) {
     g_randomSeed = g_randomSeed * 214013u + 2531011u;

@@ -166,6 +166,8 @@ private:
     bool createWindow();
     void destroyWindow();
     void applyIcon();
+    // Puts the window in the mode ctx_.windowed now names.
+    void changeWindowMode();
     void setActive(bool active);
     void refreshPowerStatus();
     bool askExit();
@@ -183,6 +185,8 @@ private:
     bool quitRequested_ = false;
     bool focused_ = false;
     bool minimized_ = false;
+    int windowedX_ = 0;  // where the window was before it went full screen
+    int windowedY_ = 0;
 
     int refCount_ = 0;
     LoopPlatform* platform_ = nullptr;

@@ -24,8 +24,12 @@ void EngineImpl::setActive(bool active) {
         EngineCallback cb = active ? ctx_.focusGainedFunc : ctx_.focusLostFunc;
         if (cb) cb();
     }
-    // The pointer is hidden and captured (relative mode) only while the window is active.
-    if (ctx_.window) SDL_SetRelativeMouseMode(ctx_.active && ctx_.hideCursor ? SDL_TRUE : SDL_FALSE);
+    // The pointer is hidden and captured (relative mode) only while the window is
+    // active, and never inside a parent window, whose host would lose its pointer.
+    if (ctx_.window) {
+        bool capture = ctx_.active && ctx_.hideCursor && !ctx_.parentWindow;
+        SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE);
+    }
 }
 
 bool EngineImpl::askExit() { return !ctx_.exitFunc || ctx_.exitFunc(); }
@@ -46,6 +50,18 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
                 quitRequested_ = true;
             }
             return;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // The host sized its child: the back buffer takes the new size.
+            if (ctx_.parentWindow && graphicsStarted() && event.window.data1 > 0 && event.window.data2 > 0 &&
+                (event.window.data1 != ctx_.screenWidth || event.window.data2 != ctx_.screenHeight)) {
+                ctx_.screenWidth = event.window.data1;
+                ctx_.screenHeight = event.window.data2;
+                gfx_->reset();
+            }
+            return;
+        case SDL_WINDOWEVENT_EXPOSED:
+            if (graphicsStarted()) gfx_->showLastPicture();
+            return;
         case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; break;
         case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; break;
         case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
@@ -53,7 +69,9 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_MAXIMIZED: minimized_ = false; break;
         default: return;
         }
-        setActive(focused_ && !minimized_);
+        // A child window is active as long as the loop runs: its host's window takes
+        // the focus, and the host decides when frames run.
+        if (!ctx_.parentWindow) setActive(focused_ && !minimized_);
         return;
     case SDL_KEYDOWN:
         if (event.key.keysym.mod & KMOD_ALT) {
@@ -91,11 +109,11 @@ bool EngineImpl::System_Start() {
     quitRequested_ = false;
 
     for (;;) {
-        if (!ctx_.parentWindow) {
-            SDL_Event event;
-            while (!quitRequested_ && platform.pollEvent(&event)) dispatchEvent(event);
-            if (quitRequested_) break;
-        }
+        // Also inside a parent window: SDL reads this window's events from its own
+        // connection, which no message loop of the host empties.
+        SDL_Event event;
+        while (!quitRequested_ && platform.pollEvent(&event)) dispatchEvent(event);
+        if (quitRequested_) break;
         input_.updateMouseInside();
 
         if (!ctx_.active && !ctx_.runInactive) {

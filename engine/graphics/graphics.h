@@ -31,6 +31,9 @@ public:
     // STATE_TEXTURE_FILTER changed: draws the open batch and switches filtering.
     virtual void setTextureFilter(bool linear) = 0;
     virtual bool sceneOpen() const = 0;
+    // The window was uncovered: shows the last finished picture again (the render
+    // callback is not asked to draw out of turn).
+    virtual void showLastPicture() = 0;
     // Writes the back buffer as a BMP file; false when there is nothing to save.
     virtual bool saveScreenshot(const char* path) = 0;
 

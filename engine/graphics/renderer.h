@@ -107,6 +107,11 @@ public:
     ~Renderer() override;
 
     bool sceneOpen() const override { return scene_; }
+    // The screen's own picture holds the last finished one until a scene on the
+    // screen draws over it.
+    void showLastPicture() override {
+        if (!scene_) devicePresent();
+    }
     void setTextureFilter(bool linear) override;
 
     bool beginScene(TargetHandle target) override;

@@ -6,6 +6,7 @@
 // follows the system cursor. Positions are in back-buffer pixels.
 #include "engine/input/input.h"
 
+#include "engine/core/native_window.h"
 #include "engine/graphics/renderer.h"
 #include "engine/input/keys.h"
 
@@ -71,7 +72,7 @@ Input::View Input::view() const {
     View v;
     if (!ctx_.window || ctx_.screenWidth <= 0 || ctx_.screenHeight <= 0) return v;
     int ww = 0, wh = 0;
-    SDL_GetWindowSize(ctx_.window, &ww, &wh);
+    windowSize(ctx_.window, &ww, &wh);
     PictureRect r = fitPicture(ctx_.screenWidth, ctx_.screenHeight, ww, wh);
     if (r.w <= 0 || r.h <= 0) return v;
     v.scale = static_cast<float>(r.w) / static_cast<float>(ctx_.screenWidth);

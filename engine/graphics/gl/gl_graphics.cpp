@@ -2,6 +2,7 @@
 // framebuffer object whose row 0 is the picture's top row, so the window, targets and
 // textures share one orientation; the screen's picture is scaled into the window when
 // it is presented (whole-number scale where it fits, black bars around).
+#include "engine/core/native_window.h"
 #include "engine/graphics/renderer.h"
 
 #include <SDL.h>
@@ -223,7 +224,12 @@ bool GlGraphics::createScreen() {
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, screenWidth(), screenHeight());
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, screenDepth_);
     }
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+    // Shown again when the window is uncovered before the first picture: black, not noise.
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return true;
 }
 
 bool GlGraphics::createResources() {
@@ -556,7 +562,9 @@ void GlGraphics::deviceClear(uint32_t color, bool depth) {
 void GlGraphics::devicePresent() {
     int w = screenWidth(), h = screenHeight();
     int dw = w, dh = h;
-    SDL_GL_GetDrawableSize(ctx_.window, &dw, &dh);
+    // The window's real size: a full screen that the window manager did not grant
+    // leaves the window as it was.
+    windowPixelSize(ctx_.window, &dw, &dh);
     PictureRect r = fitPicture(w, h, dw, dh);
 
     glDisable(GL_SCISSOR_TEST);

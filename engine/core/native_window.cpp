@@ -1,0 +1,81 @@
+#include "engine/core/native_window.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdint>
+
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(TD_HAVE_X11)
+
+namespace {
+
+bool g_xError = false;
+
+int noteXError(Display*, XErrorEvent*) {
+    g_xError = true;
+    return 0;
+}
+
+bool x11Window(SDL_Window* window, Display** display, Window* id) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    *display = info.info.x11.display;
+    *id = info.info.x11.window;
+    return true;
+}
+
+// One round trip per call (a frame asks once).
+bool x11Size(SDL_Window* window, int* width, int* height) {
+    Display* display = nullptr;
+    Window id = 0, root = 0;
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0, border = 0, depth = 0;
+    if (!x11Window(window, &display, &id) || !XGetGeometry(display, id, &root, &x, &y, &w, &h, &border, &depth)) {
+        return false;
+    }
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+}  // namespace
+
+void windowPixelSize(SDL_Window* window, int* width, int* height) {
+    if (!x11Size(window, width, height)) SDL_GL_GetDrawableSize(window, width, height);
+}
+
+void windowSize(SDL_Window* window, int* width, int* height) {
+    if (!x11Size(window, width, height)) SDL_GetWindowSize(window, width, height);
+}
+
+EmbedResult embedWindow(SDL_Window* window, void* parent) {
+    Display* display = nullptr;
+    Window id = 0;
+    if (!x11Window(window, &display, &id)) return EmbedResult::Unsupported;
+    // A parent id that names no window must fail here, not end the program in
+    // Xlib's default error handler.
+    XSync(display, False);
+    g_xError = false;
+    XErrorHandler previous = XSetErrorHandler(noteXError);
+    Window parentId = static_cast<Window>(reinterpret_cast<uintptr_t>(parent));
+    XWindowAttributes attributes;
+    bool ok = XGetWindowAttributes(display, parentId, &attributes) != 0 && !g_xError;
+    if (ok) {
+        XReparentWindow(display, id, parentId, 0, 0);
+        XSync(display, False);
+        ok = !g_xError;
+    }
+    XSetErrorHandler(previous);
+    return ok ? EmbedResult::Embedded : EmbedResult::NoSuchParent;
+}
+
+#else
+
+void windowPixelSize(SDL_Window* window, int* width, int* height) { SDL_GL_GetDrawableSize(window, width, height); }
+
+void windowSize(SDL_Window* window, int* width, int* height) { SDL_GetWindowSize(window, width, height); }
+
+EmbedResult embedWindow(SDL_Window*, void*) { return EmbedResult::Unsupported; }
+
+#endif

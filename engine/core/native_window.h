@@ -1,0 +1,20 @@
+// What the engine asks of the window system beneath SDL where SDL's own answer is
+// not enough: the size the window really has, and putting the window inside
+// another program's window.
+#pragma once
+
+struct SDL_Window;
+
+// The window's drawable size in pixels. Under X11 it is asked of the X server: a
+// full-screen request that no window manager granted leaves SDL believing the
+// window has the screen's size while it kept its own.
+void windowPixelSize(SDL_Window* window, int* width, int* height);
+// The same in the window system's units, those of pointer positions.
+void windowSize(SDL_Window* window, int* width, int* height);
+
+enum class EmbedResult { Embedded, Unsupported, NoSuchParent };
+
+// Makes the (still hidden) window a child of the given native window at its top-left
+// corner. Only X11 windows can be embedded; the parent is an X window id (the
+// engine's WindowHandle).
+EmbedResult embedWindow(SDL_Window* window, void* parent);

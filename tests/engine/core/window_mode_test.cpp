@@ -1,0 +1,119 @@
+// What is on the screen when the window changes mode or is uncovered, under a
+// private X server with no window manager, with twm and with openbox.
+#include "tests/engine/core/real_window.h"
+
+#include <utility>
+
+namespace realwindow {
+namespace {
+
+void pressAltEnter() {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = SDLK_RETURN;
+    e.key.keysym.scancode = SDL_SCANCODE_RETURN;
+    e.key.keysym.mod = KMOD_LALT;
+    engineImpl()->dispatchEvent(e);
+}
+
+// Where a click at window pixel (x, y) lands in the back buffer.
+std::pair<float, float> clickAt(int x, int y) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = x;
+    e.button.y = y;
+    engineImpl()->input().clearFrame();
+    engineImpl()->dispatchEvent(e);
+    InputEvent ev{};
+    engineImpl()->Input_NextEvent(&ev);
+    return {ev.x, ev.y};
+}
+
+class AltEnter : public RealWindowTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    const char* wm() const { return std::string(GetParam()) == "none" ? nullptr : GetParam(); }
+};
+
+TEST_P(AltEnter, TwiceGivesThePictureBackInTheSamePlaceAndFullScreenFillsTheScreen) {
+    start(wm());
+    ASSERT_TRUE(initiated) << engine->System_LastError();
+    const PrivateXServer::WindowId w = xid();
+    ASSERT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return viewable() && (!wm() || x->parentOf(w) != x->root());
+    }));
+    // Away from the centre, so that a return to the centre shows.
+    SDL_SetWindowPosition(static_cast<SDL_Window*>(engine->System_GetState(STATE_WINDOW)), 40, 60);
+    ASSERT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        PrivateXServer::Rect r = x->rect(w);
+        return r.x < 200 && r.y < 200;
+    }));
+    const PrivateXServer::Rect before = x->rect(w);
+    runFrames(1);
+    EXPECT_EQ(windowPictureWrong(), 0);
+    const std::vector<uint32_t> first = x->grab(before.x, before.y, W, H);
+
+    pressAltEnter();
+    EXPECT_FALSE(engine->System_GetState(STATE_WINDOWED));
+    // Only openbox grants full screen; the others leave the window as it is.
+    const bool granted = wm() && std::string(wm()) == "openbox";
+    ASSERT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        PrivateXServer::Rect r = x->rect(w);
+        return granted ? r.w == x->width() && r.h == x->height() : r == before;
+    }));
+    runFrames(1);
+    // The pointer lands where the picture is.
+    const std::pair<float, float> pictureSpot{100.0f, 50.0f};
+    if (granted) {
+        // 1280 x 1024 holds the picture twice over: 1280 x 960 between two bars of 32.
+        EXPECT_EQ(picturePixelsWrong(2, 0, 32, 0, 0, x->width(), x->height()), 0);
+        EXPECT_EQ(clickAt(200, 132), pictureSpot);
+    } else {
+        EXPECT_EQ(windowPictureWrong(), 0);
+        EXPECT_EQ(clickAt(100, 50), pictureSpot);
+    }
+
+    pressAltEnter();
+    EXPECT_TRUE(engine->System_GetState(STATE_WINDOWED));
+    EXPECT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return x->rect(w) == before;
+    }));
+    runFrames(1);
+    PrivateXServer::Rect after = x->rect(w);
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+    EXPECT_EQ(x->grab(before.x, before.y, W, H), first);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, AltEnter, ::testing::Values("none", "twm", "openbox"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+TEST_F(RealWindowTest, AnUncoveredWindowShowsItsLastPictureWithoutDrawingAgain) {
+    start(nullptr);
+    ASSERT_TRUE(initiated) << engine->System_LastError();
+    ASSERT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return viewable();
+    }));
+    runFrames(1);
+    ASSERT_EQ(windowPictureWrong(), 0);
+    const int renders = g.renders;
+
+    // A red window over ours, then gone: the uncovered part must not stay red or blank.
+    PrivateXServer::Rect r = x->rect(xid());
+    PrivateXServer::WindowId cover = x->createWindow(r.x - 10, r.y - 10, W + 20, H + 20, 0xFF0000u);
+    ASSERT_TRUE(x->waitFor([&] { return x->grab(r.x + W / 2, r.y + H / 2, 1, 1)[0] == 0xFF0000u; }));
+    x->destroyWindow(cover);
+    EXPECT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return windowPictureWrong() == 0;
+    }));
+    EXPECT_EQ(g.renders, renders);  // the render callback is never called for a repaint
+}
+
+}  // namespace
+}  // namespace realwindow
