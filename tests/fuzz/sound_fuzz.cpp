@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         module->seekOrderRow(orders / 2, module->rowsAt(orders / 2) - 1);
         module->seekOrderRow(orders, 0);
         module->seekOrderRow(0, 1 << 20);
-        for (int i = -1; i <= module->instrumentCount() && i < 40; ++i) module->setInstrumentMuted(i, i % 2 == 0);
+        for (int i = -1; i <= module->instrumentCount() && i < 40; ++i) module->setInstrumentVolume(i, (i % 3) * 50);
         for (int t = -1; t <= module->trackCount() && t < 40; ++t) module->setTrackVolume(t, 30);
         module->setAmplify(100);
         module->render(22050, out, 1024);
