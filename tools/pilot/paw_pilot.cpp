@@ -1,0 +1,224 @@
+#include "tools/pilot/paw_pilot.h"
+
+#include "forest/cab_categories.h"
+#include "forest/cab_object.h"
+#include "forest/forest.h"
+#include "main/game.h"
+#include "main/world.h"
+#include "vehicle/car.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float TWO_PI = 6.2831855f;
+constexpr float PIXELS_PER_UNIT = 32.0f;
+constexpr float MAX_PIXELS = 40.0f;   // the most a hand moves the pointer in one update
+constexpr float CARRY_PIXELS = 12.0f;  // slow enough that what the paw holds follows
+// Above the wheel's rim (top at y 4.25): the lane a small thing is carried along.
+constexpr float HIGH_LANE = 3.0f;
+// The column between the left wall and the rim, above the mouth.
+constexpr float MOUTH_COLUMN = 4.0f;
+// Between the wheel's rim (bottom at y 10.25) and the pedals' tops.
+constexpr float UNDER_WHEEL = 11.0f;
+// Under the bear, out of the pedals' way: where things cleared off them go.
+constexpr float CLEAR_X = 1.0f;
+
+b2Vec2 paw() { return b2Vec2(world->pawX, world->pawY); }
+
+void moveToward(InputFrame& f, b2Vec2 target, float most = MAX_PIXELS) {
+    f.dx = std::max(-most, std::min(most, (target.x - world->pawX) * PIXELS_PER_UNIT));
+    f.dy = std::max(-most, std::min(most, (target.y - world->pawY) * PIXELS_PER_UNIT));
+}
+
+void release(InputFrame& f) {
+    if (world->grabJoint) f.buttons = INPUT_LEFT_UP;
+}
+
+}  // namespace
+
+InputFrame PawPilot::counted(InputFrame f) {
+    if (f.buttons & INPUT_LEFT_DOWN) ++grabs;
+    return f;
+}
+
+InputFrame PawPilot::letGo() {
+    InputFrame f{0.0f, 0.0f, 0};
+    release(f);
+    task_ = IDLE;
+    thing_ = nullptr;
+    return f;
+}
+
+InputFrame PawPilot::drive(const Wish& w) {
+    InputFrame f{0.0f, 0.0f, 0};
+    thing_ = nullptr;
+    const bool reverse = world->shifterBody->GetAngle() <= 0.0f;
+    const float speed = forest->playerCar->forwardSpeed();
+    ++frames_;
+    if (task_ == IDLE || frames_ > limit_) choose(w, reverse, speed);
+    switch (task_) {
+    case GEAR: gear(f, w, reverse); break;
+    case WHEEL: wheel(f, w); break;
+    case PEDAL: pedal(f, w, reverse, speed); break;
+    case IDLE: release(f); break;
+    }
+    return counted(f);
+}
+
+void PawPilot::choose(const Wish& w, bool reverse, float speed) {
+    frames_ = 0;
+    const float steer = -world->wheelBody->GetAngle() / TWO_PI;
+    if (w.reverse != reverse && std::fabs(speed) < 1.0f) {
+        task_ = GEAR;
+        limit_ = 90;
+    } else if (w.reverse == reverse && std::fabs(w.steer - steer) > 0.12f) {
+        task_ = WHEEL;
+        limit_ = 120;
+    } else {
+        task_ = PEDAL;  // also the brake, to stop for a change of gear
+        limit_ = 45;
+    }
+}
+
+// Carries the paw to `at` on body and grips; false until it holds body.
+bool PawPilot::hold(InputFrame& f, b2Body* body, b2Vec2 at) {
+    if (world->isHeld(body)) return true;
+    if (world->grabJoint) {
+        f.buttons = INPUT_LEFT_UP;
+        return false;
+    }
+    moveToward(f, at);
+    if (b2Distance(at, paw()) < 0.3f) {
+        f.buttons = INPUT_LEFT_DOWN;
+        gripY_ = at.y;
+    }
+    return false;
+}
+
+void PawPilot::gear(InputFrame& f, const Wish& w, bool reverse) {
+    b2Body* lever = world->shifterBody;
+    if (!hold(f, lever, lever->GetWorldPoint(b2Vec2(0.0f, -2.1f)))) return;
+    if (reverse == w.reverse && std::fabs(lever->GetAngle()) > 0.45f) {
+        ++gearChanges;
+        f.buttons = INPUT_LEFT_UP;
+        task_ = IDLE;
+        return;
+    }
+    // Past the stop on the other side; the lever's motor does the rest.
+    const float a = w.reverse ? -0.7f : 0.7f;
+    moveToward(f, lever->GetPosition() + 2.1f * b2Vec2(std::sin(a), -std::cos(a)));
+}
+
+void PawPilot::wheel(InputFrame& f, const Wish& w) {
+    b2Body* wheel = world->wheelBody;
+    const b2Vec2 hub = wheel->GetPosition();
+    if (!hold(f, wheel, hub + b2Vec2(0.0f, -2.8f))) return;
+    const float want = -TWO_PI * w.steer;
+    const float error = want - wheel->GetAngle();
+    if (std::fabs(error) < 0.05f) {
+        f.buttons = INPUT_LEFT_UP;
+        task_ = IDLE;
+        return;
+    }
+    // The grip goes round the hub with the wheel, a little at a time.
+    const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
+    const float a = std::atan2(g.y, g.x) + std::max(-0.15f, std::min(0.15f, error));
+    moveToward(f, hub + 2.8f * b2Vec2(std::cos(a), std::sin(a)));
+}
+
+void PawPilot::pedal(InputFrame& f, const Wish& w, bool reverse, float speed) {
+    // A change of gear waits for the car to stand: brake first.
+    const bool stopping = w.reverse != reverse && std::fabs(speed) >= 1.0f;
+    const float brake = stopping ? 1.0f : w.brake;
+    const float amount = brake > 0.05f ? brake : w.throttle;
+    if (amount < 0.05f) {
+        release(f);
+        task_ = IDLE;
+        return;
+    }
+    b2Body* body = brake > 0.05f ? world->brakePedalBody : world->gasPedalBody;
+    const b2Vec2 plate = brake > 0.05f ? b2Vec2(1.375f, -0.75f) : b2Vec2(1.25f, -1.0f);
+    if (!hold(f, body, body->GetWorldPoint(plate))) return;
+    // A full press pushes past the stop; the pedal's motor pushes back.
+    moveToward(f, b2Vec2(world->pawX, gripY_ + 1.5f * amount + (amount > 0.95f ? 0.2f : 0.0f)));
+}
+
+bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) {
+    *givingUp = false;
+    task_ = IDLE;
+    if (thing != thing_) {
+        thing_ = thing;
+        thingFrames_ = 0;
+        attempts_ = 0;
+        emptyMouthFrames_ = 0;
+        wiggleFrames_ = 0;
+    }
+    ++thingFrames_;
+    b2Body* body = thing->bodies[index];
+    const bool holding = world->grabJoint && world->grabJoint->GetBodyB() == body;
+    if (world->grabJoint && !holding) {
+        // A fixture, something else, or the eaten half of this food.
+        f.buttons = INPUT_LEFT_UP;
+        return false;
+    }
+    if (thingFrames_ > 20 * 60 || attempts_ > 5) {
+        *givingUp = true;
+        release(f);
+        return false;
+    }
+    if (holding) return true;
+    // Within the paw's reach: a thing beyond its edge is caught from the edge.
+    const b2Vec2 p = body->GetPosition();
+    const b2Vec2 at(std::max(0.0f, std::min(20.0f, p.x)), std::max(2.0f, std::min(15.0f, p.y)));
+    moveToward(f, at);
+    if (b2Distance(at, paw()) < 0.25f && world->elapsed - world->lastGrabTime > 0.1f) {
+        f.buttons = INPUT_LEFT_DOWN;
+        ++attempts_;
+        ++grabs;
+    }
+    return false;
+}
+
+InputFrame PawPilot::feed(CabObject* food, int index, bool* givingUp) {
+    InputFrame f{0.0f, 0.0f, 0};
+    if (!take(f, food, index, givingUp)) return f;
+
+    const b2Vec2 g = world->grabJoint->GetAnchorB();
+    const b2Vec2 mouth(MOUTH_X, MOUTH_Y);
+    b2Vec2 target = mouth;
+    if (g.x > MOUTH_COLUMN) {
+        // Up above the wheel first, then across to the column over the mouth.
+        target = g.y > HIGH_LANE + 0.4f ? b2Vec2(g.x, HIGH_LANE) : b2Vec2(MOUTH_X, HIGH_LANE);
+    } else if (b2Distance(g, mouth) < 0.8f) {
+        bool chewing = false;
+        for (int i = 0; i < food->bodyCount; ++i) chewing = chewing || world->biteBody == food->bodies[i];
+        emptyMouthFrames_ = chewing ? 0 : emptyMouthFrames_ + 1;
+        // Nothing bites: out of the mouth and in again, a fresh touch.
+        if (emptyMouthFrames_ > 40) wiggleFrames_ = 25;
+    }
+    if (wiggleFrames_ > 0) {
+        --wiggleFrames_;
+        emptyMouthFrames_ = 0;
+        target = b2Vec2(MOUTH_X, MOUTH_Y - 3.0f);
+    }
+    moveToward(f, target, CARRY_PIXELS);
+    return f;
+}
+
+InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
+    InputFrame f{0.0f, 0.0f, 0};
+    *done = false;
+    if (!take(f, thing, index, done)) return f;
+    // Up off the pedal to just under the wheel, then across under the bear.
+    const b2Vec2 g = world->grabJoint->GetAnchorB();
+    if (g.x < CLEAR_X + 0.5f) {
+        f.buttons = INPUT_LEFT_UP;
+        *done = true;
+        thing_ = nullptr;
+        return f;
+    }
+    moveToward(f, g.y > UNDER_WHEEL + 0.3f ? b2Vec2(g.x, UNDER_WHEEL) : b2Vec2(CLEAR_X, UNDER_WHEEL), CARRY_PIXELS);
+    return f;
+}

@@ -1,0 +1,176 @@
+#include "tools/pilot/year_pilot.h"
+
+#include "forest/cab_categories.h"
+#include "forest/cab_object.h"
+#include "forest/forest.h"
+#include "forest/scenery.h"
+#include "main/game.h"
+#include "main/world.h"
+#include "vehicle/car.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Food the mouth can still take: a body whose shapes the mouth senses.
+bool edible(const b2Body* body) {
+    for (const b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) {
+        if (f->GetFilterData().maskBits & CAB_MOUTH) return true;
+    }
+    return false;
+}
+
+bool insideCab(b2Vec2 p) { return p.x > -1.0f && p.x < 21.0f && p.y > 1.0f && p.y < 15.2f; }
+
+// What a run through the scenery gives now: nutrition the pilot can expect.
+float worth(const Scenery* s, float elapsed) {
+    const float t = elapsed - s->lastHitTime;
+    if (s->sceneryType == SCENERY_BUSH) {
+        if (t > 30.0f) return 6.0f * 0.03f;
+        if (t > 15.0f) return 2.5f * 0.03f;
+        return 0.0f;
+    }
+    const int fish = std::min(3, std::max(0, static_cast<int>(t) / 30));
+    return 0.19f * static_cast<float>(fish);
+}
+
+}  // namespace
+
+YearPilot::YearPilot() {
+    for (ForestObject* o : forest->objects) {
+        if (o->kind != FOREST_SCENERY) continue;
+        const Scenery* s = static_cast<const Scenery*>(o);
+        if (s->sceneryType == SCENERY_POND || s->sceneryType == SCENERY_BUSH) foodPlaces_.push_back(s);
+        if (s->hasCave && (!cave_ || (s->position() - forest->playerCar->position()).Length() <
+                                         (cave_->position() - forest->playerCar->position()).Length())) {
+            cave_ = s;
+        }
+    }
+    lastFatness_ = world->fatness;
+}
+
+void YearPilot::observe() {
+    if (world->fatness > lastFatness_) {
+        ++stats.meals;
+        if (stats.firstMeal < 0.0f) stats.firstMeal = world->elapsed;
+    }
+    lastFatness_ = world->fatness;
+    for (const CabObject* o : world->cabObjects) {
+        for (int i = 0; i < o->bodyCount; ++i) {
+            if (edible(o->bodies[i]) && insideCab(o->bodies[i]->GetPosition())) {
+                ++stats.foodFrames;
+                return;
+            }
+        }
+    }
+}
+
+bool YearPilot::blocked(const CabObject* food) const {
+    for (const Blocked& b : blocked_) {
+        if (b.food == food && world->elapsed < b.until) return true;
+    }
+    return false;
+}
+
+CabObject* YearPilot::chooseFood(int* index) {
+    // What the paw already holds comes first.
+    if (world->grabJoint) {
+        b2Body* held = world->grabJoint->GetBodyB();
+        for (CabObject* o : world->cabObjects) {
+            if (!o->owns(held)) continue;
+            for (int i = 0; i < o->bodyCount; ++i) {
+                if (edible(o->bodies[i])) {
+                    *index = i;
+                    return o;
+                }
+            }
+        }
+    }
+    CabObject* best = nullptr;
+    float bestScore = 1e9f;
+    const b2Vec2 mouth(MOUTH_X, MOUTH_Y);
+    const b2Vec2 hub = world->wheelBody->GetPosition();
+    for (CabObject* o : world->cabObjects) {
+        if (blocked(o)) continue;
+        for (int i = 0; i < o->bodyCount; ++i) {
+            const b2Body* b = o->bodies[i];
+            if (!edible(b) || !insideCab(b->GetPosition())) continue;
+            if (b->GetLinearVelocity().LengthSquared() > 16.0f) continue;  // still falling or flying
+            float score = (b->GetPosition() - mouth).Length();
+            if ((b->GetPosition() - hub).Length() < 3.2f) score += 20.0f;  // behind the wheel
+            if (o == food_) score -= 30.0f;                                // keep to the choice
+            if (score < bestScore) {
+                bestScore = score;
+                best = o;
+                *index = i;
+            }
+        }
+    }
+    return best;
+}
+
+CabObject* YearPilot::onThePedals(int* index) {
+    const Car* car = forest->playerCar;
+    const bool brake = car->brake > 0.05f && !world->isHeld(world->brakePedalBody);
+    const bool gas = car->throttle > 0.05f && !world->isHeld(world->gasPedalBody);
+    pressedFrames_ = brake || gas ? pressedFrames_ + 1 : 0;
+    if (pressedFrames_ < 20) return nullptr;
+    for (CabObject* o : world->cabObjects) {
+        if (blocked(o)) continue;
+        for (int i = 0; i < o->bodyCount; ++i) {
+            const b2Vec2 p = o->bodies[i]->GetPosition();
+            if (p.x > 4.3f && p.x < 10.8f && p.y > 9.8f && p.y < 13.9f) {
+                *index = i;
+                return o;
+            }
+        }
+    }
+    return nullptr;
+}
+
+const Scenery* YearPilot::chooseGoal() {
+    if (world->fatness >= 1.0f && cave_) return cave_;
+    const float elapsed = world->elapsed;
+    // Keep to the goal until it has been run through or it takes too long.
+    if (goal_ && goal_ != cave_ && goal_->lastHitTime == goalHitTime_ && elapsed - goalSince_ < 25.0f) return goal_;
+    if (goal_ && goal_->lastHitTime != goalHitTime_) ++stats.impacts;
+    const b2Vec2 p = forest->playerCar->position();
+    const Scenery* best = nullptr;
+    float bestScore = -1.0f;
+    for (const Scenery* s : foodPlaces_) {
+        if (s == goal_) continue;  // just hit or given up on
+        const float score = worth(s, elapsed + 3.0f) / ((s->position() - p).Length() + 15.0f);
+        if (score > bestScore) {
+            bestScore = score;
+            best = s;
+        }
+    }
+    goal_ = best;
+    goalSince_ = elapsed;
+    goalHitTime_ = best ? best->lastHitTime : 0.0f;
+    return best;
+}
+
+InputFrame YearPilot::next() {
+    observe();
+    if (world->sleepPhase > 0) return paw_.letGo();
+    int index = 0;
+    if (CabObject* thing = onThePedals(&index)) {
+        bool done = false;
+        const InputFrame f = paw_.clear(thing, index, &done);
+        if (done) blocked_.push_back({thing, world->elapsed + 3.0f});
+        return f;
+    }
+    CabObject* food = world->fatness < 1.0f && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;
+    food_ = food;
+    if (food) {
+        bool givingUp = false;
+        const InputFrame f = paw_.feed(food, index, &givingUp);
+        if (givingUp) blocked_.push_back({food, world->elapsed + 15.0f});
+        return f;
+    }
+    const Scenery* goal = chooseGoal();
+    if (!goal) return paw_.drive(Navigator::stop());
+    return paw_.drive(navigator_.toward(forest->playerCar, goal->position(), true, world->elapsed));
+}

@@ -1,0 +1,62 @@
+// Plays a year as a player does, with nothing but the pointer and its buttons:
+// drives at the bushes and ponds that have something to give, takes the food
+// that falls into the cab to the bear's mouth until the bear is fat enough, then
+// drives into a cave. It reads the cab and the forest as the player sees them
+// on the screen and never touches a body itself.
+#pragma once
+
+#include "main/input_log.h"
+#include "tools/pilot/driving.h"
+#include "tools/pilot/paw_pilot.h"
+
+#include <vector>
+
+class CabObject;
+class Scenery;
+
+// How the year went for the pilot.
+struct YearStats {
+    int meals = 0;            // bites swallowed
+    float firstMeal = -1.0f;  // seconds into the year; -1 none
+    int foodFrames = 0;       // updates with food lying in the cab
+    int impacts = 0;          // bushes and ponds run through
+};
+
+class YearPilot {
+public:
+    // Reads the forest of the round just set up.
+    YearPilot();
+    // This update's pointer movement and buttons.
+    InputFrame next();
+
+    YearStats stats;
+    int grabs() const { return paw_.grabs; }
+    int gearChanges() const { return paw_.gearChanges; }
+
+private:
+    struct Blocked {
+        const CabObject* food;
+        float until;
+    };
+
+    void observe();
+    // The food to take now, or null; index gets the body to grip.
+    CabObject* chooseFood(int* index);
+    bool blocked(const CabObject* food) const;
+    // A loose thing that holds a pedal down, or null.
+    CabObject* onThePedals(int* index);
+    // The bush or pond to run through next, or the cave when the bear is fat.
+    const Scenery* chooseGoal();
+
+    PawPilot paw_;
+    Navigator navigator_;
+    std::vector<const Scenery*> foodPlaces_;
+    const Scenery* cave_ = nullptr;
+    const Scenery* goal_ = nullptr;
+    float goalSince_ = 0.0f;
+    float goalHitTime_ = 0.0f;
+    const CabObject* food_ = nullptr;
+    std::vector<Blocked> blocked_;
+    float lastFatness_ = 0.0f;
+    int pressedFrames_ = 0;
+};
