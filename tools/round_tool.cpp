@@ -245,10 +245,10 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
         if (!o.quiet && (frame + 1) % reportEvery == 0) {
             const float a = car->body->GetAngle();
             std::printf("%8.2f car at (%7.2f, %7.2f) heading %6.1f deg, forward %6.2f, controls %.2f/%.2f/%.2f%s, "
-                        "tilt %.3f%s, paw at (%5.2f, %5.2f)%s, fatness %.2f\n",
+                        "tilt %.3f%s, paw at (%5.2f, %5.2f)%s, fatness %.2f, %s\n",
                         world->elapsed, last.x, last.y, a * 57.29578f, car->forwardSpeed(), car->steer,
                         car->throttle, car->brake, car->reverse ? " R" : "", world->cabTilt,
-                        world->tumbleDir ? " tumbling" : "", world->pawX, world->pawY, heldName(), world->fatness);
+                        world->tumbleDir ? " tumbling" : "", world->pawX, world->pawY, heldName(), world->fatness, pilot.doing);
         }
     }
     const auto end = std::chrono::steady_clock::now();

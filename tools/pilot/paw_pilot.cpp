@@ -22,8 +22,10 @@ constexpr float HIGH_LANE = 3.0f;
 constexpr float MOUTH_COLUMN = 4.0f;
 // Between the wheel's rim (bottom at y 10.25) and the pedals' tops.
 constexpr float UNDER_WHEEL = 11.0f;
-// Under the bear, out of the pedals' way: where things cleared off them go.
-constexpr float CLEAR_X = 1.0f;
+// Right of the rim (x 10.25) and left of the gear lever's knob.
+constexpr float PAST_RIM = 11.0f;
+// Over the right end of the ledge: where things cleared off the pedals go.
+constexpr float CLEAR_X = 19.0f;
 
 b2Vec2 paw() { return b2Vec2(world->pawX, world->pawY); }
 
@@ -154,9 +156,11 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
         attempts_ = 0;
         emptyMouthFrames_ = 0;
         wiggleFrames_ = 0;
+        progressFrames_ = 0;
     }
     ++thingFrames_;
     b2Body* body = thing->bodies[index];
+    if (!world->grabJoint) progressFrames_ = 0;
     const bool holding = world->grabJoint && world->grabJoint->GetBodyB() == body;
     if (world->grabJoint && !holding) {
         // A fixture, something else, or the eaten half of this food.
@@ -181,12 +185,30 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
     return false;
 }
 
+bool PawPilot::stalled(b2Vec2 g, b2Vec2 goal) {
+    // The way along the lanes: it shrinks while the carried thing gets anywhere.
+    const float way = std::fabs(g.y - HIGH_LANE) + std::fabs(g.x - goal.x) + std::fabs(goal.y - HIGH_LANE);
+    if (progressFrames_ == 0 || way < bestWay_ - 0.5f) {
+        bestWay_ = way;
+        progressFrames_ = 1;
+        return false;
+    }
+    // Three seconds without getting anywhere: jammed, or chewing at the mouth.
+    const bool chewing = world->biteBody && thing_ && thing_->owns(world->biteBody);
+    return !chewing && ++progressFrames_ > 180;
+}
+
 InputFrame PawPilot::feed(CabObject* food, int index, bool* givingUp) {
     InputFrame f{0.0f, 0.0f, 0};
     if (!take(f, food, index, givingUp)) return f;
 
     const b2Vec2 g = world->grabJoint->GetAnchorB();
     const b2Vec2 mouth(MOUTH_X, MOUTH_Y);
+    if (stalled(g, mouth)) {
+        *givingUp = true;
+        release(f);
+        return f;
+    }
     b2Vec2 target = mouth;
     if (g.x > MOUTH_COLUMN) {
         // Up above the wheel first, then across to the column over the mouth.
@@ -211,14 +233,26 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     InputFrame f{0.0f, 0.0f, 0};
     *done = false;
     if (!take(f, thing, index, done)) return f;
-    // Up off the pedal to just under the wheel, then across under the bear.
+    // Right, under the wheel and past its rim, then up and across to the right
+    // side of the ledge, where it rests out of the way.
     const b2Vec2 g = world->grabJoint->GetAnchorB();
-    if (g.x < CLEAR_X + 0.5f) {
+    if (stalled(g, b2Vec2(CLEAR_X, HIGH_LANE))) {
+        *done = true;
+        release(f);
+        return f;
+    }
+    if (g.x > CLEAR_X - 0.5f) {
         f.buttons = INPUT_LEFT_UP;
         *done = true;
         thing_ = nullptr;
         return f;
     }
-    moveToward(f, g.y > UNDER_WHEEL + 0.3f ? b2Vec2(g.x, UNDER_WHEEL) : b2Vec2(CLEAR_X, UNDER_WHEEL), CARRY_PIXELS);
+    b2Vec2 target(CLEAR_X, HIGH_LANE);
+    if (g.x < PAST_RIM && g.y > HIGH_LANE + 1.0f) {
+        target = g.y > UNDER_WHEEL + 0.3f ? b2Vec2(g.x, UNDER_WHEEL) : b2Vec2(PAST_RIM + 0.3f, UNDER_WHEEL);
+    } else if (g.y > HIGH_LANE + 0.4f) {
+        target = b2Vec2(g.x, HIGH_LANE);
+    }
+    moveToward(f, target, CARRY_PIXELS);
     return f;
 }

@@ -22,8 +22,8 @@ public:
     // Takes body `index` of the food object and brings it to the mouth; holds it
     // there while the bear chews. False once it gives up on this food.
     InputFrame feed(CabObject* food, int index, bool* givingUp);
-    // Takes body `index` of the thing off the pedals and lets go of it under the
-    // bear; done once let go, or given up.
+    // Takes body `index` of the thing off the pedals and lets go of it over the
+    // right end of the ledge; done once let go, or given up.
     InputFrame clear(CabObject* thing, int index, bool* done);
     // Lets go of whatever the paw holds.
     InputFrame letGo();
@@ -42,6 +42,8 @@ private:
     InputFrame counted(InputFrame f);
     // Grips body `index` of thing: true while it holds it.
     bool take(InputFrame& f, CabObject* thing, int index, bool* givingUp);
+    // True when what the paw carries has come no nearer its goal for a while.
+    bool stalled(b2Vec2 grip, b2Vec2 goal);
 
     Task task_ = IDLE;
     int frames_ = 0;
@@ -54,4 +56,6 @@ private:
     int attempts_ = 0;
     int emptyMouthFrames_ = 0;
     int wiggleFrames_ = 0;
+    int progressFrames_ = 0;
+    float bestWay_ = 0.0f;
 };

@@ -21,6 +21,14 @@ bool edible(const b2Body* body) {
     return false;
 }
 
+b2AABB boxOf(const b2Body* body) {
+    b2AABB box;
+    box.lowerBound.Set(1e9f, 1e9f);
+    box.upperBound.Set(-1e9f, -1e9f);
+    for (const b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) box.Combine(f->GetAABB(0));
+    return box;
+}
+
 bool insideCab(b2Vec2 p) { return p.x > -1.0f && p.x < 21.0f && p.y > 1.0f && p.y < 15.2f; }
 
 // What a run through the scenery gives now: nutrition the pilot can expect.
@@ -116,11 +124,14 @@ CabObject* YearPilot::onThePedals(int* index) {
     const bool gas = car->throttle > 0.05f && !world->isHeld(world->gasPedalBody);
     pressedFrames_ = brake || gas ? pressedFrames_ + 1 : 0;
     if (pressedFrames_ < 20) return nullptr;
+    // Whatever lies on the pressed plate, as the picture shows it.
+    b2AABB plate = boxOf(brake ? world->brakePedalBody : world->gasPedalBody);
+    plate.lowerBound -= b2Vec2(0.2f, 0.3f);
+    plate.upperBound += b2Vec2(0.2f, 0.0f);
     for (CabObject* o : world->cabObjects) {
         if (blocked(o)) continue;
         for (int i = 0; i < o->bodyCount; ++i) {
-            const b2Vec2 p = o->bodies[i]->GetPosition();
-            if (p.x > 4.3f && p.x < 10.8f && p.y > 9.8f && p.y < 13.9f) {
+            if (b2TestOverlap(plate, boxOf(o->bodies[i]))) {
                 *index = i;
                 return o;
             }
@@ -154,9 +165,13 @@ const Scenery* YearPilot::chooseGoal() {
 
 InputFrame YearPilot::next() {
     observe();
-    if (world->sleepPhase > 0) return paw_.letGo();
+    if (world->sleepPhase > 0) {
+        doing = "sleeping";
+        return paw_.letGo();
+    }
     int index = 0;
     if (CabObject* thing = onThePedals(&index)) {
+        doing = "clearing the pedals";
         bool done = false;
         const InputFrame f = paw_.clear(thing, index, &done);
         if (done) blocked_.push_back({thing, world->elapsed + 3.0f});
@@ -165,12 +180,14 @@ InputFrame YearPilot::next() {
     CabObject* food = world->fatness < 1.0f && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;
     food_ = food;
     if (food) {
+        doing = "feeding";
         bool givingUp = false;
         const InputFrame f = paw_.feed(food, index, &givingUp);
         if (givingUp) blocked_.push_back({food, world->elapsed + 15.0f});
         return f;
     }
     const Scenery* goal = chooseGoal();
+    doing = goal == cave_ ? "driving to the cave" : "driving to food";
     if (!goal) return paw_.drive(Navigator::stop());
     return paw_.drive(navigator_.toward(forest->playerCar, goal->position(), true, world->elapsed));
 }

@@ -30,6 +30,8 @@ public:
     InputFrame next();
 
     YearStats stats;
+    // What it did in the last update, in a word or two.
+    const char* doing = "";
     int grabs() const { return paw_.grabs; }
     int gearChanges() const { return paw_.gearChanges; }
 
