@@ -18,8 +18,8 @@ struct Wish {
 class Navigator {
 public:
     // Heads for goal; `through` drives on at speed (a bush or a pond to run
-    // through), else it slows down on arrival.
-    Wish toward(const Car* car, b2Vec2 goal, bool through, float elapsed);
+    // through), else it slows down on arrival; never faster than most.
+    Wish toward(const Car* car, b2Vec2 goal, bool through, float elapsed, float most = 1e9f);
     // Stands still.
     static Wish stop() { return {0.0f, 0.0f, 1.0f, false}; }
     // True while it backs off from something it stuck on.

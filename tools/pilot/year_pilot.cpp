@@ -10,8 +10,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
+
+// Where the run-up to a cave starts, from the middle of the forest.
+constexpr float CAVE_RUNWAY = 54.0f;
 
 // Food the mouth can still take: a body whose shapes the mouth senses.
 bool edible(const b2Body* body) {
@@ -50,10 +55,7 @@ YearPilot::YearPilot() {
         if (o->kind != FOREST_SCENERY) continue;
         const Scenery* s = static_cast<const Scenery*>(o);
         if (s->sceneryType == SCENERY_POND || s->sceneryType == SCENERY_BUSH) foodPlaces_.push_back(s);
-        if (s->hasCave && (!cave_ || (s->position() - forest->playerCar->position()).Length() <
-                                         (cave_->position() - forest->playerCar->position()).Length())) {
-            cave_ = s;
-        }
+        if (s->hasCave) caves_.push_back(s);
     }
     lastFatness_ = world->fatness;
 }
@@ -140,11 +142,42 @@ CabObject* YearPilot::onThePedals(int* index) {
     return nullptr;
 }
 
+Wish YearPilot::toCave() {
+    const Car* car = forest->playerCar;
+    const b2Vec2 p = car->position();
+    if (caveStage_ == 0) {
+        // The nearest cave, seen from here.
+        for (const Scenery* c : caves_) {
+            if (!cave_ || (c->position() - p).Length() < (cave_->position() - p).Length()) cave_ = c;
+        }
+    }
+    if (!cave_) return Navigator::stop();
+    // A run-up straight out toward the cave, so that the car faces it at the end.
+    const b2Vec2 c = cave_->position();
+    b2Vec2 u = c;
+    u.Normalize();
+    const b2Vec2 runway = CAVE_RUNWAY * u;
+    const float along = b2Dot(p, u);
+    if (caveStage_ == 0 && (p - runway).Length() < 6.0f) caveStage_ = 1;
+    if (caveStage_ == 1 && along < CAVE_RUNWAY - 12.0f) caveStage_ = 0;
+    if (caveStage_ == 1 && along > FENCE_RADIUS - 4.0f && std::fabs(car->forwardSpeed()) < 0.5f) {
+        // At the fence and the cave not in view: back off and run up again.
+        navigator_.backOff(world->elapsed, 3.0f);
+        caveStage_ = 0;
+    }
+    if (getenv("PILOT_DEBUG") && world->frameCount % 60 == 0) {
+        const b2Vec2 d = c - p;
+        const b2Vec2 ex = car->body->GetWorldVector(b2Vec2(1, 0)), ey = car->body->GetWorldVector(b2Vec2(0, 1));
+        printf("DBG %.1f stage %d cave (%.1f %.1f) dist %.1f bearing %.2f along %.1f speed %.2f back %d\n", world->elapsed, caveStage_, c.x, c.y, d.Length(), atan2(b2Dot(d, ex), b2Dot(d, ey)), along, car->forwardSpeed(), navigator_.backingOff(world->elapsed));
+    }
+    // Slowly at the end, where the cave must come into view straight ahead.
+    return navigator_.toward(car, caveStage_ ? c : runway, caveStage_ == 1, world->elapsed, caveStage_ ? 4.0f : 1e9f);
+}
+
 const Scenery* YearPilot::chooseGoal() {
-    if (world->fatness >= 1.0f && cave_) return cave_;
     const float elapsed = world->elapsed;
     // Keep to the goal until it has been run through or it takes too long.
-    if (goal_ && goal_ != cave_ && goal_->lastHitTime == goalHitTime_ && elapsed - goalSince_ < 25.0f) return goal_;
+    if (goal_ && goal_->lastHitTime == goalHitTime_ && elapsed - goalSince_ < 25.0f) return goal_;
     if (goal_ && goal_->lastHitTime != goalHitTime_) ++stats.impacts;
     const b2Vec2 p = forest->playerCar->position();
     const Scenery* best = nullptr;
@@ -186,8 +219,12 @@ InputFrame YearPilot::next() {
         if (givingUp) blocked_.push_back({food, world->elapsed + 15.0f});
         return f;
     }
+    if (world->fatness >= 1.0f) {
+        doing = caveStage_ ? "driving into the cave" : "driving to the cave";
+        return paw_.drive(toCave());
+    }
     const Scenery* goal = chooseGoal();
-    doing = goal == cave_ ? "driving to the cave" : "driving to food";
+    doing = "driving to food";
     if (!goal) return paw_.drive(Navigator::stop());
     return paw_.drive(navigator_.toward(forest->playerCar, goal->position(), true, world->elapsed));
 }

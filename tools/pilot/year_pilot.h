@@ -47,13 +47,17 @@ private:
     bool blocked(const CabObject* food) const;
     // A loose thing that holds a pedal down, or null.
     CabObject* onThePedals(int* index);
-    // The bush or pond to run through next, or the cave when the bear is fat.
+    // The bush or pond to run through next.
     const Scenery* chooseGoal();
+    // The way into the nearest cave: a run-up from inside, then straight at it.
+    Wish toCave();
 
     PawPilot paw_;
     Navigator navigator_;
     std::vector<const Scenery*> foodPlaces_;
+    std::vector<const Scenery*> caves_;
     const Scenery* cave_ = nullptr;
+    int caveStage_ = 0;
     const Scenery* goal_ = nullptr;
     float goalSince_ = 0.0f;
     float goalHitTime_ = 0.0f;
