@@ -134,6 +134,10 @@ CabObject* YearPilot::onThePedals(int* index) {
         if (blocked(o)) continue;
         for (int i = 0; i < o->bodyCount; ++i) {
             if (b2TestOverlap(plate, boxOf(o->bodies[i]))) {
+                if (getenv("PILOT_DEBUG") && world->frameCount % 60 == 0) {
+                    const b2Vec2 q = o->bodies[i]->GetPosition();
+                    printf("DBG %.1f pedal thing kind %d body %d at (%.2f %.2f) r %.2f mass %.2f held %d grip %d\n", world->elapsed, o->kind, i, q.x, q.y, o->radii[i], o->bodies[i]->GetMass(), world->isHeld(o->bodies[i]), world->grabJoint != nullptr);
+                }
                 *index = i;
                 return o;
             }
@@ -207,7 +211,8 @@ InputFrame YearPilot::next() {
         doing = "clearing the pedals";
         bool done = false;
         const InputFrame f = paw_.clear(thing, index, &done);
-        if (done) blocked_.push_back({thing, world->elapsed + 3.0f});
+        // Cleared, or stuck where the paw cannot get it out: drive on for a while.
+        if (done) blocked_.push_back({thing, world->elapsed + 20.0f});
         return f;
     }
     CabObject* food = world->fatness < 1.0f && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;
