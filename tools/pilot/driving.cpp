@@ -13,9 +13,13 @@ constexpr float LOOK_AHEAD = 12.0f;  // how far ahead an obstacle is steered rou
 }  // namespace
 
 void Navigator::backOff(float elapsed, float seconds) {
-    backUntil_ = elapsed + seconds;
     // Turn the other way each time: a corner is left by one side or the other.
-    backSteer_ = (++stuckCount_ % 2) ? -0.6f : 0.6f;
+    backOff(elapsed, seconds, (++stuckCount_ % 2) ? -0.6f : 0.6f);
+}
+
+void Navigator::backOff(float elapsed, float seconds, float steer) {
+    backUntil_ = elapsed + seconds;
+    backSteer_ = steer;
 }
 
 Wish Navigator::toward(const Car* car, b2Vec2 goal, bool through, float elapsed, float most) {
@@ -24,7 +28,7 @@ Wish Navigator::toward(const Car* car, b2Vec2 goal, bool through, float elapsed,
     // Stuck: hardly moved in three seconds.
     if (elapsed >= checkAt_) {
         if (elapsed > 5.0f && (p - checkpoint_).Length() < 1.5f) {
-            backOff(elapsed, 2.5f);
+            backOff(elapsed, 4.0f);
             checkpoint_ = p;
             checkAt_ = elapsed + 6.0f;
             return {backSteer_, 0.8f, 0.0f, true};

@@ -26,6 +26,8 @@ public:
     bool backingOff(float elapsed) const { return elapsed < backUntil_; }
     // Backs off at once (the goal is the other way round an obstacle).
     void backOff(float elapsed, float seconds);
+    // Backs off with the wheel at steer: the nose turns the other way.
+    void backOff(float elapsed, float seconds, float steer);
 
 private:
     b2Vec2 checkpoint_ = b2Vec2(0.0f, 0.0f);

@@ -15,8 +15,11 @@
 
 namespace {
 
-// Where the run-up to a cave starts, from the middle of the forest.
-constexpr float CAVE_RUNWAY = 54.0f;
+// The way to a cave follows the line from the forest's middle out to it: from
+// this far out, aiming this far ahead of the car along it, and slowly from here.
+constexpr float CAVE_LINE_START = 30.0f;
+constexpr float CAVE_LOOK_AHEAD = 10.0f;
+constexpr float CAVE_SLOW = 50.0f;
 
 // Food the mouth can still take: a body whose shapes the mouth senses.
 bool edible(const b2Body* body) {
@@ -64,6 +67,7 @@ void YearPilot::observe() {
     if (world->fatness > lastFatness_) {
         ++stats.meals;
         if (stats.firstMeal < 0.0f) stats.firstMeal = world->elapsed;
+        if (stats.fatAt < 0.0f && world->fatness >= 1.0f) stats.fatAt = world->elapsed;
     }
     lastFatness_ = world->fatness;
     for (const CabObject* o : world->cabObjects) {
@@ -124,12 +128,21 @@ CabObject* YearPilot::onThePedals(int* index) {
     const Car* car = forest->playerCar;
     const bool brake = car->brake > 0.05f && !world->isHeld(world->brakePedalBody);
     const bool gas = car->throttle > 0.05f && !world->isHeld(world->gasPedalBody);
-    pressedFrames_ = brake || gas ? pressedFrames_ + 1 : 0;
+    // Pushed all the way by the paw, yet hardly down: something lies under it.
+    const bool under = world->isHeld(world->gasPedalBody) && world->pawY > 14.0f && car->throttle < 0.5f;
+    pressedFrames_ = brake || gas || under ? pressedFrames_ + 1 : 0;
     if (pressedFrames_ < 20) return nullptr;
-    // Whatever lies on the pressed plate, as the picture shows it.
+    // Whatever lies on the pressed plate or under the blocked one, as the
+    // picture shows it.
     b2AABB plate = boxOf(brake ? world->brakePedalBody : world->gasPedalBody);
-    plate.lowerBound -= b2Vec2(0.2f, 0.3f);
-    plate.upperBound += b2Vec2(0.2f, 0.0f);
+    plate.lowerBound.x -= 0.2f;
+    plate.upperBound.x += 0.2f;
+    if (under && !brake && !gas) {
+        plate.lowerBound.y = plate.upperBound.y - 0.2f;
+        plate.upperBound.y = 15.2f;
+    } else {
+        plate.lowerBound.y -= 0.3f;
+    }
     for (CabObject* o : world->cabObjects) {
         if (blocked(o)) continue;
         for (int i = 0; i < o->bodyCount; ++i) {
@@ -149,33 +162,40 @@ CabObject* YearPilot::onThePedals(int* index) {
 Wish YearPilot::toCave() {
     const Car* car = forest->playerCar;
     const b2Vec2 p = car->position();
-    if (caveStage_ == 0) {
-        // The nearest cave, seen from here.
+    // The nearest cave, seen from well inside the forest.
+    const b2Vec2 c0 = cave_ ? cave_->position() : b2Vec2(0.0f, 0.0f);
+    if (!cave_ || b2Dot(p, (1.0f / c0.Length()) * c0) < CAVE_LINE_START) {
         for (const Scenery* c : caves_) {
             if (!cave_ || (c->position() - p).Length() < (cave_->position() - p).Length()) cave_ = c;
         }
     }
     if (!cave_) return Navigator::stop();
-    // A run-up straight out toward the cave, so that the car faces it at the end.
+    // Onto the line from the middle of the forest out to the cave, and out along
+    // it: at its end the car faces the cave.
     const b2Vec2 c = cave_->position();
     b2Vec2 u = c;
     u.Normalize();
-    const b2Vec2 runway = CAVE_RUNWAY * u;
     const float along = b2Dot(p, u);
-    if (caveStage_ == 0 && (p - runway).Length() < 6.0f) caveStage_ = 1;
-    if (caveStage_ == 1 && along < CAVE_RUNWAY - 12.0f) caveStage_ = 0;
-    if (caveStage_ == 1 && along > FENCE_RADIUS - 4.0f && std::fabs(car->forwardSpeed()) < 0.5f) {
-        // At the fence and the cave not in view: back off and run up again.
-        navigator_.backOff(world->elapsed, 3.0f);
-        caveStage_ = 0;
+    const float ahead = std::min(c.Length(), std::max(along, CAVE_LINE_START) + CAVE_LOOK_AHEAD);
+    if (along > FENCE_RADIUS - 5.0f && std::fabs(car->forwardSpeed()) < 0.3f && !navigator_.backingOff(world->elapsed)) {
+        // At the fence and the cave not in view: back off and come again.
+        if (++fenceFrames_ > 60) {
+            // Backing with the wheel toward the cave turns the nose toward it.
+            const b2Vec2 d = c - p;
+            const float side = b2Dot(d, car->body->GetWorldVector(b2Vec2(1.0f, 0.0f)));
+            navigator_.backOff(world->elapsed, 4.5f, side > 0.0f ? 0.8f : -0.8f);
+            fenceFrames_ = 0;
+        }
+    } else {
+        fenceFrames_ = 0;
     }
     if (getenv("PILOT_DEBUG") && world->frameCount % 60 == 0) {
         const b2Vec2 d = c - p;
         const b2Vec2 ex = car->body->GetWorldVector(b2Vec2(1, 0)), ey = car->body->GetWorldVector(b2Vec2(0, 1));
-        printf("DBG %.1f stage %d cave (%.1f %.1f) dist %.1f bearing %.2f along %.1f speed %.2f back %d\n", world->elapsed, caveStage_, c.x, c.y, d.Length(), atan2(b2Dot(d, ex), b2Dot(d, ey)), along, car->forwardSpeed(), navigator_.backingOff(world->elapsed));
+        printf("DBG %.1f cave (%.1f %.1f) dist %.1f bearing %.2f along %.1f speed %.2f back %d brake %.2f thr %.2f steer %.2f\n", world->elapsed, c.x, c.y, d.Length(), atan2(b2Dot(d, ex), b2Dot(d, ey)), along, car->forwardSpeed(), navigator_.backingOff(world->elapsed), car->brake, car->throttle, car->steer);
     }
     // Slowly at the end, where the cave must come into view straight ahead.
-    return navigator_.toward(car, caveStage_ ? c : runway, caveStage_ == 1, world->elapsed, caveStage_ ? 4.0f : 1e9f);
+    return navigator_.toward(car, ahead * u, true, world->elapsed, along > CAVE_SLOW ? 4.0f : 1e9f);
 }
 
 const Scenery* YearPilot::chooseGoal() {
@@ -225,7 +245,7 @@ InputFrame YearPilot::next() {
         return f;
     }
     if (world->fatness >= 1.0f) {
-        doing = caveStage_ ? "driving into the cave" : "driving to the cave";
+        doing = "driving to the cave";
         return paw_.drive(toCave());
     }
     const Scenery* goal = chooseGoal();

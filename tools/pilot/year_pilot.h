@@ -20,6 +20,7 @@ struct YearStats {
     float firstMeal = -1.0f;  // seconds into the year; -1 none
     int foodFrames = 0;       // updates with food lying in the cab
     int impacts = 0;          // bushes and ponds run through
+    float fatAt = -1.0f;      // seconds into the year when fatness reached 1; -1 never
 };
 
 class YearPilot {
@@ -49,7 +50,7 @@ private:
     CabObject* onThePedals(int* index);
     // The bush or pond to run through next.
     const Scenery* chooseGoal();
-    // The way into the nearest cave: a run-up from inside, then straight at it.
+    // The way into the nearest cave: out along the line from the forest's middle.
     Wish toCave();
 
     PawPilot paw_;
@@ -57,7 +58,7 @@ private:
     std::vector<const Scenery*> foodPlaces_;
     std::vector<const Scenery*> caves_;
     const Scenery* cave_ = nullptr;
-    int caveStage_ = 0;
+    int fenceFrames_ = 0;
     const Scenery* goal_ = nullptr;
     float goalSince_ = 0.0f;
     float goalHitTime_ = 0.0f;
