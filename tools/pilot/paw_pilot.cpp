@@ -16,6 +16,7 @@ constexpr float TWO_PI = 6.2831855f;
 constexpr float PIXELS_PER_UNIT = 32.0f;
 constexpr float MAX_PIXELS = 40.0f;   // the most a hand moves the pointer in one update
 constexpr float CARRY_PIXELS = 12.0f;  // slow enough that what the paw holds follows
+constexpr float HOLD_TURN = 0.3f;      // a turn the paw holds the wheel through
 // Above the wheel's rim (top at y 4.25): the lane a small thing is carried along.
 constexpr float HIGH_LANE = 3.0f;
 // The column between the left wall and the rim, above the mouth.
@@ -52,13 +53,13 @@ InputFrame PawPilot::letGo() {
     InputFrame f{0.0f, 0.0f, 0};
     release(f);
     task_ = IDLE;
-    thing_ = nullptr;
+    carrying_ = false;
     return f;
 }
 
 InputFrame PawPilot::drive(const Wish& w) {
     InputFrame f{0.0f, 0.0f, 0};
-    thing_ = nullptr;
+    carrying_ = false;
     const bool reverse = world->shifterBody->GetAngle() <= 0.0f;
     const float speed = forest->playerCar->forwardSpeed();
     ++frames_;
@@ -123,6 +124,9 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
     const float want = -TWO_PI * w.steer;
     const float error = want - wheel->GetAngle();
     if (std::fabs(error) < 0.05f) {
+        // In a real turn it keeps holding the wheel while the car rolls on: let
+        // go and the wheel turns back straight at speed.
+        if (std::fabs(w.steer) > HOLD_TURN && forest->playerCar->forwardSpeed() > 2.0f && frames_ < limit_) return;
         f.buttons = INPUT_LEFT_UP;
         task_ = IDLE;
         return;
@@ -153,16 +157,18 @@ void PawPilot::pedal(InputFrame& f, const Wish& w, bool reverse, float speed) {
 bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) {
     *givingUp = false;
     task_ = IDLE;
-    if (thing != thing_) {
-        thing_ = thing;
+    // A thing is known by where it lies: a jump means another one.
+    b2Body* body = thing->bodies[index];
+    if (!carrying_ || (body->GetPosition() - lastAt_).Length() > 1.5f) {
+        carrying_ = true;
         thingFrames_ = 0;
         attempts_ = 0;
         emptyMouthFrames_ = 0;
         wiggleFrames_ = 0;
         progressFrames_ = 0;
     }
+    lastAt_ = body->GetPosition();
     ++thingFrames_;
-    b2Body* body = thing->bodies[index];
     if (!world->grabJoint) progressFrames_ = 0;
     const bool holding = world->grabJoint && world->grabJoint->GetBodyB() == body;
     if (world->grabJoint && !holding) {
@@ -188,7 +194,7 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
     return false;
 }
 
-bool PawPilot::stalled(b2Vec2 g, b2Vec2 goal) {
+bool PawPilot::stalled(b2Vec2 g, b2Vec2 goal, bool chewing) {
     // The way along the lanes: it shrinks while the carried thing gets anywhere.
     const float way = std::fabs(g.y - HIGH_LANE) + std::fabs(g.x - goal.x) + std::fabs(goal.y - HIGH_LANE);
     if (progressFrames_ == 0 || way < bestWay_ - 0.5f) {
@@ -196,8 +202,7 @@ bool PawPilot::stalled(b2Vec2 g, b2Vec2 goal) {
         progressFrames_ = 1;
         return false;
     }
-    // Three seconds without getting anywhere: jammed, or chewing at the mouth.
-    const bool chewing = world->biteBody && thing_ && thing_->owns(world->biteBody);
+    // Three seconds without getting anywhere: jammed, unless the bear chews it.
     return !chewing && ++progressFrames_ > 180;
 }
 
@@ -207,7 +212,7 @@ InputFrame PawPilot::feed(CabObject* food, int index, bool* givingUp) {
 
     const b2Vec2 g = world->grabJoint->GetAnchorB();
     const b2Vec2 mouth(MOUTH_X, MOUTH_Y);
-    if (stalled(g, mouth)) {
+    if (stalled(g, mouth, world->biteBody && food->owns(world->biteBody))) {
         *givingUp = true;
         release(f);
         return f;
@@ -240,7 +245,7 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     // the gap between the rim and the gear lever; up it and across to the right
     // end of the ledge, where it rests out of the way.
     const b2Vec2 g = world->grabJoint->GetAnchorB();
-    if (stalled(g, b2Vec2(CLEAR_X, HIGH_LANE))) {
+    if (stalled(g, b2Vec2(CLEAR_X, HIGH_LANE), false)) {
         *done = true;
         release(f);
         return f;
@@ -248,7 +253,7 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     if (g.x > CLEAR_X - 0.5f) {
         f.buttons = INPUT_LEFT_UP;
         *done = true;
-        thing_ = nullptr;
+        carrying_ = false;
         return f;
     }
     b2Vec2 target(CLEAR_X, HIGH_LANE);

@@ -43,15 +43,17 @@ private:
     // Grips body `index` of thing: true while it holds it.
     bool take(InputFrame& f, CabObject* thing, int index, bool* givingUp);
     // True when what the paw carries has come no nearer its goal for a while.
-    bool stalled(b2Vec2 grip, b2Vec2 goal);
+    bool stalled(b2Vec2 grip, b2Vec2 goal, bool chewing);
 
     Task task_ = IDLE;
     int frames_ = 0;
     int limit_ = 0;
     float gripY_ = 0.0f;
 
-    // The thing being carried.
-    const CabObject* thing_ = nullptr;
+    // The thing being carried, known by where it was last: the pilot keeps no
+    // object's address, which a later object may get.
+    bool carrying_ = false;
+    b2Vec2 lastAt_ = b2Vec2(0.0f, 0.0f);
     int thingFrames_ = 0;
     int attempts_ = 0;
     int emptyMouthFrames_ = 0;

@@ -10,13 +10,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
 // The way to a cave follows the line from the forest's middle out to it: from
 // this far out, aiming this far ahead of the car along it, and slowly from here.
+// A thing the paw gave up on is left alone while it lies about where it was.
+constexpr float BLOCKED_REACH = 1.0f;
+
 constexpr float CAVE_LINE_START = 30.0f;
 constexpr float CAVE_LOOK_AHEAD = 10.0f;
 constexpr float CAVE_SLOW = 50.0f;
@@ -80,11 +81,22 @@ void YearPilot::observe() {
     }
 }
 
-bool YearPilot::blocked(const CabObject* food) const {
+bool YearPilot::blocked(const CabObject* thing) const {
     for (const Blocked& b : blocked_) {
-        if (b.food == food && world->elapsed < b.until) return true;
+        if (world->elapsed >= b.until) continue;
+        for (int i = 0; i < thing->bodyCount; ++i) {
+            if ((thing->bodies[i]->GetPosition() - b.at).Length() < BLOCKED_REACH) return true;
+        }
     }
     return false;
+}
+
+void YearPilot::block(const CabObject* thing, int index, float seconds) {
+    // Expired spots are dropped, so the list stays short.
+    blocked_.erase(std::remove_if(blocked_.begin(), blocked_.end(),
+                                  [](const Blocked& b) { return world->elapsed >= b.until; }),
+                   blocked_.end());
+    blocked_.push_back({thing->bodies[index]->GetPosition(), world->elapsed + seconds});
 }
 
 CabObject* YearPilot::chooseFood(int* index) {
@@ -113,7 +125,7 @@ CabObject* YearPilot::chooseFood(int* index) {
             if (b->GetLinearVelocity().LengthSquared() > 16.0f) continue;  // still falling or flying
             float score = (b->GetPosition() - mouth).Length();
             if ((b->GetPosition() - hub).Length() < 3.2f) score += 20.0f;  // behind the wheel
-            if (o == food_) score -= 30.0f;                                // keep to the choice
+            if (hasFood_ && (b->GetPosition() - foodAt_).Length() < 1.0f) score -= 30.0f;  // keep to the choice
             if (score < bestScore) {
                 bestScore = score;
                 best = o;
@@ -147,10 +159,6 @@ CabObject* YearPilot::onThePedals(int* index) {
         if (blocked(o)) continue;
         for (int i = 0; i < o->bodyCount; ++i) {
             if (b2TestOverlap(plate, boxOf(o->bodies[i]))) {
-                if (getenv("PILOT_DEBUG") && world->frameCount % 60 == 0) {
-                    const b2Vec2 q = o->bodies[i]->GetPosition();
-                    printf("DBG %.1f pedal thing kind %d body %d at (%.2f %.2f) r %.2f mass %.2f held %d grip %d\n", world->elapsed, o->kind, i, q.x, q.y, o->radii[i], o->bodies[i]->GetMass(), world->isHeld(o->bodies[i]), world->grabJoint != nullptr);
-                }
                 *index = i;
                 return o;
             }
@@ -188,11 +196,6 @@ Wish YearPilot::toCave() {
         }
     } else {
         fenceFrames_ = 0;
-    }
-    if (getenv("PILOT_DEBUG") && world->frameCount % 60 == 0) {
-        const b2Vec2 d = c - p;
-        const b2Vec2 ex = car->body->GetWorldVector(b2Vec2(1, 0)), ey = car->body->GetWorldVector(b2Vec2(0, 1));
-        printf("DBG %.1f cave (%.1f %.1f) dist %.1f bearing %.2f along %.1f speed %.2f back %d brake %.2f thr %.2f steer %.2f\n", world->elapsed, c.x, c.y, d.Length(), atan2(b2Dot(d, ex), b2Dot(d, ey)), along, car->forwardSpeed(), navigator_.backingOff(world->elapsed), car->brake, car->throttle, car->steer);
     }
     // Slowly at the end, where the cave must come into view straight ahead.
     return navigator_.toward(car, ahead * u, true, world->elapsed, along > CAVE_SLOW ? 4.0f : 1e9f);
@@ -232,16 +235,17 @@ InputFrame YearPilot::next() {
         bool done = false;
         const InputFrame f = paw_.clear(thing, index, &done);
         // Cleared, or stuck where the paw cannot get it out: drive on for a while.
-        if (done) blocked_.push_back({thing, world->elapsed + 20.0f});
+        if (done) block(thing, index, 20.0f);
         return f;
     }
     CabObject* food = world->fatness < 1.0f && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;
-    food_ = food;
+    hasFood_ = food != nullptr;
+    if (food) foodAt_ = food->bodies[index]->GetPosition();
     if (food) {
         doing = "feeding";
         bool givingUp = false;
         const InputFrame f = paw_.feed(food, index, &givingUp);
-        if (givingUp) blocked_.push_back({food, world->elapsed + 15.0f});
+        if (givingUp) block(food, index, 15.0f);
         return f;
     }
     if (world->fatness >= 1.0f) {

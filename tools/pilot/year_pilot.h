@@ -37,15 +37,19 @@ public:
     int gearChanges() const { return paw_.gearChanges; }
 
 private:
+    // Where a thing lay that the paw gave up on, and until when to leave it.
+    // The pilot keeps no object's address, which a later object may get: its
+    // choices must not hang on where the memory allocator puts things.
     struct Blocked {
-        const CabObject* food;
+        b2Vec2 at;
         float until;
     };
 
     void observe();
     // The food to take now, or null; index gets the body to grip.
     CabObject* chooseFood(int* index);
-    bool blocked(const CabObject* food) const;
+    bool blocked(const CabObject* thing) const;
+    void block(const CabObject* thing, int index, float seconds);
     // A loose thing that holds a pedal down, or null.
     CabObject* onThePedals(int* index);
     // The bush or pond to run through next.
@@ -62,7 +66,8 @@ private:
     const Scenery* goal_ = nullptr;
     float goalSince_ = 0.0f;
     float goalHitTime_ = 0.0f;
-    const CabObject* food_ = nullptr;
+    bool hasFood_ = false;
+    b2Vec2 foodAt_ = b2Vec2(0.0f, 0.0f);
     std::vector<Blocked> blocked_;
     float lastFatness_ = 0.0f;
     int pressedFrames_ = 0;
