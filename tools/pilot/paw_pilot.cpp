@@ -89,12 +89,15 @@ void PawPilot::choose(const Wish& w, bool reverse, float speed) {
 }
 
 // Carries the paw to `at` on body and grips; false until it holds body.
-bool PawPilot::hold(InputFrame& f, b2Body* body, b2Vec2 at) {
+bool PawPilot::hold(InputFrame& f, b2Body* body, const b2Vec2* points, int count) {
     if (world->isHeld(body)) return true;
     if (world->grabJoint) {
+        // Caught something lying on it: let go and try it at another point.
         f.buttons = INPUT_LEFT_UP;
+        ++wrongGrips_;
         return false;
     }
+    const b2Vec2 at = points[wrongGrips_ % count];
     moveToward(f, at);
     if (b2Distance(at, paw()) < 0.3f) {
         f.buttons = INPUT_LEFT_DOWN;
@@ -105,7 +108,9 @@ bool PawPilot::hold(InputFrame& f, b2Body* body, b2Vec2 at) {
 
 void PawPilot::gear(InputFrame& f, const Wish& w, bool reverse) {
     b2Body* lever = world->shifterBody;
-    if (!hold(f, lever, lever->GetWorldPoint(b2Vec2(0.0f, -2.1f)))) return;
+    const b2Vec2 grips[3] = {lever->GetWorldPoint(b2Vec2(0.0f, -2.1f)), lever->GetWorldPoint(b2Vec2(0.0f, -1.5f)),
+                             lever->GetWorldPoint(b2Vec2(0.5f, -2.1f))};
+    if (!hold(f, lever, grips, 3)) return;
     if (reverse == w.reverse && std::fabs(lever->GetAngle()) > 0.45f) {
         ++gearChanges;
         f.buttons = INPUT_LEFT_UP;
@@ -114,13 +119,15 @@ void PawPilot::gear(InputFrame& f, const Wish& w, bool reverse) {
     }
     // Past the stop on the other side; the lever's motor does the rest.
     const float a = w.reverse ? -0.7f : 0.7f;
-    moveToward(f, lever->GetPosition() + 2.1f * b2Vec2(std::sin(a), -std::cos(a)));
+    const float r = (world->grabJoint->GetAnchorB() - lever->GetPosition()).Length();
+    moveToward(f, lever->GetPosition() + r * b2Vec2(std::sin(a), -std::cos(a)));
 }
 
 void PawPilot::wheel(InputFrame& f, const Wish& w) {
     b2Body* wheel = world->wheelBody;
     const b2Vec2 hub = wheel->GetPosition();
-    if (!hold(f, wheel, hub + b2Vec2(0.0f, -2.8f))) return;
+    const b2Vec2 grips[3] = {hub + b2Vec2(0.0f, -2.8f), hub + b2Vec2(2.8f, 0.0f), hub + b2Vec2(-2.0f, -2.0f)};
+    if (!hold(f, wheel, grips, 3)) return;
     const float want = -TWO_PI * w.steer;
     const float error = want - wheel->GetAngle();
     if (std::fabs(error) < 0.05f) {
@@ -148,8 +155,11 @@ void PawPilot::pedal(InputFrame& f, const Wish& w, bool reverse, float speed) {
         return;
     }
     b2Body* body = brake > 0.05f ? world->brakePedalBody : world->gasPedalBody;
-    const b2Vec2 plate = brake > 0.05f ? b2Vec2(1.375f, -0.75f) : b2Vec2(1.25f, -1.0f);
-    if (!hold(f, body, body->GetWorldPoint(plate))) return;
+    const b2Vec2 grips[3] = {
+        body->GetWorldPoint(brake > 0.05f ? b2Vec2(1.375f, -0.75f) : b2Vec2(1.25f, -1.0f)),
+        body->GetWorldPoint(brake > 0.05f ? b2Vec2(0.6f, -0.4f) : b2Vec2(0.8f, -1.6f)),
+        body->GetWorldPoint(brake > 0.05f ? b2Vec2(2.2f, -1.1f) : b2Vec2(1.7f, -0.4f))};
+    if (!hold(f, body, grips, 3)) return;
     // A full press pushes past the stop; the pedal's motor pushes back.
     moveToward(f, b2Vec2(world->pawX, gripY_ + 1.5f * amount + (amount > 0.95f ? 0.2f : 0.0f)));
 }

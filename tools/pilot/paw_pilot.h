@@ -35,7 +35,9 @@ private:
     enum Task { IDLE, GEAR, WHEEL, PEDAL };
 
     void choose(const Wish& w, bool reverse, float speed);
-    bool hold(InputFrame& f, b2Body* body, b2Vec2 at);
+    // Grips body at one of the points (in turn, after a grip that caught
+    // something else); true while it holds it.
+    bool hold(InputFrame& f, b2Body* body, const b2Vec2* points, int count);
     void gear(InputFrame& f, const Wish& w, bool reverse);
     void wheel(InputFrame& f, const Wish& w);
     void pedal(InputFrame& f, const Wish& w, bool reverse, float speed);
@@ -49,6 +51,7 @@ private:
     int frames_ = 0;
     int limit_ = 0;
     float gripY_ = 0.0f;
+    int wrongGrips_ = 0;
 
     // The thing being carried, known by where it was last: the pilot keeps no
     // object's address, which a later object may get.

@@ -140,8 +140,8 @@ CabObject* YearPilot::onThePedals(int* index) {
     const Car* car = forest->playerCar;
     const bool brake = car->brake > 0.05f && !world->isHeld(world->brakePedalBody);
     const bool gas = car->throttle > 0.05f && !world->isHeld(world->gasPedalBody);
-    // Pushed all the way by the paw, yet hardly down: something lies under it.
-    const bool under = world->isHeld(world->gasPedalBody) && world->pawY > 14.0f && car->throttle < 0.5f;
+    // Pushed by the paw, yet hardly down for a while: something lies under it.
+    const bool under = world->isHeld(world->gasPedalBody) && car->throttle < 0.3f;
     pressedFrames_ = brake || gas || under ? pressedFrames_ + 1 : 0;
     if (pressedFrames_ < 20) return nullptr;
     // Whatever lies on the pressed plate or under the blocked one, as the
