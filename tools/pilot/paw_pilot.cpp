@@ -25,9 +25,9 @@ constexpr float MOUTH_COLUMN = 4.0f;
 constexpr float UNDER_WHEEL = 11.0f;
 // Right of the rim (x 10.25) and left of the gear lever's knob.
 constexpr float PAST_RIM = 11.0f;
-// The pedals' plates: from the brake's left edge, and below their bottoms.
-constexpr float PEDALS_LEFT = 4.6f;
 constexpr float UNDER_PLATES = 13.4f;
+// Under the bear, whose torso loose things pass: the floor's dump.
+constexpr float FLOOR_DUMP_X = 1.0f;
 // Over the right end of the ledge: where things cleared off the pedals go.
 constexpr float CLEAR_X = 19.0f;
 
@@ -251,24 +251,25 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     InputFrame f{0.0f, 0.0f, 0};
     *done = false;
     if (!take(f, thing, index, done)) return f;
-    // Out from under a plate along the floor, or off it and under the wheel, to
-    // the gap between the rim and the gear lever; up it and across to the right
-    // end of the ledge, where it rests out of the way.
+    // From under the plates along the floor to under the bear; off them under
+    // the wheel to the gap between the rim and the gear lever, up it and across
+    // to the right end of the ledge. Either way it rests out of the pedals' way.
     const b2Vec2 g = world->grabJoint->GetAnchorB();
     if (stalled(g, b2Vec2(CLEAR_X, HIGH_LANE), false)) {
         *done = true;
         release(f);
         return f;
     }
-    if (g.x > CLEAR_X - 0.5f) {
+    const bool underPlates = g.y > UNDER_PLATES && g.x > FLOOR_DUMP_X;
+    if (g.x > CLEAR_X - 0.5f || (g.y > UNDER_PLATES && g.x < FLOOR_DUMP_X + 0.5f)) {
         f.buttons = INPUT_LEFT_UP;
         *done = true;
         carrying_ = false;
         return f;
     }
     b2Vec2 target(CLEAR_X, HIGH_LANE);
-    if (g.x < PAST_RIM - 0.2f && g.x > PEDALS_LEFT && g.y > UNDER_PLATES) {
-        target = b2Vec2(PAST_RIM + 0.1f, g.y);  // out from under a plate
+    if (underPlates && g.x < PAST_RIM) {
+        target = b2Vec2(FLOOR_DUMP_X, g.y);  // out from under the plates along the floor
     } else if (g.x < PAST_RIM && g.y > HIGH_LANE + 1.0f) {
         target = g.y > UNDER_WHEEL + 0.3f ? b2Vec2(g.x, UNDER_WHEEL) : b2Vec2(PAST_RIM + 0.3f, UNDER_WHEEL);
     } else if (g.y > HIGH_LANE + 0.4f) {
