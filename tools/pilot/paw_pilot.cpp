@@ -25,6 +25,7 @@ constexpr float MOUTH_COLUMN = 4.0f;
 constexpr float UNDER_WHEEL = 11.0f;
 // Right of the rim (x 10.25) and left of the gear lever's knob.
 constexpr float PAST_RIM = 11.0f;
+// Below the bottoms of the pedals' plates.
 constexpr float UNDER_PLATES = 13.4f;
 // Under the bear, whose torso loose things pass: the floor's dump.
 constexpr float FLOOR_DUMP_X = 1.0f;
