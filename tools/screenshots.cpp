@@ -2,9 +2,10 @@
 // Game through its screens and saves a picture of each: the first year's title at
 // 1 s and at 8 s, a later year with two modifiers, the overfished year, "Game Over",
 // the windshield view at the start and after driving toward the other cars, and the
-// start of a year that is still frozen.
+// start of a year that is still frozen; then, if asked, the title's demo at the
+// given seconds of its round.
 //
-//   screenshots [output folder]      (default /tmp/shots; BMP and PNG of each)
+//   screenshots [output folder] [--demo-at S1,S2,...]   (default /tmp/shots; BMP and PNG of each)
 //
 // The screens are reached by setting the Game's fields the way its own transitions
 // do (a year survived or lost is a later part of the game); play is entered through
@@ -29,7 +30,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -48,6 +52,7 @@ enum Phase {
     Driving,
     FrozenYear,
     FrozenPlay,
+    Demo,
     Finished,
 };
 
@@ -56,6 +61,9 @@ int phaseFrames = 0;
 const char* pendingShot = nullptr;  // saved after this frame's picture is drawn
 int drivingFrames = 0;
 bool arrived = false;  // stopped short of the cars driven at
+std::vector<float> demoAt;  // seconds of the demo's round to take
+size_t demoShot = 0;
+std::string demoName;
 Navigator navigator;
 PawPilot paw;
 
@@ -255,6 +263,27 @@ bool toolFrame() {
     case FrozenPlay:
         if (game->state == Playing && world && game->fadeDir == 0) {
             pendingShot = "8_play_frozen_year";
+            enter(demoAt.empty() ? Finished : Demo);
+        }
+        break;
+    case Demo:
+        // The title of year 1, and its demo at once, as 'D' starts it; the log
+        // holds the drive above until the shipped demo is read again.
+        if (phaseFrames == 1) {
+            game->returnToTitle();
+            game->loadDemo("data/d1.dem");
+            game->fadeDir = -1;
+            game->nextState = StartDemo;
+        }
+        if (phaseFrames > 1 && game->state == Playing && world && demoShot < demoAt.size() &&
+            world->elapsed >= demoAt[demoShot]) {
+            char name[32];
+            std::snprintf(name, sizeof name, "9_demo_%05.1fs", static_cast<double>(demoAt[demoShot]));
+            demoName = name;
+            pendingShot = demoName.c_str();
+            ++demoShot;
+        }
+        if (demoShot == demoAt.size() || (phaseFrames > 2 && game->state == Title && game->playingBack == 0)) {
             enter(Finished);
         }
         break;
@@ -277,7 +306,19 @@ bool toolRender() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) outDir = argv[1];
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--demo-at") && i + 1 < argc) {
+            for (const char* p = argv[++i]; *p;) {
+                char* end = nullptr;
+                const float t = std::strtof(p, &end);
+                if (end == p) break;
+                demoAt.push_back(t);
+                p = *end == ',' ? end + 1 : end;
+            }
+        } else {
+            outDir = argv[i];
+        }
+    }
     mkdir(outDir.c_str(), 0755);
 
     engine = engineCreate(ENGINE_VERSION);
