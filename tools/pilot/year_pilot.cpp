@@ -142,14 +142,21 @@ CabObject* YearPilot::onThePedals(int* index) {
     const bool gas = car->throttle > 0.05f && !world->isHeld(world->gasPedalBody);
     // Pushed by the paw, yet hardly down for a while: something lies under it.
     const bool under = world->isHeld(world->gasPedalBody) && car->throttle < 0.3f;
+    // Thrown by the paw, yet stuck between the gears: something is in its way.
+    const bool lever = world->isHeld(world->shifterBody) && std::fabs(world->shifterBody->GetAngle()) < 0.45f;
+    leverFrames_ = lever ? leverFrames_ + 1 : 0;
     pressedFrames_ = brake || gas || under ? pressedFrames_ + 1 : 0;
-    if (pressedFrames_ < 20) return nullptr;
-    // Whatever lies on the pressed plate or under the blocked one, as the
-    // picture shows it.
-    b2AABB plate = boxOf(brake ? world->brakePedalBody : world->gasPedalBody);
+    if (pressedFrames_ < 20 && leverFrames_ < 60) return nullptr;
+    // Whatever lies on the pressed plate, under the blocked one or against the
+    // lever, as the picture shows it.
+    b2AABB plate = boxOf(leverFrames_ >= 60 ? world->shifterBody
+                         : brake           ? world->brakePedalBody
+                                           : world->gasPedalBody);
     plate.lowerBound.x -= 0.2f;
     plate.upperBound.x += 0.2f;
-    if (under && !brake && !gas) {
+    if (leverFrames_ >= 60) {
+        plate.lowerBound.y -= 0.3f;
+    } else if (under && !brake && !gas) {
         plate.lowerBound.y = plate.upperBound.y - 0.2f;
         plate.upperBound.y = 15.2f;
     } else {

@@ -50,7 +50,8 @@ private:
     CabObject* chooseFood(int* index);
     bool blocked(const CabObject* thing) const;
     void block(const CabObject* thing, int index, float seconds);
-    // A loose thing that holds a pedal down, or null.
+    // A loose thing that holds a pedal down or up, or the gear lever between
+    // its gears, or null.
     CabObject* onThePedals(int* index);
     // The bush or pond to run through next.
     const Scenery* chooseGoal();
@@ -71,4 +72,5 @@ private:
     std::vector<Blocked> blocked_;
     float lastFatness_ = 0.0f;
     int pressedFrames_ = 0;
+    int leverFrames_ = 0;
 };
