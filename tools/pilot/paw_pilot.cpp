@@ -193,8 +193,10 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
         return false;
     }
     if (holding) return true;
-    // Within the paw's reach: a thing beyond its edge is caught from the edge.
-    const b2Vec2 p = body->GetPosition();
+    // Within the paw's reach: a thing beyond its edge is caught from the edge;
+    // one under a plate is caught low, where the grab does not reach the plate.
+    b2Vec2 p = body->GetPosition();
+    if (p.y > UNDER_PLATES) p.y += 0.3f;
     const b2Vec2 at(std::max(0.0f, std::min(20.0f, p.x)), std::max(2.0f, std::min(15.0f, p.y)));
     moveToward(f, at);
     if (b2Distance(at, paw()) < 0.25f && world->elapsed - world->lastGrabTime > 0.1f) {
