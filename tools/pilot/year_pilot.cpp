@@ -136,6 +136,20 @@ CabObject* YearPilot::chooseFood(int* index) {
     return best;
 }
 
+CabObject* YearPilot::heldJunk(int* index) {
+    if (!world->grabJoint) return nullptr;
+    const b2Body* held = world->grabJoint->GetBodyB();
+    for (CabObject* o : world->cabObjects) {
+        if (!o->owns(held) || o->kind != 0) continue;
+        for (int i = 0; i < o->bodyCount; ++i) {
+            if (edible(o->bodies[i])) return nullptr;
+            if (o->bodies[i] == held) *index = i;
+        }
+        return o;
+    }
+    return nullptr;
+}
+
 CabObject* YearPilot::onThePedals(int* index) {
     const Car* car = forest->playerCar;
     const bool brake = car->brake > 0.05f && !world->isHeld(world->brakePedalBody);
@@ -237,6 +251,12 @@ InputFrame YearPilot::next() {
         return paw_.letGo();
     }
     int index = 0;
+    if (CabObject* junk = heldJunk(&index)) {
+        // What is left of a fish when both halves are eaten goes out of the window.
+        doing = "throwing out bones";
+        bool done = false;
+        return paw_.clear(junk, index, &done);
+    }
     if (CabObject* thing = onThePedals(&index)) {
         doing = "clearing the pedals";
         bool done = false;

@@ -50,6 +50,8 @@ private:
     CabObject* chooseFood(int* index);
     bool blocked(const CabObject* thing) const;
     void block(const CabObject* thing, int index, float seconds);
+    // The bones of a fish the paw still holds once both halves are eaten, or null.
+    CabObject* heldJunk(int* index);
     // A loose thing that holds a pedal down or up, or the gear lever between
     // its gears, or null.
     CabObject* onThePedals(int* index);
