@@ -155,9 +155,9 @@ CabObject* YearPilot::onThePedals(int* index) {
     const bool brake = car->brake > 0.05f && !world->isHeld(world->brakePedalBody);
     const bool gas = car->throttle > 0.05f && !world->isHeld(world->gasPedalBody);
     // Pushed by the paw, yet hardly down for a while: something lies under it.
-    const bool under = world->isHeld(world->gasPedalBody) && car->throttle < 0.3f;
-    // Thrown by the paw, yet stuck between the gears: something is in its way.
-    const bool lever = world->isHeld(world->shifterBody) && std::fabs(world->shifterBody->GetAngle()) < 0.45f;
+    const bool under = world->isHeld(world->gasPedalBody) && car->throttle < 0.6f;
+    // Held a second and the gear not changed: something is in the lever's way.
+    const bool lever = world->isHeld(world->shifterBody);
     leverFrames_ = lever ? leverFrames_ + 1 : 0;
     pressedFrames_ = brake || gas || under ? pressedFrames_ + 1 : 0;
     if (pressedFrames_ < 20 && leverFrames_ < 60) return nullptr;
