@@ -27,8 +27,6 @@ constexpr float UNDER_WHEEL = 11.0f;
 constexpr float PAST_RIM = 11.0f;
 // Below the bottoms of the pedals' plates.
 constexpr float UNDER_PLATES = 13.4f;
-// Under the bear, whose torso loose things pass: the floor's dump.
-constexpr float FLOOR_DUMP_X = 1.0f;
 // The paw's right edge, where a thing swung along the high lane is let go to fly
 // out through the right window.
 constexpr float THROW_X = 20.0f;
@@ -255,19 +253,17 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     InputFrame f{0.0f, 0.0f, 0};
     *done = false;
     if (!take(f, thing, index, done)) return f;
-    // From under the plates along the floor to under the bear; else up a column
-    // beside the wheel (off the pedals under the wheel to the gap between the
-    // rim and the gear lever), and out through the right window.
+    // Up a column beside the wheel: from under the plates along the floor to the
+    // one left of the rim, off the pedals under the wheel to the one between the
+    // rim and the gear lever. Then along the high lane and out of the right window.
     const b2Vec2 g = world->grabJoint->GetAnchorB();
     if (stalled(g, b2Vec2(THROW_X, HIGH_LANE), false)) {
         *done = true;
         release(f);
         return f;
     }
-    const bool underPlates = g.y > UNDER_PLATES && g.x > FLOOR_DUMP_X;
     // Let go while it still flies: the held thing stops where the paw does.
-    const bool thrown = world->pawX > THROW_X - 2.0f && g.y < HIGH_LANE + 0.5f;
-    if (thrown || (g.y > UNDER_PLATES && g.x < FLOOR_DUMP_X + 0.5f)) {
+    if (world->pawX > THROW_X - 2.0f && g.y < HIGH_LANE + 0.5f) {
         f.buttons = INPUT_LEFT_UP;
         *done = true;
         carrying_ = false;
@@ -275,8 +271,8 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     }
     b2Vec2 target(THROW_X, HIGH_LANE);
     float most = CARRY_PIXELS;
-    if (underPlates && g.x < PAST_RIM) {
-        target = b2Vec2(FLOOR_DUMP_X, g.y);  // out from under the plates along the floor
+    if (g.y > UNDER_PLATES && g.x > MOUTH_COLUMN && g.x < PAST_RIM) {
+        target = b2Vec2(MOUTH_X, g.y);  // out from under the plates along the floor
     } else if (g.x > MOUTH_COLUMN && g.x < PAST_RIM && g.y > HIGH_LANE + 1.0f) {
         target = g.y > UNDER_WHEEL + 0.3f ? b2Vec2(g.x, UNDER_WHEEL) : b2Vec2(PAST_RIM + 0.3f, UNDER_WHEEL);
     } else if (g.y > HIGH_LANE + 0.4f) {

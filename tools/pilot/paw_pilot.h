@@ -22,9 +22,8 @@ public:
     // Takes body `index` of the food object and brings it to the mouth; holds it
     // there while the bear chews. False once it gives up on this food.
     InputFrame feed(CabObject* food, int index, bool* givingUp);
-    // Takes body `index` of the thing off the pedals and throws it out of the
-    // right window, or drags it from under them to under the bear; done once
-    // let go, or given up.
+    // Takes body `index` of the thing off or from under the pedals and throws it
+    // out of the right window; done once let go, or given up.
     InputFrame clear(CabObject* thing, int index, bool* done);
     // Lets go of whatever the paw holds.
     InputFrame letGo();
