@@ -150,6 +150,23 @@ CabObject* YearPilot::heldJunk(int* index) {
     return nullptr;
 }
 
+CabObject* YearPilot::underTheGas(int* index) {
+    // Before it holds the pedal up: what lies on the floor under its plate.
+    b2AABB under = boxOf(world->gasPedalBody);
+    under.lowerBound.y = under.upperBound.y;
+    under.upperBound.y = 15.2f;
+    for (CabObject* o : world->cabObjects) {
+        if (blocked(o)) continue;
+        for (int i = 0; i < o->bodyCount; ++i) {
+            if (b2TestOverlap(under, boxOf(o->bodies[i])) && o->bodies[i]->GetLinearVelocity().LengthSquared() < 1.0f) {
+                *index = i;
+                return o;
+            }
+        }
+    }
+    return nullptr;
+}
+
 CabObject* YearPilot::onThePedals(int* index) {
     const Car* car = forest->playerCar;
     const bool brake = car->brake > 0.05f && !world->isHeld(world->brakePedalBody);
@@ -278,6 +295,13 @@ InputFrame YearPilot::next() {
     if (world->fatness >= 1.0f) {
         doing = "driving to the cave";
         return paw_.drive(toCave());
+    }
+    if (CabObject* thing = underTheGas(&index)) {
+        doing = "clearing the pedals";
+        bool done = false;
+        const InputFrame f = paw_.clear(thing, index, &done);
+        if (done) block(thing, index, 20.0f);
+        return f;
     }
     const Scenery* goal = chooseGoal();
     doing = "driving to food";

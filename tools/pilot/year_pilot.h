@@ -50,6 +50,8 @@ private:
     CabObject* chooseFood(int* index);
     bool blocked(const CabObject* thing) const;
     void block(const CabObject* thing, int index, float seconds);
+    // A loose thing at rest on the floor under the gas pedal, or null.
+    CabObject* underTheGas(int* index);
     // The bones of a fish the paw still holds once both halves are eaten, or null.
     CabObject* heldJunk(int* index);
     // A loose thing that holds a pedal down or up, or the gear lever between
