@@ -222,7 +222,9 @@ Wish YearPilot::toCave() {
     b2Vec2 u = c;
     u.Normalize();
     const float along = b2Dot(p, u);
-    const float ahead = std::min(c.Length(), std::max(along, CAVE_LINE_START) + CAVE_LOOK_AHEAD);
+    float ahead = std::min(c.Length(), std::max(along, CAVE_LINE_START) + CAVE_LOOK_AHEAD);
+    // Along the fence, far from the line: no way out there; back in toward the middle.
+    if (p.Length() > FENCE_RADIUS - 10.0f && (p - along * u).Length() > 8.0f) ahead = CAVE_LINE_START + CAVE_LOOK_AHEAD;
     if (along > FENCE_RADIUS - 5.0f && std::fabs(car->forwardSpeed()) < 0.3f && !navigator_.backingOff(world->elapsed)) {
         // At the fence and the cave not in view: back off and come again.
         if (++fenceFrames_ > 60) {
