@@ -13,11 +13,11 @@
 
 namespace {
 
-// The way to a cave follows the line from the forest's middle out to it: from
-// this far out, aiming this far ahead of the car along it, and slowly from here.
 // A thing the paw gave up on is left alone while it lies about where it was.
 constexpr float BLOCKED_REACH = 1.0f;
 
+// The way to a cave follows the line from the forest's middle out to it: from
+// this far out, aiming this far ahead of the car along it, and slowly from here.
 constexpr float CAVE_LINE_START = 30.0f;
 constexpr float CAVE_LOOK_AHEAD = 10.0f;
 constexpr float CAVE_SLOW = 50.0f;
