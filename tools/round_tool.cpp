@@ -323,6 +323,8 @@ int main(int argc, char** argv) {
     game = new Game();
     game->init();
     if (o.playYear) {
+        // The cave is seen ahead only in the drawn view.
+        if (!resourceManager) std::fprintf(stderr, "round_tool: --play-year needs the game's resources\n");
         const int rc = resourceManager ? playYears(o.seeds) : 1;
         delete game;
         game = nullptr;
