@@ -1,16 +1,19 @@
 // Runs rounds without a window and tells what happened in them: the player's car's
 // path, the other cars' choices, the impacts. The player's car is driven through
-// the cab as a player drives it: an autopilot of its own (which draws nothing from
-// the game's generator) decides where to go, and a paw pilot works the wheel, the
-// pedals and the gear lever with the paw, one at a time, giving each update's
-// pointer movement and button edges. Those records are what a game records, so
+// the cab as a player drives it: the pilot (tools/pilot, which draws nothing from
+// the game's generator) runs through bushes and ponds, works the wheel, the pedals
+// and the gear lever with the paw and carries the food to the bear's mouth, giving
+// each update's pointer movement and button edges. Those records are what a game records, so
 // the round can be saved as a demo and replayed; --verify plays each round again
 // from its records and checks that every update comes out the same, bit for bit.
 // A recorded demo can also be fed in instead (played to its end unless --seconds
 // says otherwise), and verified the same way. It measures how fast the round runs.
+// --play-year plays the first year of seeds 1..N to its end and tells how many
+// the pilot won.
 //
 //   round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]]
 //              [--rounds R] [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]
+//   round_tool --play-year [--seeds N]
 //   round_tool --texel-check      how large the windshield art's texels get up close
 #include "engine/engine.h"
 #include "engine/resources/resource_manager.h"
@@ -20,6 +23,8 @@
 #include "main/input_log.h"
 #include "main/random.h"
 #include "main/world.h"
+#include "tools/pilot/play_year.h"
+#include "tools/pilot/year_pilot.h"
 #include "tools/round_fingerprint.h"
 #include "tools/texel/texel_check.h"
 #include "vehicle/car.h"
@@ -50,12 +55,15 @@ struct Options {
     bool quiet = false;
     bool secondsGiven = false;
     bool help = false;
+    bool playYear = false;
+    int seeds = 1;
 };
 
 void usage(FILE* out) {
     std::fprintf(out,
                  "usage: round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]] [--rounds R]\n"
                  "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]\n"
+                 "       round_tool --play-year [--seeds N]\n"
                  "       round_tool --texel-check\n");
 }
 
@@ -77,6 +85,10 @@ bool parse(int argc, char** argv, Options* o) {
             o->help = true;
             return true;
         }
+        if (!std::strcmp(a, "--play-year")) {
+            o->playYear = true;
+            continue;
+        }
         if (!v) return false;
         ++i;
         if (!std::strcmp(a, "--seed")) {
@@ -94,13 +106,15 @@ bool parse(int argc, char** argv, Options* o) {
             o->demo = v;
         } else if (!std::strcmp(a, "--record")) {
             o->record = v;
+        } else if (!std::strcmp(a, "--seeds")) {
+            o->seeds = std::atoi(v);
         } else if (!std::strcmp(a, "--every")) {
             o->every = std::strtof(v, nullptr);
         } else {
             return false;
         }
     }
-    return o->seconds > 0.0f && o->rounds > 0 && o->year > 0 && o->seed != 0;
+    return o->seconds > 0.0f && o->rounds > 0 && o->year > 0 && o->seed != 0 && o->seeds > 0;
 }
 
 // Passes the forest's contacts on and remembers how fast the player's car last
@@ -115,169 +129,6 @@ public:
         forest->add(p);
     }
     float lastPlayerSpeed = 0.0f;
-};
-
-// What the autopilot wants of the car.
-struct Wish {
-    float steer;     // -1..1, positive turns left
-    float throttle;  // 0..1
-    float brake;     // 0..1
-    bool reverse;
-};
-
-// Heads for the ponds and bushes in turn, backs off when it is stuck.
-class Autopilot {
-public:
-    explicit Autopilot(const Forest& f) {
-        for (ForestObject* o : f.objects) {
-            if (o->kind != FOREST_SCENERY) continue;
-            const Scenery* s = static_cast<const Scenery*>(o);
-            if (s->sceneryType == SCENERY_POND || s->sceneryType == SCENERY_BUSH) targets_.push_back(s->position());
-        }
-    }
-    Wish wish(const Car* car, float elapsed) {
-        if (targets_.empty()) return {0.3f, 1.0f, 0.0f, false};
-        const b2Vec2 p = car->position();
-        const b2Vec2 target = targets_[next_ % targets_.size()];
-        if ((target - p).Length() < 3.0f) ++next_;
-        if (elapsed < backUntil_) return {-0.5f, 1.0f, 0.0f, true};
-        // Stuck: hardly moved in four seconds.
-        if (elapsed >= checkAt_) {
-            if (elapsed > 6.0f && (p - checkpoint_).Length() < 1.5f) {
-                backUntil_ = elapsed + 3.0f;
-                ++next_;  // try the next one
-            }
-            checkpoint_ = p;
-            checkAt_ = elapsed + 4.0f;
-        }
-        const b2Vec2 F = car->body->GetWorldVector(b2Vec2(0.0f, 1.0f));
-        const b2Vec2 d = target - p;
-        const float error = std::atan2(b2Cross(F, d), b2Dot(F, d));
-        const float steer = std::fmax(-1.0f, std::fmin(1.0f, 1.5f * error));
-        const float speed = car->forwardSpeed();
-        if (speed > 12.0f && std::fabs(error) > 0.8f) return {steer, 0.0f, 0.6f, false};
-        return {steer, 1.0f, 0.0f, false};
-    }
-
-private:
-    std::vector<b2Vec2> targets_;
-    size_t next_ = 0;
-    b2Vec2 checkpoint_ = b2Vec2(0.0f, 0.0f);
-    float checkAt_ = 0.0f;
-    float backUntil_ = -1.0f;
-};
-
-// Works the cab's fixtures with the paw, one at a time, as a player would: it
-// looks where the paw and the fixtures are and gives this update's pointer
-// movement (at most 40 window pixels a frame each way) and button edges.
-class PawPilot {
-public:
-    InputFrame next(const Wish& w) {
-        InputFrame f{0.0f, 0.0f, 0};
-        const bool reverse = world->shifterBody->GetAngle() <= 0.0f;
-        const float speed = forest->playerCar->forwardSpeed();
-        ++frames_;
-        if (task_ == IDLE || frames_ > limit_) choose(w, reverse, speed);
-        switch (task_) {
-        case GEAR: gear(f, w, reverse); break;
-        case WHEEL: wheel(f, w); break;
-        case PEDAL: pedal(f, w, reverse, speed); break;
-        case IDLE: release(f); break;
-        }
-        if (f.buttons & INPUT_LEFT_DOWN) ++grabs;
-        return f;
-    }
-    int grabs = 0;
-    int gearChanges = 0;
-
-private:
-    enum Task { IDLE, GEAR, WHEEL, PEDAL };
-
-    void choose(const Wish& w, bool reverse, float speed) {
-        frames_ = 0;
-        const float steer = -world->wheelBody->GetAngle() / 6.2831855f;
-        if (w.reverse != reverse && std::fabs(speed) < 1.0f) {
-            task_ = GEAR;
-            limit_ = 90;
-        } else if (w.reverse == reverse && std::fabs(w.steer - steer) > 0.12f) {
-            task_ = WHEEL;
-            limit_ = 120;
-        } else {
-            task_ = PEDAL;  // also the brake, to stop for a change of gear
-            limit_ = 45;
-        }
-    }
-    static void moveToward(InputFrame& f, b2Vec2 target) {
-        f.dx = std::max(-40.0f, std::min(40.0f, (target.x - world->pawX) * 32.0f));
-        f.dy = std::max(-40.0f, std::min(40.0f, (target.y - world->pawY) * 32.0f));
-    }
-    static void release(InputFrame& f) {
-        if (world->grabJoint) f.buttons = INPUT_LEFT_UP;
-    }
-    // Carries the paw to `at` on body and grips; false until it holds body.
-    bool hold(InputFrame& f, b2Body* body, b2Vec2 at) {
-        if (world->isHeld(body)) return true;
-        if (world->grabJoint) {
-            f.buttons = INPUT_LEFT_UP;
-            return false;
-        }
-        moveToward(f, at);
-        if (b2Distance(at, b2Vec2(world->pawX, world->pawY)) < 0.3f) {
-            f.buttons = INPUT_LEFT_DOWN;
-            gripY_ = at.y;
-        }
-        return false;
-    }
-    void gear(InputFrame& f, const Wish& w, bool reverse) {
-        b2Body* lever = world->shifterBody;
-        if (!hold(f, lever, lever->GetWorldPoint(b2Vec2(0.0f, -2.1f)))) return;
-        if (reverse == w.reverse && std::fabs(lever->GetAngle()) > 0.45f) {
-            ++gearChanges;
-            f.buttons = INPUT_LEFT_UP;
-            task_ = IDLE;
-            return;
-        }
-        // Past the stop on the other side; the lever's motor does the rest.
-        const float a = w.reverse ? -0.7f : 0.7f;
-        moveToward(f, lever->GetPosition() + 2.1f * b2Vec2(std::sin(a), -std::cos(a)));
-    }
-    void wheel(InputFrame& f, const Wish& w) {
-        b2Body* wheel = world->wheelBody;
-        const b2Vec2 hub = wheel->GetPosition();
-        if (!hold(f, wheel, hub + b2Vec2(0.0f, -2.8f))) return;
-        const float want = -6.2831855f * w.steer;
-        const float error = want - wheel->GetAngle();
-        if (std::fabs(error) < 0.05f) {
-            f.buttons = INPUT_LEFT_UP;
-            task_ = IDLE;
-            return;
-        }
-        // The grip goes round the hub with the wheel, a little at a time.
-        const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
-        const float a = std::atan2(g.y, g.x) + std::max(-0.15f, std::min(0.15f, error));
-        moveToward(f, hub + 2.8f * b2Vec2(std::cos(a), std::sin(a)));
-    }
-    void pedal(InputFrame& f, const Wish& w, bool reverse, float speed) {
-        // A change of gear waits for the car to stand: brake first.
-        const bool stopping = w.reverse != reverse && std::fabs(speed) >= 1.0f;
-        const float brake = stopping ? 1.0f : w.brake;
-        const float amount = brake > 0.05f ? brake : w.throttle;
-        if (amount < 0.05f) {
-            release(f);
-            task_ = IDLE;
-            return;
-        }
-        b2Body* body = brake > 0.05f ? world->brakePedalBody : world->gasPedalBody;
-        const b2Vec2 plate = brake > 0.05f ? b2Vec2(1.375f, -0.75f) : b2Vec2(1.25f, -1.0f);
-        if (!hold(f, body, body->GetWorldPoint(plate))) return;
-        // A full press pushes past the stop; the pedal's motor pushes back.
-        moveToward(f, b2Vec2(world->pawX, gripY_ + 1.5f * amount + (amount > 0.95f ? 0.2f : 0.0f)));
-    }
-
-    Task task_ = IDLE;
-    int frames_ = 0;
-    int limit_ = 0;
-    float gripY_ = 0.0f;
 };
 
 const char* heldName() {
@@ -328,8 +179,7 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
 
     ImpactSpy spy;
     forest->world->setContactListener(&spy);
-    Autopilot autopilot(*forest);
-    PawPilot pilot;
+    YearPilot pilot;
 
     std::vector<Car*> others;
     std::vector<AiState> seen;
@@ -363,7 +213,7 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
             if (game->playIndex >= demo->size()) break;
             input = &(*demo)[game->playIndex++];
         } else {
-            piloted = pilot.next(autopilot.wish(forest->playerCar, world->elapsed));
+            piloted = pilot.next();
             if (record) record->append(piloted);
         }
         world->update(input);
@@ -422,22 +272,50 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
         if (!o.quiet && (frame + 1) % reportEvery == 0) {
             const float a = car->body->GetAngle();
             std::printf("%8.2f car at (%7.2f, %7.2f) heading %6.1f deg, forward %6.2f, controls %.2f/%.2f/%.2f%s, "
-                        "tilt %.3f%s, paw at (%5.2f, %5.2f)%s\n",
+                        "tilt %.3f%s, paw at (%5.2f, %5.2f)%s, fatness %.2f, %s\n",
                         world->elapsed, last.x, last.y, a * 57.29578f, car->forwardSpeed(), car->steer,
                         car->throttle, car->brake, car->reverse ? " R" : "", world->cabTilt,
-                        world->tumbleDir ? " tumbling" : "", world->pawX, world->pawY, heldName());
+                        world->tumbleDir ? " tumbling" : "", world->pawX, world->pawY, heldName(), world->fatness, pilot.doing);
         }
     }
     const auto end = std::chrono::steady_clock::now();
     rep.simulated = frame / 60.0;
     rep.real = std::chrono::duration<double>(end - start).count();
-    rep.grabs = pilot.grabs;
-    rep.gearChanges = pilot.gearChanges;
+    rep.grabs = pilot.grabs();
+    rep.gearChanges = pilot.gearChanges();
     rep.bits = roundFingerprint();
 
     delete world;
     world = nullptr;
     return rep;
+}
+
+float median(std::vector<float> v) {
+    if (v.empty()) return 0.0f;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5f * (v[n / 2 - 1] + v[n / 2]);
+}
+
+// The first year for seeds 1..count, each played by the pilot to its end.
+int playYears(int count) {
+    int won = 0;
+    std::vector<float> firstMeals, mealRates;
+    for (int seed = 1; seed <= count; ++seed) {
+        const YearResult r = playFirstYear(static_cast<uint32_t>(seed));
+        const float foodMinutes = r.stats.foodFrames / 3600.0f;
+        const float rate = foodMinutes > 0.0f ? r.stats.meals / foodMinutes : 0.0f;
+        std::printf("seed %d: %s after %.1f s, fatness %.2f, %d meals, first at %.1f s, %.2f meals per minute with "
+                    "food in the cab (%.1f min), %d runs through bushes and ponds, fat at %.1f s\n",
+                    seed, r.won ? "hibernated" : "snowed in", r.seconds, r.fatness, r.stats.meals, r.stats.firstMeal,
+                    rate, foodMinutes, r.stats.impacts, r.stats.fatAt);
+        won += r.won ? 1 : 0;
+        if (r.stats.firstMeal >= 0.0f) firstMeals.push_back(r.stats.firstMeal);
+        mealRates.push_back(rate);
+    }
+    std::printf("%d of %d years won by hibernation; median first meal at %.1f s; median meals per minute %.2f\n", won,
+                count, median(firstMeals), median(mealRates));
+    return 0;
 }
 
 }  // namespace
@@ -477,6 +355,18 @@ int main(int argc, char** argv) {
 
     game = new Game();
     game->init();
+    if (o.playYear) {
+        // The cave is seen ahead only in the drawn view.
+        if (!resourceManager) std::fprintf(stderr, "round_tool: --play-year needs the game's resources\n");
+        const int rc = resourceManager ? playYears(o.seeds) : 1;
+        delete game;
+        game = nullptr;
+        delete resourceManager;
+        resourceManager = nullptr;
+        engine->System_Finish();
+        engine->Release();
+        return rc;
+    }
     InputLog demo;
     const InputLog* demoLog = nullptr;
     uint32_t seed = o.seed;

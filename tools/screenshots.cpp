@@ -3,14 +3,17 @@
 // 1 s and at 8 s, a later year with two modifiers, the overfished year, "Game Over",
 // the windshield view at the start and after driving toward the other cars, up
 // against the fence before a mountain and close to a tree, a boulder and a car (the
-// car put there directly), and the start of a year that is still frozen.
+// car put there directly), and the start of a year that is still frozen; then, if
+// asked, the title's demo at the given seconds of its round.
 //
-//   screenshots [output folder]      (default /tmp/shots; BMP and PNG of each)
+//   screenshots [output folder] [--demo-at S1,S2,...]   (default /tmp/shots; BMP and PNG of each)
 //
 // The screens are reached by setting the Game's fields the way its own transitions
 // do (a year survived or lost is a later part of the game); play is entered through
-// the Game's own fade into a round, and the player's car is driven through its
-// controls, as the cab fixtures will drive it.
+// the Game's own fade into a round, and the player's car is driven as a player
+// drives it: the pilot's paw works the wheel, the pedals and the gear lever, and
+// its pointer movements and buttons are played into the Game like a demo that is
+// written while it plays.
 #include "engine/engine.h"
 #include "engine/resources/resource_manager.h"
 #include "forest/forest.h"
@@ -19,6 +22,8 @@
 #include "main/game.h"
 #include "main/startup.h"
 #include "main/world.h"
+#include "tools/pilot/driving.h"
+#include "tools/pilot/paw_pilot.h"
 #include "vehicle/car.h"
 
 #include <SDL.h>
@@ -27,7 +32,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -50,6 +58,7 @@ enum Phase {
     CloseCar,
     FrozenYear,
     FrozenPlay,
+    Demo,
     Finished,
 };
 
@@ -57,9 +66,12 @@ Phase phase = TitleYear1Early;
 int phaseFrames = 0;
 const char* pendingShot = nullptr;  // saved after this frame's picture is drawn
 int drivingFrames = 0;
-int stuckFrames = 0;
-int reverseFrames = 0;
 bool arrived = false;  // stopped short of the cars driven at
+std::vector<float> demoAt;  // seconds of the demo's round to take
+size_t demoShot = 0;
+std::string demoName;
+Navigator navigator;
+PawPilot paw;
 
 void enter(Phase p) {
     phase = p;
@@ -125,9 +137,10 @@ void describeCars() {
                 me->GetWorldVector(b2Vec2(0.0f, 1.0f)).x, me->GetWorldVector(b2Vec2(0.0f, 1.0f)).y);
 }
 
-// Steers the player's car toward the other cars: two that stand close together when
-// they are near, so that both fit in the view, else the nearest one; stops short of
-// them, and backs out when it has stuck on something.
+// Drives the player's car toward the other cars through the paw: two that stand
+// close together when they are near, so that both fit in the view, else the
+// nearest one; stops short of them. The Game plays the paw's input as the next
+// record of its log.
 void drive() {
     Car* me = forest->playerCar;
     const ForestObject* cars[3] = {};
@@ -141,35 +154,23 @@ void drive() {
     for (int i = 1; i < n; ++i) {
         if (away(cars[i]) < away(nearest)) nearest = cars[i];
     }
-    float goalX = nearest->localX, goalY = nearest->localY, stop = 14.0f;
+    b2Vec2 goal = nearest->position();
+    float stop = 14.0f;
     for (int i = 0; i < n; ++i) {
         for (int j = i + 1; j < n; ++j) {
-            const float apart = std::hypot(cars[i]->localX - cars[j]->localX, cars[i]->localY - cars[j]->localY);
-            const float midX = 0.5f * (cars[i]->localX + cars[j]->localX);
-            const float midY = 0.5f * (cars[i]->localY + cars[j]->localY);
-            if (apart < 24.0f && std::hypot(midX, midY) < 45.0f) {
-                goalX = midX;
-                goalY = midY;
+            const float apart = (cars[i]->position() - cars[j]->position()).Length();
+            const b2Vec2 mid = 0.5f * (cars[i]->position() + cars[j]->position());
+            if (apart < 24.0f && (mid - me->position()).Length() < 45.0f) {
+                goal = mid;
                 stop = 0.6f * apart + 10.0f;
             }
         }
     }
-    const float speed = me->forwardSpeed();
-    if (reverseFrames > 0) {
-        --reverseFrames;
-        me->setControls(0.6f, 1.0f, 0.0f, true);
-        return;
-    }
-    stuckFrames = std::fabs(speed) < 0.3f && drivingFrames > 60 ? stuckFrames + 1 : 0;
-    if (stuckFrames > 45) {
-        reverseFrames = 70;
-        stuckFrames = 0;
-    }
-    // Positive steering turns left; the goal's side offset is to the right.
-    const float bearing = std::atan2(goalX, goalY);
-    const float steer = std::max(-1.0f, std::min(1.0f, -2.0f * bearing));
-    arrived = std::hypot(goalX, goalY) < stop && goalY > 0.0f;
-    me->setControls(steer, arrived ? 0.0f : 0.8f, arrived ? 1.0f : 0.0f, false);
+    const b2Vec2 d = goal - me->position();
+    const float ahead = b2Dot(d, me->body->GetWorldVector(b2Vec2(0.0f, 1.0f)));
+    arrived = d.Length() < stop && ahead > 0.0f;
+    const Wish w = arrived ? Navigator::stop() : navigator.toward(me, goal, false, world->elapsed);
+    game->inputLog.append(paw.drive(w));
 }
 
 // The player's car with its nose gap units short of the target's edge (reach from
@@ -315,7 +316,12 @@ bool toolFrame() {
             enter(PlayStart);
         }
         break;
-    case PlayStart: enter(Driving); break;
+    case PlayStart:
+        // From here the pilot's records drive the round.
+        game->playingBack = 1;
+        game->playIndex = game->inputLog.size();
+        enter(Driving);
+        break;
     case Driving:
         ++drivingFrames;
         // The other cars stay where they are for their first 15 s of the first year.
@@ -347,6 +353,27 @@ bool toolFrame() {
     case FrozenPlay:
         if (game->state == Playing && world && game->fadeDir == 0) {
             pendingShot = "8_play_frozen_year";
+            enter(demoAt.empty() ? Finished : Demo);
+        }
+        break;
+    case Demo:
+        // The title of year 1, and its demo at once, as 'D' starts it; the log
+        // holds the drive above until the shipped demo is read again.
+        if (phaseFrames == 1) {
+            game->returnToTitle();
+            game->loadDemo("data/d1.dem");
+            game->fadeDir = -1;
+            game->nextState = StartDemo;
+        }
+        if (phaseFrames > 1 && game->state == Playing && world && demoShot < demoAt.size() &&
+            world->elapsed >= demoAt[demoShot]) {
+            char name[32];
+            std::snprintf(name, sizeof name, "9_demo_%05.1fs", static_cast<double>(demoAt[demoShot]));
+            demoName = name;
+            pendingShot = demoName.c_str();
+            ++demoShot;
+        }
+        if (demoShot == demoAt.size() || (phaseFrames > 2 && game->state == Title && game->playingBack == 0)) {
             enter(Finished);
         }
         break;
@@ -369,7 +396,19 @@ bool toolRender() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) outDir = argv[1];
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--demo-at") && i + 1 < argc) {
+            for (const char* p = argv[++i]; *p;) {
+                char* end = nullptr;
+                const float t = std::strtof(p, &end);
+                if (end == p) break;
+                demoAt.push_back(t);
+                p = *end == ',' ? end + 1 : end;
+            }
+        } else {
+            outDir = argv[i];
+        }
+    }
     mkdir(outDir.c_str(), 0755);
 
     engine = engineCreate(ENGINE_VERSION);

@@ -20,5 +20,9 @@ Shape* World::addCabEdge(float x1, float y1, float x2, float y2, uint16_t catego
     edge.restitution = 0.0f;
     edge.density = 0.0f;
     edge.filter = makeFilter(category);
+    // A bare line, without the physics library's skin on edges: a thing resting on
+    // the ledge then reaches below y 6, so the opening rule ("entirely above")
+    // leaves a ledge bit that a jolt cleared cleared, and the thing falls.
+    edge.edge.m_radius = 0.0f;
     return addEdgeChain(cabAnchor, ends, 2, false, edge);
 }

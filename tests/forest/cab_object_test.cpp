@@ -1,9 +1,13 @@
 #include "forest/cab_categories.h"
 #include "forest/cab_object.h"
+#include "forest/pickups_round_item.h"
+#include "forest/scenery.h"
 #include "tests/forest/round_globals.h"
 #include "tests/forest/test_ball.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -132,6 +136,70 @@ TEST(CabObjectOpenings, AStruckThingFallsThroughTheLedgeWithItsChance) {
     b.bodies[0]->SetAwake(true);
     for (int i = 0; i < 60; ++i) world->cabWorld->step(1.0f / 60.0f, 10, 10);
     EXPECT_GT(b.bodies[0]->GetPosition().y, 10.0f);
+}
+
+// Through the round's own update, where the opening rule runs between the knock
+// that clears the ledge bit and the fall: a berry at rest on the ledge is not
+// "entirely above" it, so what a jolt or a hard hit shook loose falls and the
+// rest stays.
+TEST(CabObjectOpenings, KnockedBerriesFallOffTheLedgeThroughTheRoundUpdate) {
+    struct Knock {
+        const char* name;
+        void (*knock)(const std::vector<RoundItem*>& berries);
+    };
+    const Knock knocks[] = {
+        {"jolted",
+         [](const std::vector<RoundItem*>&) {
+             Scenery tree;
+             tree.sceneryType = SCENERY_TREE;
+             world->carImpact(&tree, 2.0f);  // a soft knock: a jolt and nothing thrown in
+         }},
+        {"struck",
+         [](const std::vector<RoundItem*>& berries) {
+             for (RoundItem* b : berries) b->struck = true;
+             SetUpRound::idle(1);  // the opening rule draws the fall
+         }},
+    };
+    for (const Knock& k : knocks) {
+        Cab cab;
+        // Clear of the clock (x 14..16), and of the mouth (x 2.3..4.7) and the
+        // spokes (x 4.75..9.75) below the ledge.
+        const float xs[] = {0.3f, 1.2f, 11.0f, 12.0f, 17.0f, 18.0f, 19.0f, 20.0f};
+        std::vector<RoundItem*> berries;
+        for (float x : xs) {
+            RoundItem* berry = new RoundItem();
+            berry->makeBerry();
+            berry->bodies[0]->SetTransform(b2Vec2(x, 5.0f), 0.0f);
+            world->cabObjects.push_back(berry);
+            berries.push_back(berry);
+        }
+        SetUpRound::idle(60);
+        for (RoundItem* b : berries) ASSERT_NEAR(b->bodies[0]->GetPosition().y, 5.6f, 0.05f) << "resting on the ledge";
+
+        int cleared = 0, fell = 0, stayed = 0;
+        for (int round = 0; round < 12; ++round) {
+            std::vector<RoundItem*> onLedge;
+            for (RoundItem* b : berries) {
+                if (b->bodies[0]->GetPosition().y < 6.0f) onLedge.push_back(b);
+            }
+            k.knock(onLedge);
+            std::vector<bool> loose;
+            for (RoundItem* b : onLedge) {
+                loose.push_back((b->bodies[0]->GetFixtureList()->GetFilterData().maskBits & CAB_LEDGE) == 0);
+            }
+            SetUpRound::idle(45);
+            for (size_t i = 0; i < onLedge.size(); ++i) {
+                const float y = onLedge[i]->bodies[0]->GetPosition().y;
+                EXPECT_EQ(y > 7.0f, bool(loose[i])) << k.name << " " << round << ": a berry now at y " << y;
+                cleared += loose[i];
+                fell += loose[i] && y > 7.0f;
+                stayed += !loose[i] && y < 6.0f;
+            }
+        }
+        EXPECT_GT(cleared, 0) << k.name;
+        EXPECT_GT(stayed, 0) << k.name;
+        EXPECT_EQ(fell, cleared) << k.name;
+    }
 }
 
 TEST(CabObjectDrop, AllBodiesAtOnePointAboveTheRoof) {

@@ -105,6 +105,7 @@ TEST_F(ShippedDemo, PlaysToItsEndAndMatchesItsRecording) {
         game->renderFrame();
     }
     const float driven = (forest->playerCar->position() - start).Length();
+    const float fatness = world->fatness;
     delete world;
     world = nullptr;
     game->state = Title;
@@ -113,8 +114,9 @@ TEST_F(ShippedDemo, PlaysToItsEndAndMatchesItsRecording) {
     for (size_t i = 0; i < direct.size(); ++i) {
         ASSERT_EQ(direct[i], viaGame[i]) << "the replay parts from its recording at update " << i;
     }
-    // A demo worth watching: the car leaves the start.
+    // A demo worth watching: the car leaves the start, and the bear eats.
     EXPECT_GT(driven, 10.0f);
+    EXPECT_GT(fatness, 0.5f);
 }
 
 TEST_F(ShippedDemo, ReplaysTheSameEveryTime) {

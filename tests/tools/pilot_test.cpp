@@ -1,0 +1,186 @@
+// The pilot plays with nothing but the pointer and its buttons: it carries food
+// to the mouth, clears the pedals, and wins a first year, which its records alone
+// win again.
+#include "engine/core/engine_impl.h"
+#include "forest/cab_categories.h"
+#include "forest/forest.h"
+#include "forest/pickups_round_item.h"
+#include "main/game.h"
+#include "main/random.h"
+#include "main/startup.h"
+#include "main/world.h"
+#include "tests/forest/round_globals.h"
+#include "tools/pilot/paw_pilot.h"
+#include "tools/pilot/play_year.h"
+#include "tools/pilot/year_pilot.h"
+#include "vehicle/car.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// A round set up without pictures: the cab and the forest, nothing drawn.
+struct Cab : SetUpRound {
+    Cab() : SetUpRound(1, 99u) {}
+    static void step(const InputFrame& f) { world->update(&f); }
+};
+
+RoundItem* berryAt(b2Vec2 at) {
+    RoundItem* berry = new RoundItem();
+    berry->makeBerry();
+    berry->bodies[0]->SetTransform(at, 0.0f);
+    world->cabObjects.push_back(berry);
+    return berry;
+}
+
+TEST(PawPilot, CarriesABerryFromTheLedgeOverTheWheelToTheMouth) {
+    Cab cab;
+    berryAt(b2Vec2(12.0f, 5.0f));
+    SetUpRound::idle(60);
+    const size_t before = world->cabObjects.size();
+    const float fat = world->fatness;
+    PawPilot paw;
+    bool givingUp = false;
+    int frames = 0;
+    for (; frames < 600 && world->cabObjects.size() == before; ++frames) {
+        CabObject* berry = world->cabObjects.back();
+        const InputFrame f = paw.feed(berry, 0, &givingUp);
+        ASSERT_FALSE(givingUp) << "at update " << frames;
+        ASSERT_LE(std::fabs(f.dx), 40.0f);
+        ASSERT_LE(std::fabs(f.dy), 40.0f);
+        Cab::step(f);
+    }
+    EXPECT_EQ(world->cabObjects.size(), before - 1) << "eaten";
+    EXPECT_FLOAT_EQ(world->fatness, fat + 0.03f);
+    EXPECT_EQ(world->grabJoint, nullptr) << "the swallow lets go";
+}
+
+TEST(PawPilot, DrivesThroughTheFixturesOnly) {
+    Cab cab;
+    PawPilot paw;
+    // Forward, full throttle, a turn to the left: the wheel, then the gas.
+    const Wish w{0.5f, 1.0f, 0.0f, false};
+    bool wheel = false, gas = false;
+    for (int i = 0; i < 600; ++i) {
+        Cab::step(paw.drive(w));
+        wheel = wheel || world->isHeld(world->wheelBody);
+        gas = gas || forest->playerCar->throttle > 0.9f;
+    }
+    EXPECT_TRUE(wheel);
+    EXPECT_TRUE(gas);
+    EXPECT_GT(forest->playerCar->forwardSpeed(), 1.0f);
+}
+
+TEST(PawPilot, ThrowsARockOffTheBrakePedalOutOfTheWindow) {
+    Cab cab;
+    // The smallest rock: heavy enough to hold the pedal down against its motor.
+    RoundItem* rock = nullptr;
+    for (uint32_t seed = 1; !rock || rock->radii[0] != 0.8f; ++seed) {
+        delete rock;
+        seedRandom(seed);
+        rock = new RoundItem();
+        rock->makeRock();
+    }
+    rock->bodies[0]->SetTransform(b2Vec2(6.1f, 10.8f), 0.0f);
+    world->cabObjects.push_back(rock);
+    SetUpRound::idle(30);
+    ASSERT_LT(world->brakePedalJoint->GetJointTranslation(), -0.3f) << "the rock holds the brake down";
+    const size_t before = world->cabObjects.size();
+    PawPilot paw;
+    bool done = false;
+    for (int i = 0; i < 900 && !done; ++i) Cab::step(paw.clear(rock, 0, &done));
+    ASSERT_TRUE(done);
+    EXPECT_GT(rock->bodies[0]->GetLinearVelocity().x, 45.0f) << "let go while flying";
+    SetUpRound::idle(120);
+    EXPECT_GT(world->brakePedalJoint->GetJointTranslation(), -0.1f) << "the brake is still held down";
+    EXPECT_EQ(world->cabObjects.size(), before - 1) << "out of the cab and gone";
+}
+
+TEST(PawPilot, TakesAPineconeFromUnderTheGasPedalOutOfTheWindow) {
+    Cab cab;
+    RoundItem* cone = new RoundItem();
+    cone->makePinecone();
+    cone->bodies[0]->SetTransform(b2Vec2(9.5f, 14.4f), 0.0f);
+    world->cabObjects.push_back(cone);
+    SetUpRound::idle(30);
+    const size_t before = world->cabObjects.size();
+    PawPilot paw;
+    bool done = false;
+    for (int i = 0; i < 900 && !done; ++i) Cab::step(paw.clear(cone, 0, &done));
+    ASSERT_TRUE(done);
+    SetUpRound::idle(120);
+    EXPECT_EQ(world->cabObjects.size(), before - 1) << "out of the cab and gone";
+}
+
+TEST(YearPilot, DrawsNothingFromTheGame_sGenerator) {
+    Cab cab;
+    berryAt(b2Vec2(12.0f, 5.0f));
+    SetUpRound::idle(60);
+    YearPilot pilot;
+    for (int i = 0; i < 300; ++i) {
+        const uint32_t before = randomState();
+        const InputFrame f = pilot.next();
+        ASSERT_EQ(randomState(), before) << "at update " << i;
+        Cab::step(f);
+    }
+}
+
+// With pictures: the cave is seen ahead only in the drawn view.
+class PilotYear : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        engine = engineCreateHeadless(ENGINE_VERSION);
+        engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
+        engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
+        if (engine->System_Initiate()) loadResources();
+    }
+    static void TearDownTestSuite() {
+        freeResources();
+        engine->Release();
+        engine = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_NE(resourceManager, nullptr) << engine->System_LastError();
+        game = new Game();
+        game->init();
+    }
+    void TearDown() override {
+        delete game;
+        game = nullptr;
+    }
+};
+
+TEST_F(PilotYear, WinsTheFirstYearThroughThePawAndItsRecordsWinItAgain) {
+    const uint32_t seed = 4;
+    InputLog record;
+    const YearResult result = playFirstYear(seed, &record);
+    ASSERT_TRUE(result.won) << "snowed in at fatness " << result.fatness;
+    EXPECT_GE(result.fatness, 1.0f);
+    EXPECT_GT(result.stats.meals, 0);
+    for (uint32_t i = 0; i < record.size(); ++i) {
+        ASSERT_LE(std::fabs(record[i].dx), 40.0f) << i;
+        ASSERT_LE(std::fabs(record[i].dy), 40.0f) << i;
+        ASSERT_LE(record[i].buttons, INPUT_LEFT_UP) << i;
+    }
+
+    // The records alone, as a demo plays them: the same year, won the same way.
+    seedRandom(seed);
+    game->year = 1;
+    game->modifierA = game->modifierB = -1;  // the won year chose the next one's
+    game->winterMinutes = 5;
+    game->state = game->nextState = Playing;
+    world = new World();
+    world->setup(5.0f);
+    for (uint32_t i = 0; i < record.size() && game->year == 1; ++i) {
+        world->update(&record[i]);
+        game->renderFrame();
+    }
+    EXPECT_EQ(game->year, 2) << "hibernated: the next year's title comes";
+    EXPECT_FLOAT_EQ(world->elapsed, result.seconds);
+    delete world;
+    world = nullptr;
+}
+
+}  // namespace
