@@ -76,6 +76,19 @@ bool declaredSize(ImageKind kind, const uint8_t* d, uint32_t n, int64_t* w, int6
     return false;
 }
 
+// The most pixels a file of n bytes can hold, at the best its format's coding can do
+// (for PNG, readPng checks the exact rows against deflate's 1032:1). A header that
+// declares more is damaged, and is refused before a buffer of its size is made.
+uint64_t mostPixels(ImageKind kind, uint32_t n) {
+    switch (kind) {
+    case ImageKind::Png: return uint64_t(n) * 8 * 1032;  // 1-bit rows, all deflated
+    case ImageKind::Tga: return uint64_t(n) * 128;       // a run packet of 2 bytes: 128 pixels
+    case ImageKind::Bmp:                                 // runs and the end-of-picture escape
+    case ImageKind::Jpg: return uint64_t(n) * 4096;      // uniform blocks, arithmetic coding
+    }
+    return 0;
+}
+
 // ---------------------------------------------------------------------------------
 // PNG
 
@@ -109,6 +122,12 @@ bool readPng(png_structp png, png_infop info, PngJob* job) {
     png_set_read_fn(png, &job->source, pngRead);
     png_set_user_limits(png, MAX_IMAGE_SIDE, MAX_IMAGE_SIDE);
     png_read_info(png, info);
+    // The rows as stored must come out of the file's bytes through deflate, at best
+    // 1032:1: anything more is a damaged header, refused before the buffer is made.
+    if (uint64_t(png_get_rowbytes(png, info)) * png_get_image_height(png, info) >
+        uint64_t(job->source.size) * 1032) {
+        return false;
+    }
     const int type = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
     // Towards 8-bit B, G, R, A bytes: the ARGB word in little-endian memory.
@@ -196,7 +215,7 @@ bool decodeImage(const void* data, uint32_t size, std::vector<uint32_t>& pixels,
     ImageKind kind = imageKind(bytes, size);
     int64_t w = 0, h = 0;
     if (!declaredSize(kind, bytes, size, &w, &h) || w <= 0 || h <= 0 || w > MAX_IMAGE_SIDE ||
-        h > MAX_IMAGE_SIDE) {
+        h > MAX_IMAGE_SIDE || uint64_t(w) * uint64_t(h) > mostPixels(kind, size)) {
         return false;
     }
     if (kind == ImageKind::Png) return decodePng(bytes, size, pixels, width, height);

@@ -4,6 +4,7 @@
 #include "tests/engine/graphics/png_cases.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <string>
@@ -82,6 +83,55 @@ TEST_F(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
     EXPECT_TRUE(load(withBadCrc("IDAT")).empty());
     EXPECT_TRUE(load(withBadCrc("PLTE")).empty());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// VmHWM of this process in kB after the peak is reset to the present size, or -1
+// where the kernel does not allow the reset.
+long resetPeakKb() {
+    FILE* f = std::fopen("/proc/self/clear_refs", "w");
+    if (!f) return -1;
+    bool ok = std::fputs("5", f) >= 0;
+    ok = std::fclose(f) == 0 && ok;
+    return ok ? 0 : -1;
+}
+long peakKb() {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+    }
+    std::fclose(f);
+    return kb;
+}
+
+// A small file whose header promises a picture of 8192 x 8192 once made a buffer of
+// that size (256 MB and more) before finding it had no such pixels.
+TEST_F(PngDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuffer) {
+    std::vector<uint8_t> png = fromHex(PNG_ALL_CHUNKS_HEX);
+    for (int i = 0; i < 2; ++i) {  // IHDR's width and height, and its check sum again
+        png[16 + 4 * i] = 0;
+        png[17 + 4 * i] = 0;
+        png[18 + 4 * i] = 0x20;
+        png[19 + 4 * i] = 0;
+    }
+    const uint32_t crc = uint32_t(crc32(0, png.data() + 12, 17));
+    for (int i = 0; i < 4; ++i) png[29 + i] = uint8_t(crc >> (24 - 8 * i));
+    std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0, 0x20, 32, 8};
+    tga.resize(2000, 0x7F);
+    std::vector<uint8_t> jpg = {0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0x20, 0, 0x20, 0, 1, 1, 0x11, 0};
+    jpg.resize(200, 0);
+    const struct {
+        const char* kind;
+        const std::vector<uint8_t>& bytes;
+    } cases[] = {{"png", png}, {"tga", tga}, {"jpg", jpg}};
+    for (const auto& c : cases) {
+        if (resetPeakKb() < 0) GTEST_SKIP() << "the peak memory cannot be reset here";
+        const long before = peakKb();
+        EXPECT_TRUE(load(c.bytes).empty()) << c.kind;
+        EXPECT_LT(peakKb() - before, 32 * 1024) << c.kind << ": kB more at the peak";
+    }
 }
 
 }  // namespace
