@@ -158,7 +158,20 @@ bool readPng(png_structp png, png_infop info, PngJob* job) {
     return true;
 }
 
+// Every chunk lies whole inside the file, up to IEND. libpng makes a buffer of the
+// length an ancillary chunk declares before it reads it, however short the file.
+bool chunksFit(const uint8_t* data, uint32_t size) {
+    for (uint32_t at = 8; size - at >= 12;) {
+        const uint32_t length = be32(data + at);
+        if (length > size - at - 12) return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + length;
+    }
+    return false;
+}
+
 bool decodePng(const uint8_t* data, uint32_t size, std::vector<uint32_t>& pixels, int* width, int* height) {
+    if (!chunksFit(data, size)) return false;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFail, pngQuiet);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
