@@ -25,6 +25,7 @@
 #include "main/world.h"
 #include "tools/pilot/play_year.h"
 #include "tools/pilot/year_pilot.h"
+#include "tools/headless_game.h"
 #include "tools/round_fingerprint.h"
 #include "tools/texel/texel_check.h"
 #include "vehicle/car.h"
@@ -336,18 +337,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    engine = engineCreateHeadless(ENGINE_VERSION);
-    engine->System_SetState(STATE_SOUND, true);
-    if (!engine->System_Initiate()) {
-        std::fprintf(stderr, "round_tool: %s\n", engine->System_LastError());
-        engine->Release();
-        return 1;
-    }
-    resourceManager = new ResourceManager("data\\bear.res");
-    if (!resourceManager->LoadAll(0)) {
+    if (!startHeadlessEngine("round_tool")) return 1;
+    if (!loadResources()) {
         std::printf("(resources not loaded: %s; running without pictures and sounds)\n", engine->System_LastError());
-        delete resourceManager;
-        resourceManager = nullptr;
     } else if (!o.quiet) {
         std::printf("resources of data\\bear.res loaded: %s\n",
                     resourceManager->SpriteByName("tree1") ? "sprites and sounds" : "no sprites found");
@@ -359,12 +351,7 @@ int main(int argc, char** argv) {
         // The cave is seen ahead only in the drawn view.
         if (!resourceManager) std::fprintf(stderr, "round_tool: --play-year needs the game's resources\n");
         const int rc = resourceManager ? playYears(o.seeds) : 1;
-        delete game;
-        game = nullptr;
-        delete resourceManager;
-        resourceManager = nullptr;
-        engine->System_Finish();
-        engine->Release();
+        stopHeadlessGame();
         return rc;
     }
     InputLog demo;
@@ -445,11 +432,6 @@ int main(int argc, char** argv) {
                     total.real, total.real > 0.0 ? total.simulated / total.real : 0.0);
     }
 
-    delete game;
-    game = nullptr;
-    delete resourceManager;
-    resourceManager = nullptr;
-    engine->System_Finish();
-    engine->Release();
+    stopHeadlessGame();
     return recordFailed || (o.verify && verified != o.rounds) ? 1 : 0;
 }

@@ -10,6 +10,7 @@
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
+#include "tools/headless_game.h"
 #include "vehicle/car.h"
 
 #include <algorithm>
@@ -226,15 +227,9 @@ void runDrives(Tally* tally) {
 }  // namespace
 
 int runTexelCheck() {
-    engine = engineCreateHeadless(ENGINE_VERSION);
-    if (!engine->System_Initiate()) {
-        std::fprintf(stderr, "texel check: %s\n", engine->System_LastError());
-        engine->Release();
-        return 1;
-    }
-    resourceManager = new ResourceManager("data\\bear.res");
+    if (!startHeadlessEngine("texel check")) return 1;
     int result = 1;
-    if (!resourceManager->LoadAll(0) || !resourceManager->SpriteByName("tree1")) {
+    if (!loadResources() || !resourceManager->SpriteByName("tree1")) {
         std::fprintf(stderr, "texel check: the art of data\\bear.res did not load: %s\n", engine->System_LastError());
     } else {
         game = new Game();
@@ -260,12 +255,7 @@ int runTexelCheck() {
         }
         std::printf("largest texel: %.2f target pixels (%s)\n", tally.kinds[worst].span, KIND_NAMES[worst]);
         result = tally.kinds[worst].span <= TEXEL_LIMIT ? 0 : 1;
-        delete game;
-        game = nullptr;
     }
-    delete resourceManager;
-    resourceManager = nullptr;
-    engine->System_Finish();
-    engine->Release();
+    stopHeadlessGame();
     return result;
 }
