@@ -3,11 +3,10 @@
 #include "forest/forest.h"
 #include "main/game.h"
 #include "main/random.h"
-#include "main/startup.h"
 #include "main/world.h"
+#include "tests/support/headless_game.h"
 #include "vehicle/car.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -32,39 +31,13 @@ uint32_t fingerprint() {
     return h;
 }
 
-// One Engine and one set of resources for the suite, as in the game: the round's
-// drawing keeps the sprites it fetched for the rest of the run.
-class ShippedDemo : public ::testing::Test {
+// The shipped demo, as the title screen's 'D' starts it.
+class ShippedDemo : public GameWithResources {
 protected:
-    static void SetUpTestSuite() {
-        engine = engineCreateHeadless(ENGINE_VERSION);
-        engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
-        engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
-        if (engine->System_Initiate()) loadResources();
-    }
-    static void TearDownTestSuite() {
-        freeResources();
-        engine->Release();
-        engine = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_NE(resourceManager, nullptr) << engine->System_LastError();
-        game = new Game();
-        game->init();
-    }
-    void TearDown() override {
-        delete game;
-        game = nullptr;
-    }
-
     // Presses 'D' on the title screen and runs frames as the engine's loop does
     // until the demo has run out and the title screen is back.
     std::vector<uint32_t> playThroughTheGame() {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = SDLK_d;
-        e.key.keysym.scancode = SDL_SCANCODE_D;
-        engineImpl()->dispatchEvent(e);
+        dispatchKey(SDLK_d, SDL_SCANCODE_D, true);
         std::vector<uint32_t> trace;
         bool played = false;
         for (int i = 0; i < 20000; ++i) {

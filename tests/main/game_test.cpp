@@ -1,13 +1,12 @@
 // The application's state machine driven through the Engine's real event dispatch.
-#include "engine/core/engine_impl.h"
-#include "main/game.h"
 #include "main/random.h"
+#include "tests/support/headless_game.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,32 +16,22 @@ namespace {
 class GameStates : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine = engineCreateHeadless(ENGINE_VERSION);
-        engine->System_SetState(STATE_SOUND, false);
-        engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
-        engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
-        ASSERT_TRUE(engine->System_Initiate());
-        game = new Game();
-        game->init();
+        ASSERT_TRUE(startGameEngine(false));
+        startGame();
         game->inputLog.clear();  // whatever demo the data folder holds
         mouseDX = mouseDY = 0.0f;
     }
     void TearDown() override {
-        delete game;
-        game = nullptr;
-        engine->Release();
-        engine = nullptr;
+        stopGame();
+        stopGameEngine();
     }
 
     static void key(int sym, bool down) {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.keysym.sym = sym;
-        e.key.keysym.scancode = sym == SDLK_ESCAPE  ? SDL_SCANCODE_ESCAPE
-                                : sym == SDLK_SPACE ? SDL_SCANCODE_SPACE
-                                                    : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (sym - SDLK_a));
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        engineImpl()->dispatchEvent(e);
+        dispatchKey(sym,
+                    sym == SDLK_ESCAPE  ? SDL_SCANCODE_ESCAPE
+                    : sym == SDLK_SPACE ? SDL_SCANCODE_SPACE
+                                        : static_cast<SDL_Scancode>(SDL_SCANCODE_A + (sym - SDLK_a)),
+                    down);
     }
     static void tap(int sym) {
         key(sym, true);
@@ -302,10 +291,7 @@ protected:
         char here[4096];
         ASSERT_NE(getcwd(here, sizeof here), nullptr);
         home = here;
-        const char* xdg = std::getenv("XDG_DATA_HOME");
-        hadXdg = xdg != nullptr;
-        if (hadXdg) oldXdg = xdg;
-        setenv("XDG_DATA_HOME", folder.c_str(), 1);
+        xdg.emplace("XDG_DATA_HOME", folder.c_str());
         ASSERT_EQ(mkdir((folder + "/timberdrive").c_str(), 0700), 0);
         ASSERT_EQ(chdir((folder + "/timberdrive").c_str()), 0);
         finishFadeIn();
@@ -314,8 +300,7 @@ protected:
         control(false);
         std::remove("demo.dem");
         if (chdir(home.c_str()) != 0) ADD_FAILURE() << "cannot return to " << home;
-        if (hadXdg) setenv("XDG_DATA_HOME", oldXdg.c_str(), 1);
-        else unsetenv("XDG_DATA_HOME");
+        xdg.reset();
         rmdir((folder + "/timberdrive").c_str());
         rmdir(folder.c_str());
         GameStates::TearDown();
@@ -348,8 +333,7 @@ protected:
     }
     std::string folder;
     std::string home;
-    std::string oldXdg;
-    bool hadXdg = false;
+    std::optional<ScopedEnv> xdg;
 };
 
 TEST_F(TitleDemoKeys, SavingNothingLeavesTheSavedDemoAsItWas) {

@@ -1,45 +1,19 @@
 // The player's folder for the saved demo, and the game's demo files found wherever
 // the game is started from.
-#include "engine/core/engine_impl.h"
-#include "main/game.h"
 #include "main/user_folder.h"
+#include "tests/support/headless_game.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets or clears an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 fs::path scratch(const char* what) {
     fs::path p = fs::temp_directory_path() / (std::string("td_user_") + what + std::to_string(::getpid()));
@@ -101,31 +75,17 @@ protected:
         fs::create_directories(root_ / "cwd");
         oldCwd_ = fs::current_path();
         fs::current_path(root_ / "cwd");
-        engine = engineCreateHeadless(ENGINE_VERSION);
-        engine->System_SetState(STATE_SOUND, false);
-        engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
-        engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
-        ASSERT_TRUE(engine->System_Initiate());
-        game = new Game();
-        game->init();
+        ASSERT_TRUE(startGameEngine(false));
+        startGame();
     }
     void TearDown() override {
-        delete game;
-        game = nullptr;
-        engine->Release();
-        engine = nullptr;
+        stopGame();
+        stopGameEngine();
         fs::current_path(oldCwd_);
         fs::remove_all(root_);
     }
     static void tap(SDL_Keycode sym, SDL_Scancode code) {
-        for (bool down : {true, false}) {
-            SDL_Event e{};
-            e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-            e.key.keysym.sym = sym;
-            e.key.keysym.scancode = code;
-            e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-            engineImpl()->dispatchEvent(e);
-        }
+        for (bool down : {true, false}) dispatchKey(sym, code, down);
         game->frame();
         engineImpl()->input().clearFrame();
     }

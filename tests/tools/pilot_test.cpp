@@ -7,9 +7,9 @@
 #include "forest/pickups_round_item.h"
 #include "main/game.h"
 #include "main/random.h"
-#include "main/startup.h"
 #include "main/world.h"
 #include "tests/forest/round_globals.h"
+#include "tests/support/headless_game.h"
 #include "tools/pilot/paw_pilot.h"
 #include "tools/pilot/play_year.h"
 #include "tools/pilot/year_pilot.h"
@@ -128,29 +128,7 @@ TEST(YearPilot, DrawsNothingFromTheGame_sGenerator) {
 }
 
 // With pictures: the cave is seen ahead only in the drawn view.
-class PilotYear : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        engine = engineCreateHeadless(ENGINE_VERSION);
-        engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
-        engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
-        if (engine->System_Initiate()) loadResources();
-    }
-    static void TearDownTestSuite() {
-        freeResources();
-        engine->Release();
-        engine = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_NE(resourceManager, nullptr) << engine->System_LastError();
-        game = new Game();
-        game->init();
-    }
-    void TearDown() override {
-        delete game;
-        game = nullptr;
-    }
-};
+using PilotYear = GameWithResources;
 
 TEST_F(PilotYear, WinsTheFirstYearThroughThePawAndItsRecordsWinItAgain) {
     const uint32_t seed = 4;
