@@ -1,5 +1,6 @@
 // The application's state machine driven through the Engine's real event dispatch.
 #include "main/random.h"
+#include "tests/support/file_text.h"
 #include "tests/support/headless_game.h"
 
 #include <SDL.h>
@@ -309,20 +310,8 @@ protected:
         Uint8* state = const_cast<Uint8*>(SDL_GetKeyboardState(nullptr));
         state[SDL_SCANCODE_LCTRL] = held ? 1 : 0;
     }
-    static void writeDemo(const std::string& bytes) {
-        FILE* f = std::fopen("demo.dem", "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    static std::string demoBytes() {
-        std::string s;
-        if (FILE* f = std::fopen("demo.dem", "rb")) {
-            int c;
-            while ((c = std::fgetc(f)) != EOF) s += static_cast<char>(c);
-            std::fclose(f);
-        }
-        return s;
-    }
+    static void writeDemo(const std::string& bytes) { ASSERT_TRUE(writeFileBytes("demo.dem", bytes)); }
+    static std::string demoBytes() { return readFileBytes("demo.dem"); }
     // A demo of seed 77 with two records.
     static std::string twoRecords() {
         InputLog log;

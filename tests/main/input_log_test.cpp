@@ -1,4 +1,5 @@
 #include "main/input_log.h"
+#include "tests/support/file_text.h"
 
 #include <gtest/gtest.h>
 
@@ -25,18 +26,8 @@ protected:
         path = tmpl;
     }
     void TearDown() override { std::remove(path.c_str()); }
-    void writeBytes(const std::string& bytes) {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    long fileSize() {
-        FILE* f = std::fopen(path.c_str(), "rb");
-        std::fseek(f, 0, SEEK_END);
-        long n = std::ftell(f);
-        std::fclose(f);
-        return n;
-    }
+    void writeBytes(const std::string& bytes) { ASSERT_TRUE(writeFileBytes(path, bytes)); }
+    size_t fileSize() const { return readFileBytes(path).size(); }
     static std::string u32(uint32_t v) {
         std::string s(4, '\0');
         for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -49,7 +40,7 @@ TEST_F(DemoFile, RoundTripKeepsSeedAndEveryRecord) {
     InputLog log;
     for (int i = 0; i < 1000; ++i) log.append({i * 0.5f, -i * 0.25f, static_cast<uint32_t>(i % 8)});
     ASSERT_TRUE(log.save(path.c_str(), 0xDEADBEEF));
-    EXPECT_EQ(fileSize(), 8 + 12 * 1000);
+    EXPECT_EQ(fileSize(), 8u + 12u * 1000u);
 
     InputLog back;
     uint32_t seed = 0;
@@ -78,7 +69,7 @@ TEST_F(DemoFile, LittleEndianLayout) {
 TEST_F(DemoFile, EmptyLogSavesEmptyFileAndEmptyFileKeepsSeed) {
     InputLog log;
     ASSERT_TRUE(log.save(path.c_str(), 99));
-    EXPECT_EQ(fileSize(), 0);
+    EXPECT_EQ(fileSize(), 0u);
 
     InputLog other;
     other.append({1, 1, 1});
@@ -178,16 +169,6 @@ protected:
         }
         return names;
     }
-    std::string contents(const std::string& p) const {
-        std::string s;
-        if (FILE* f = std::fopen(p.c_str(), "rb")) {
-            char buf[256];
-            size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-            std::fclose(f);
-        }
-        return s;
-    }
     static InputLog someRecords() {
         InputLog log;
         for (int i = 0; i < 50; ++i) log.append({static_cast<float>(i), 1.0f, 0});
@@ -198,15 +179,11 @@ protected:
 };
 
 TEST_F(DemoFolder, ReplacesTheOldFileAndLeavesNoTemporaryBehind) {
-    {
-        FILE* f = std::fopen(target.c_str(), "wb");
-        std::fputs("an older demo, longer than the new one will be ....................................", f);
-        std::fclose(f);
-    }
+    ASSERT_TRUE(writeFileBytes(target, "an older demo, longer than the new one will be ......................"));
     std::string why = "untouched";
     ASSERT_TRUE(someRecords().save(target.c_str(), 9, &why));
     EXPECT_EQ(why, "untouched") << "no reason on success";
-    EXPECT_EQ(contents(target).size(), 8u + 12u * 50u);
+    EXPECT_EQ(readFileBytes(target).size(), 8u + 12u * 50u);
     EXPECT_EQ(entries(), std::vector<std::string>{"demo.dem"});
     struct stat st;
     ASSERT_EQ(stat(target.c_str(), &st), 0);
@@ -215,27 +192,19 @@ TEST_F(DemoFolder, ReplacesTheOldFileAndLeavesNoTemporaryBehind) {
 
 TEST_F(DemoFolder, ThroughALinkTheLinkedFileIsReplacedAndTheLinkStays) {
     const std::string real = dir + "/real.dem";
-    {
-        FILE* f = std::fopen(real.c_str(), "wb");
-        std::fputs("old", f);
-        std::fclose(f);
-    }
+    ASSERT_TRUE(writeFileBytes(real, "old"));
     ASSERT_EQ(symlink("real.dem", target.c_str()), 0);
     ASSERT_TRUE(someRecords().save(target.c_str(), 2));
     struct stat st;
     ASSERT_EQ(lstat(target.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(contents(real).size(), 8u + 12u * 50u);
+    EXPECT_EQ(readFileBytes(real).size(), 8u + 12u * 50u);
     EXPECT_EQ(entries().size(), 2u) << "no temporary left behind";
 }
 
 TEST_F(DemoFolder, FailuresAreReportedWithAReasonAndChangeNothing) {
     const std::string old = "old demo";
-    {
-        FILE* f = std::fopen(target.c_str(), "wb");
-        std::fputs(old.c_str(), f);
-        std::fclose(f);
-    }
+    ASSERT_TRUE(writeFileBytes(target, old));
     const std::string sub = dir + "/folder.dem";
     ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
     struct Case {
@@ -256,18 +225,14 @@ TEST_F(DemoFolder, FailuresAreReportedWithAReasonAndChangeNothing) {
     struct stat st;
     ASSERT_EQ(stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device is still a device";
-    EXPECT_EQ(contents(target), old);
+    EXPECT_EQ(readFileBytes(target), old);
     std::vector<std::string> names = entries();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"demo.dem", "folder.dem"})) << "no temporary left behind";
 }
 
 TEST_F(DemoFolder, AWriteThatRunsOutOfRoomKeepsTheOldFile) {
-    {
-        FILE* f = std::fopen(target.c_str(), "wb");
-        std::fputs("old demo", f);
-        std::fclose(f);
-    }
+    ASSERT_TRUE(writeFileBytes(target, "old demo"));
     // Files may grow to 100 bytes: the 608 of the new demo do not fit.
     rlimit saved;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -281,7 +246,7 @@ TEST_F(DemoFolder, AWriteThatRunsOutOfRoomKeepsTheOldFile) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved_ok);
     EXPECT_FALSE(why.empty());
-    EXPECT_EQ(contents(target), "old demo");
+    EXPECT_EQ(readFileBytes(target), "old demo");
     EXPECT_EQ(entries(), std::vector<std::string>{"demo.dem"});
 }
 
