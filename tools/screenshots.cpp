@@ -361,7 +361,7 @@ bool toolFrame() {
         // holds the drive above until the shipped demo is read again.
         if (phaseFrames == 1) {
             game->returnToTitle();
-            game->loadDemo("data/d1.dem");
+            game->loadDemo(engine->Resource_FullPath("data\\d1.dem"));
             game->fadeDir = -1;
             game->nextState = StartDemo;
         }
