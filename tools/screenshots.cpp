@@ -173,6 +173,14 @@ void drive() {
     game->inputLog.append(paw.drive(w));
 }
 
+// The player's car put at a place and heading, at rest.
+void placeCar(b2Vec2 at, float angle) {
+    b2Body* me = forest->playerCar->body;
+    me->SetTransform(at, angle);
+    me->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+    me->SetAngularVelocity(0.0f);
+}
+
 // The player's car with its nose gap units short of the target's edge (reach from
 // its centre), facing it, from the first of eight sides where no other scenery is
 // in the way and the fence is not.
@@ -189,10 +197,7 @@ bool placeBefore(ForestObject* target, float reach, float gap) {
             if ((o->position() - at).Length() < 5.0f) clear = false;
         }
         if (!clear) continue;
-        b2Body* me = forest->playerCar->body;
-        me->SetTransform(at, a + 1.5707963f);  // forward (-sin, cos) of the angle points back at p
-        me->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
-        me->SetAngularVelocity(0.0f);
+        placeCar(at, a + 1.5707963f);  // forward (-sin, cos) of the angle points back at p
         return true;
     }
     return false;
@@ -233,10 +238,7 @@ bool toolFrame() {
                 if (!o->isCar() && static_cast<const Scenery*>(o)->sceneryType == SCENERY_MOUNTAIN) {
                     const b2Vec2 p = o->position();
                     const float a = std::atan2(p.y, p.x);
-                    b2Body* me = forest->playerCar->body;
-                    me->SetTransform(67.6f * b2Vec2(std::cos(a), std::sin(a)), a - 1.5707963f);
-                    me->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
-                    me->SetAngularVelocity(0.0f);
+                    placeCar(67.6f * b2Vec2(std::cos(a), std::sin(a)), a - 1.5707963f);
                     closePlaced = true;
                     break;
                 }
