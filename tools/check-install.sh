@@ -12,7 +12,8 @@ ROOT=$(pwd)
 BUILD=${1:-build}
 
 if [ -z "${TD_CHECK_INSTALL_X:-}" ]; then
-    TD_CHECK_INSTALL_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    # No reset when the last client leaves: a game started during one finds no display.
+    TD_CHECK_INSTALL_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 
 SCRATCH=$(mktemp -d /tmp/td-install-XXXXXX)
