@@ -208,6 +208,10 @@ TEST_F(MusicTest, TrackVolumeScalesOneModuleChannel) {
     render(0.3);
     out = render(0.5);
     EXPECT_NEAR(toneLevel(out, 0, C6_SINE, rate), toneLevel(full, 0, C6_SINE, rate) * 0.5, 0.005);
+    // A seek keeps the level.
+    sound->musicSeek(m, 0, 4);
+    render(0.1);
+    EXPECT_NEAR(toneLevel(render(0.5), 0, C6_SINE, rate), toneLevel(full, 0, C6_SINE, rate) * 0.5, 0.005);
     EXPECT_EQ(sound->musicGetTrackVolume(m, 2), -1);
 }
 
