@@ -94,7 +94,6 @@ void prepare(int slot, Voice& v, std::vector<Job>& jobs) {
         d.loop = s.loop;
         d.amplify = s.amplify;
         std::copy(s.trackVolume.begin(), s.trackVolume.end(), d.trackVolume.begin());
-        std::copy(s.trackTouched.begin(), s.trackTouched.end(), d.trackTouched.begin());
         std::copy(s.instrumentVolume.begin(), s.instrumentVolume.end(), d.instrumentVolume.begin());
         d.settingsDirty = true;
         s.settingsDirty = false;
@@ -139,7 +138,7 @@ void decode(Job& job) {
             m.setInstrumentVolume(static_cast<int>(i), d.instrumentVolume[i]);
         }
         for (size_t t = 0; t < d.trackVolume.size(); ++t) {
-            if (d.trackTouched[t]) m.setTrackVolume(static_cast<int>(t), d.trackVolume[t]);
+            if (d.trackVolume[t] >= 0) m.setTrackVolume(static_cast<int>(t), d.trackVolume[t]);
         }
     }
     if (job.seek == SeekKind::OrderRow && d.module) {
