@@ -29,15 +29,13 @@ MusicHandle OpenALSound::musicLoad(const char* filename, uint32_t size) {
     s->length = player->duration();
     s->orderRows.resize(static_cast<size_t>(s->orderCount));
     for (int i = 0; i < s->orderCount; ++i) s->orderRows[static_cast<size_t>(i)] = player->rowsAt(i);
-    s->trackVolume.assign(static_cast<size_t>(player->trackCount()), 100);
-    s->trackTouched.assign(static_cast<size_t>(player->trackCount()), 0);
+    s->trackVolume.assign(static_cast<size_t>(player->trackCount()), -1);
     s->instrumentVolume.assign(static_cast<size_t>(player->instrumentCount()), 100);
     s->decOrder = player->order();
     s->decRow = player->row();
     auto dec = std::make_shared<Decoding>();
     dec->scratch.resize(static_cast<size_t>(STREAM_BUFFERS) * CHUNK_FRAMES * 2);
     dec->trackVolume = s->trackVolume;
-    dec->trackTouched = s->trackTouched;
     dec->instrumentVolume = s->instrumentVolume;
     dec->module = std::move(player);
     s->dec = std::move(dec);
@@ -143,7 +141,6 @@ void OpenALSound::musicSetTrackVolume(MusicHandle music, int track, int volume) 
     Streaming& s = *v->stream;
     if (track < 0 || track >= static_cast<int>(s.trackVolume.size())) return;
     s.trackVolume[static_cast<size_t>(track)] = std::min(volume, 100);
-    s.trackTouched[static_cast<size_t>(track)] = 1;
     s.settingsDirty = true;
 }
 
@@ -153,7 +150,8 @@ int OpenALSound::musicGetTrackVolume(MusicHandle music, int track) {
     if (!v) return -1;
     const Streaming& s = *v->stream;
     if (track < 0 || track >= static_cast<int>(s.trackVolume.size())) return -1;
-    return s.trackVolume[static_cast<size_t>(track)];
+    const int level = s.trackVolume[static_cast<size_t>(track)];
+    return level < 0 ? 100 : level;
 }
 
 }  // namespace openal

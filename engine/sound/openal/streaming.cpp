@@ -94,7 +94,6 @@ void prepare(int slot, Voice& v, std::vector<Job>& jobs) {
         d.loop = s.loop;
         d.amplify = s.amplify;
         std::copy(s.trackVolume.begin(), s.trackVolume.end(), d.trackVolume.begin());
-        std::copy(s.trackTouched.begin(), s.trackTouched.end(), d.trackTouched.begin());
         std::copy(s.instrumentVolume.begin(), s.instrumentVolume.end(), d.instrumentVolume.begin());
         d.settingsDirty = true;
         s.settingsDirty = false;
@@ -129,14 +128,17 @@ void prepare(int slot, Voice& v, std::vector<Job>& jobs) {
 
 void decode(Job& job) {
     Decoding& d = *job.dec;
-    const bool seeked = job.seek != SeekKind::None;
-    // Mutes before the seek, so that the notes a seek brings back are muted too.
+    // Levels before the seek, so that the notes a seek brings back are muted too; the
+    // player sets its channel volumes again after a seek.
     if (d.module && d.settingsDirty) {
         ModulePlayer& m = *d.module;
         m.setLoop(d.loop);
         m.setAmplify(d.amplify);
         for (size_t i = 0; i < d.instrumentVolume.size(); ++i) {
             m.setInstrumentVolume(static_cast<int>(i), d.instrumentVolume[i]);
+        }
+        for (size_t t = 0; t < d.trackVolume.size(); ++t) {
+            if (d.trackVolume[t] >= 0) m.setTrackVolume(static_cast<int>(t), d.trackVolume[t]);
         }
     }
     if (job.seek == SeekKind::OrderRow && d.module) {
@@ -146,12 +148,6 @@ void decode(Job& job) {
             d.module->seekSeconds(job.seconds);
         } else {
             d.file->seek(static_cast<int64_t>(std::llround(std::max(0.0, job.seconds) * job.rate)));
-        }
-    }
-    // Track volumes after it: a seek may set the module's channel volumes back.
-    if (d.module && (d.settingsDirty || seeked)) {
-        for (size_t t = 0; t < d.trackVolume.size(); ++t) {
-            if (d.trackTouched[t]) d.module->setTrackVolume(static_cast<int>(t), d.trackVolume[t]);
         }
     }
     d.settingsDirty = false;

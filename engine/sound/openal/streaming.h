@@ -39,7 +39,6 @@ struct Decoding {
     std::unique_ptr<StreamDecoder> file;
     std::vector<float> scratch;  // STREAM_BUFFERS chunks
     std::vector<int> trackVolume;
-    std::vector<uint8_t> trackTouched;
     std::vector<int> instrumentVolume;
     int amplify = 50;
     bool loop = false;
@@ -68,8 +67,7 @@ struct Streaming {
     double seekSeconds = 0.0;
     // Music settings as the game set them.
     int amplify = 50;
-    std::vector<int> trackVolume;
-    std::vector<uint8_t> trackTouched;
+    std::vector<int> trackVolume;  // -1: never set, the module's own
     std::vector<int> instrumentVolume;
     std::vector<int> orderRows;
     bool settingsDirty = false;

@@ -46,6 +46,13 @@ std::vector<uint8_t> encoded(int format, double seconds) {
     return out;
 }
 
+// Bytes of no format.
+std::vector<uint8_t> garbage(size_t size) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7919 + 13);
+    return bytes;
+}
+
 class BadInputTest : public LoopbackTest {};
 
 TEST_F(BadInputTest, BrokenEffectsFailWithTheEffectText) {
@@ -53,18 +60,15 @@ TEST_F(BadInputTest, BrokenEffectsFailWithTheEffectText) {
     const std::vector<uint8_t> rate0 = wavFile(std::vector<int16_t>(4410, 1000), 1, 0);
     std::vector<uint8_t> noData = good;
     noData.resize(44);  // a header that promises samples it does not have
-    std::vector<uint8_t> garbage(4000);
-    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 7919 + 13);
     std::vector<uint8_t> oggHead = encoded(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.5);
     ASSERT_GT(oggHead.size(), 200u);
     oggHead.resize(60);
     std::vector<uint8_t> module = twoToneModule();
 
-    for (const auto& file : {cut(good, 0), cut(good, 3), cut(good, 12), cut(good, 30), rate0, noData, garbage,
+    for (const auto& file : {cut(good, 0), cut(good, 3), cut(good, 12), cut(good, 30), rate0, noData, garbage(4000),
                              oggHead, module}) {
         std::strcpy(ctx.errorText, "");
-        EXPECT_EQ(sound->effectLoad(reinterpret_cast<const char*>(file.data()), static_cast<uint32_t>(file.size())),
-                  0u);
+        EXPECT_EQ(loadEffect(file), 0u);
         EXPECT_STREQ(ctx.errorText, "Can't create sound effect");
     }
     EXPECT_EQ(sound->effectLoad(nullptr, 10), 0u);
@@ -113,9 +117,7 @@ TEST_F(BadInputTest, OggAndFlacLoadAsEffectsAndStreams) {
 
 TEST_F(BadInputTest, BrokenModulesAndStreamsFailWithTheirTexts) {
     const std::vector<uint8_t> module = twoToneModule();
-    std::vector<uint8_t> garbage(5000);
-    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 7919 + 13);
-    for (const auto& file : {cut(module, 0), cut(module, 16), cut(module, 60), cut(module, 80), garbage,
+    for (const auto& file : {cut(module, 0), cut(module, 16), cut(module, 60), cut(module, 80), garbage(5000),
                              sineWav(500.0, 0.1)}) {
         std::strcpy(ctx.errorText, "");
         EXPECT_EQ(loadMusic(file), 0u) << file.size();

@@ -170,38 +170,12 @@ TEST(SoundDevice, NoSoundCardRunsSilentAndQuiet) {
     EXPECT_EXIT(startOnTheDefaultDevice(), testing::ExitedWithCode(0), "");
 }
 
-// A real output device: OpenAL Soft's wave-file writer, chosen through a configuration
-// file of its own, mixes on OpenAL's thread in real time while the sound thread feeds the
-// music and carries the slides. In a process of its own, as OpenAL reads its settings once.
-void playOnAWaveWriter(const std::string& conf) {
-    setenv("ALSOFT_CONF", conf.c_str(), 1);
-    EngineContext ctx;
-    std::unique_ptr<Sound> sound = createOpenALSound(ctx);
-    if (!sound->start()) std::exit(1);
-    const std::vector<uint8_t> wav = sineWav(3000.0, 1.0);
-    EffectHandle e = sound->effectLoad(reinterpret_cast<const char*>(wav.data()), static_cast<uint32_t>(wav.size()));
-    if (e == 0 || e == 1) std::exit(2);  // with a device, a real effect
-    const std::vector<uint8_t> module = twoToneModule();
-    MusicHandle m = sound->musicLoad(reinterpret_cast<const char*>(module.data()), static_cast<uint32_t>(module.size()));
-    sound->musicPlay(m, true, 100, -1, -1);
-    ChannelHandle c = sound->effectPlayWith(e, 100, 0, 1.0f, true);
-    sleepMs(400);
-    const float at = sound->channelPosition(m);
-    if (at < 0.1f || at > 1.0f) std::exit(3);
-    sound->channelSlide(c, 0.2f, 0, -101, -1.0f);
-    if (!sound->channelIsSliding(c)) std::exit(4);
-    sleepMs(400);
-    if (sound->channelIsSliding(c) || !sound->channelIsPlaying(m)) std::exit(5);
-    sound->shutdown();
-    std::exit(0);
-}
-
 // A folder for OpenAL Soft's wave-file writer: its configuration (with the extra settings
 // given) and the file it writes. A death test's child runs the test body again: it takes
 // the parent's folder from the environment.
 class WaveWriter {
 public:
-    explicit WaveWriter(const char* settings = "") {
+    explicit WaveWriter(const char* settings) {
         char dir[] = "/tmp/td_sound_XXXXXX";
         if (const char* given = std::getenv("TD_SOUND_WAVE_DIR")) {
             std::snprintf(dir, sizeof(dir), "%s", given);
@@ -242,63 +216,87 @@ private:
     bool ok_ = false;
 };
 
-// The first frame a sound reaches the left channel: the file starts when the device
-// opens, the sounds a little later (loading takes its time, more so on a busy machine).
-size_t onsetFrame(const std::vector<float>& buf) {
-    size_t onset = 0;
-    while (onset < buf.size() / 2 && std::fabs(buf[2 * onset]) < 1e-3f) ++onset;
-    return onset;
-}
-
-TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
-    WaveWriter writer;
-    ASSERT_TRUE(writer.ok());
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(playOnAWaveWriter(writer.conf()), testing::ExitedWithCode(0), "");
-
-    // What the device played: the effect's tone, then the slide's silence; the music all along.
-    SF_INFO info{};
-    const std::vector<float> buf = writer.read(&info);
-    ASSERT_FALSE(buf.empty());
-    ASSERT_EQ(info.channels, 2);
-    EXPECT_GT(info.frames, info.samplerate * 0.6);
-    const size_t onset = onsetFrame(buf);
-    const size_t from = onset + static_cast<size_t>(info.samplerate * 0.05);
-    const size_t to = onset + static_cast<size_t>(info.samplerate * 0.3);
-    ASSERT_LT(to, buf.size() / 2);
-    EXPECT_GT(toneLevel(buf, 0, 3000.0, info.samplerate, from, to), 0.05);
-    EXPECT_GT(toneLevel(buf, 0, C4_SINE, info.samplerate, from, to), 0.01);
-    const size_t tail = static_cast<size_t>(info.frames) - static_cast<size_t>(info.samplerate * 0.1);
-    EXPECT_LT(toneLevel(buf, 0, 3000.0, info.samplerate, tail), 1e-3);
-    EXPECT_GT(toneLevel(buf, 0, C4_SINE, info.samplerate, tail), 0.01);
-}
-
-// An effect panned hard left on a device that reports headphones, where OpenAL Soft
-// turns HRTF on unless asked not to.
-void panLeftOnHeadphones(const std::string& conf) {
+// The child's side: the group on the writer, play's exit code.
+void playOn(const std::string& conf, int (*play)(Sound&)) {
     setenv("ALSOFT_CONF", conf.c_str(), 1);
     EngineContext ctx;
     std::unique_ptr<Sound> sound = createOpenALSound(ctx);
     if (!sound->start()) std::exit(1);
-    const std::vector<uint8_t> wav = sineWav(1000.0, 1.0);
-    EffectHandle e = sound->effectLoad(reinterpret_cast<const char*>(wav.data()), static_cast<uint32_t>(wav.size()));
-    if (!sound->effectPlayWith(e, 100, -100, 1.0f, true)) std::exit(2);
-    sleepMs(400);
+    const int code = play(*sound);
     sound->shutdown();
-    std::exit(0);
+    std::exit(code);
+}
+
+// A real output device: play runs on OpenAL Soft's wave-file writer, which mixes on
+// OpenAL's thread in real time, in a process of its own, as OpenAL reads its settings
+// once. Returns what the device wrote, stereo, from the first frame a sound reached the
+// left channel: the file starts when the device opens, the sounds a little later (loading
+// takes its time, more so on a busy machine).
+std::vector<float> playedOnAWaveWriter(const char* settings, int (*play)(Sound&), int* rate) {
+    WaveWriter writer(settings);
+    if (!writer.ok()) {
+        ADD_FAILURE() << "no wave writer";
+        return {};
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(playOn(writer.conf(), play), testing::ExitedWithCode(0), "");
+    SF_INFO info{};
+    std::vector<float> buf = writer.read(&info);
+    EXPECT_EQ(info.channels, 2);
+    if (info.channels != 2) return {};
+    *rate = info.samplerate;
+    size_t onset = 0;
+    while (onset < buf.size() / 2 && std::fabs(buf[2 * onset]) < 1e-3f) ++onset;
+    buf.erase(buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(2 * onset));
+    return buf;
+}
+
+// The sound thread feeds the music and carries the slides.
+int playMusicAndAFadingEffect(Sound& sound) {
+    const std::vector<uint8_t> wav = sineWav(3000.0, 1.0);
+    EffectHandle e = sound.effectLoad(reinterpret_cast<const char*>(wav.data()), static_cast<uint32_t>(wav.size()));
+    if (e == 0 || e == 1) return 2;  // with a device, a real effect
+    const std::vector<uint8_t> module = twoToneModule();
+    MusicHandle m = sound.musicLoad(reinterpret_cast<const char*>(module.data()), static_cast<uint32_t>(module.size()));
+    sound.musicPlay(m, true, 100, -1, -1);
+    ChannelHandle c = sound.effectPlayWith(e, 100, 0, 1.0f, true);
+    sleepMs(400);
+    const float at = sound.channelPosition(m);
+    if (at < 0.1f || at > 1.0f) return 3;
+    sound.channelSlide(c, 0.2f, 0, -101, -1.0f);
+    if (!sound.channelIsSliding(c)) return 4;
+    sleepMs(400);
+    if (sound.channelIsSliding(c) || !sound.channelIsPlaying(m)) return 5;
+    return 0;
+}
+
+TEST(SoundDevice, ARealDeviceMixesWhileTheSoundThreadFeedsIt) {
+    int rate = 0;
+    const std::vector<float> buf = playedOnAWaveWriter("", playMusicAndAFadingEffect, &rate);
+    // What the device played: the effect's tone, then the slide's silence; the music all along.
+    EXPECT_GT(buf.size() / 2, rate * 0.6);
+    const size_t from = static_cast<size_t>(rate * 0.05), to = static_cast<size_t>(rate * 0.3);
+    ASSERT_LT(to, buf.size() / 2);
+    EXPECT_GT(toneLevel(buf, 0, 3000.0, rate, from, to), 0.05);
+    EXPECT_GT(toneLevel(buf, 0, C4_SINE, rate, from, to), 0.01);
+    const size_t tail = buf.size() / 2 - static_cast<size_t>(rate * 0.1);
+    EXPECT_LT(toneLevel(buf, 0, 3000.0, rate, tail), 1e-3);
+    EXPECT_GT(toneLevel(buf, 0, C4_SINE, rate, tail), 0.01);
+}
+
+// A device that reports headphones, where OpenAL Soft turns HRTF on unless asked not to.
+int panAnEffectLeft(Sound& sound) {
+    const std::vector<uint8_t> wav = sineWav(1000.0, 1.0);
+    EffectHandle e = sound.effectLoad(reinterpret_cast<const char*>(wav.data()), static_cast<uint32_t>(wav.size()));
+    if (!sound.effectPlayWith(e, 100, -100, 1.0f, true)) return 2;
+    sleepMs(400);
+    return 0;
 }
 
 TEST(SoundDevice, OnHeadphonesAPanStaysAPan) {
-    WaveWriter writer("stereo-mode=headphones");
-    ASSERT_TRUE(writer.ok());
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(panLeftOnHeadphones(writer.conf()), testing::ExitedWithCode(0), "");
-
-    SF_INFO info{};
-    const std::vector<float> buf = writer.read(&info);
-    ASSERT_EQ(info.channels, 2);
-    const size_t from = onsetFrame(buf) + static_cast<size_t>(info.samplerate * 0.05);
-    const size_t to = from + static_cast<size_t>(info.samplerate * 0.2);
+    int rate = 0;
+    const std::vector<float> buf = playedOnAWaveWriter("stereo-mode=headphones", panAnEffectLeft, &rate);
+    const size_t from = static_cast<size_t>(rate * 0.05), to = static_cast<size_t>(rate * 0.25);
     ASSERT_LT(to, buf.size() / 2);
     const float left = peak(buf, 0, from, to), right = peak(buf, 1, from, to);
     EXPECT_GT(left, 0.2f);

@@ -57,8 +57,7 @@ TEST_F(GameDataTest, TheRoundsModulePlaysWithItsMutedInstrument) {
     EXPECT_EQ(sound->musicGetInstrumentVolume(m, 18), 0);
     std::vector<float> out = render(2.0);
     EXPECT_GT(peak(out, 0), 0.01f);
-    int order = -1, row = -1;
-    EXPECT_TRUE(sound->musicTell(m, &order, &row));
+    const auto [order, row] = tell(m);
     EXPECT_EQ(order, 0);
     EXPECT_GT(row, 0);
 }

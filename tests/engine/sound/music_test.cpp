@@ -22,49 +22,37 @@ TEST_F(MusicTest, PlaysTheModuleAndReportsItsShape) {
     EXPECT_GT(toneLevel(out, 0, C4_SINE, rate), 0.02);
     EXPECT_GT(toneLevel(out, 0, C6_SINE, rate), 0.02);
     EXPECT_NEAR(sound->channelPosition(m), 1.0f, 0.03f);
-    int order = -1, row = -1;
-    ASSERT_TRUE(sound->musicTell(m, &order, &row));
+    const auto [order, row] = tell(m);
     EXPECT_EQ(order, 0);
     EXPECT_NEAR(row, static_cast<int>(1.0 / ROW_SECONDS), 1);
 }
 
 TEST_F(MusicTest, SeekThenTellGivesTheOrderAndRow) {
     MusicHandle m = loadMusic(twoToneModule());
-    int order = -1, row = -1;
     sound->musicSeek(m, 1, 8);
-    ASSERT_TRUE(sound->musicTell(m, &order, &row));
-    EXPECT_EQ(order, 1);
-    EXPECT_EQ(row, 8);
+    EXPECT_EQ(tell(m), std::make_pair(1, 8));
 
     sound->musicPlay(m, true, 100, -1, -1);  // plays from there
     render(0.25);
-    ASSERT_TRUE(sound->musicTell(m, &order, &row));
+    const auto [order, row] = tell(m);
     EXPECT_EQ(order, 1);
     EXPECT_NEAR(row, 8 + static_cast<int>(0.25 / ROW_SECONDS), 1);
     EXPECT_NEAR(sound->channelPosition(m), (16 + 8) * ROW_SECONDS + 0.25, 0.03);
 
     // Seeking while playing, and Music_Play with an order and row.
     sound->musicSeek(m, 0, 3);
-    ASSERT_TRUE(sound->musicTell(m, &order, &row));
-    EXPECT_EQ(order, 0);
-    EXPECT_EQ(row, 3);
+    EXPECT_EQ(tell(m), std::make_pair(0, 3));
     render(0.05);
-    ASSERT_TRUE(sound->musicTell(m, &order, &row));
-    EXPECT_EQ(order, 0);
-    EXPECT_EQ(row, 3);
+    EXPECT_EQ(tell(m), std::make_pair(0, 3));
     sound->musicPlay(m, true, 100, 1, 0);
     render(0.05);
-    ASSERT_TRUE(sound->musicTell(m, &order, &row));
-    EXPECT_EQ(order, 1);
-    EXPECT_EQ(row, 0);
+    EXPECT_EQ(tell(m), std::make_pair(1, 0));
 
     // Out of the module: nothing moves.
     sound->musicSeek(m, 2, 0);
     sound->musicSeek(m, 0, 16);
     sound->musicSeek(m, -1, 0);
-    ASSERT_TRUE(sound->musicTell(m, &order, &row));
-    EXPECT_EQ(order, 1);
-    EXPECT_EQ(row, 0);
+    EXPECT_EQ(tell(m), std::make_pair(1, 0));
 }
 
 TEST_F(MusicTest, APausedModuleResumesWhereItStopped) {
@@ -82,17 +70,13 @@ TEST_F(MusicTest, APausedModuleResumesWhereItStopped) {
     sound->channelPause(m);
     EXPECT_FALSE(sound->channelIsPlaying(m));
     const float at = sound->channelPosition(m);
-    int order = -1, row = -1;
-    sound->musicTell(m, &order, &row);
+    const std::pair<int, int> pausedAt = tell(m);
     std::vector<float> paused = render(0.3);
     EXPECT_LT(peak(paused, 0), 1e-6f);
     EXPECT_FLOAT_EQ(sound->channelPosition(m), at);
 
     sound->musicPlay(m, true, 100, -1, -1);
-    int order2 = -1, row2 = -1;
-    sound->musicTell(m, &order2, &row2);
-    EXPECT_EQ(order2, order);
-    EXPECT_EQ(row2, row);
+    EXPECT_EQ(tell(m), pausedAt);
     std::vector<float> after = render(0.5);
     EXPECT_NEAR(sound->channelPosition(m), at + 0.5f, 0.03f);
     // The samples go on from the pause: the same as the straight run from there.
@@ -208,6 +192,10 @@ TEST_F(MusicTest, TrackVolumeScalesOneModuleChannel) {
     render(0.3);
     out = render(0.5);
     EXPECT_NEAR(toneLevel(out, 0, C6_SINE, rate), toneLevel(full, 0, C6_SINE, rate) * 0.5, 0.005);
+    // A seek keeps the level.
+    sound->musicSeek(m, 0, 4);
+    render(0.1);
+    EXPECT_NEAR(toneLevel(render(0.5), 0, C6_SINE, rate), toneLevel(full, 0, C6_SINE, rate) * 0.5, 0.005);
     EXPECT_EQ(sound->musicGetTrackVolume(m, 2), -1);
 }
 
@@ -243,9 +231,7 @@ TEST_F(MusicTest, WithoutLoopTheModuleEnds) {
     sound->musicPlay(m, true, 100, 1, 12);
     render(0.8);
     EXPECT_TRUE(sound->channelIsPlaying(m));
-    int order = -1, row = -1;
-    sound->musicTell(m, &order, &row);
-    EXPECT_EQ(order, 0);  // looped round to the start
+    EXPECT_EQ(tell(m).first, 0);  // looped round to the start
 }
 
 TEST_F(MusicTest, MusicVolumeAndFreedHandles) {

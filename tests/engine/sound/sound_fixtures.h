@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace soundtest {
@@ -231,6 +232,12 @@ protected:
         return buf;
     }
     size_t frames(double seconds) const { return static_cast<size_t>(std::lround(seconds * rate)); }
+    // Order and row from musicTell, {-1, -1} when it answers nothing.
+    std::pair<int, int> tell(MusicHandle m) {
+        int order = -1, row = -1;
+        if (!sound->musicTell(m, &order, &row)) return {-1, -1};
+        return {order, row};
+    }
 
     EffectHandle loadEffect(const std::vector<uint8_t>& file) {
         return sound->effectLoad(reinterpret_cast<const char*>(file.data()), static_cast<uint32_t>(file.size()));
