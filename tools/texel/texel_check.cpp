@@ -148,20 +148,8 @@ void drive(Tally* tally, const std::vector<Parked>& parked, b2Vec2 start, float 
     }
 }
 
-float radiusOf(const Scenery* s) {
-    switch (s->sceneryType) {
-        case SCENERY_TREE:
-            return TREE_RADII[s->variety];
-        case SCENERY_BOULDER:
-            return s->sprite == scenerySprites().boulder[0] ? 2.4f : 2.0f;
-        case SCENERY_BUSH:
-            return 2.0f;
-        case SCENERY_POND:
-            return 2.7f;
-        default:
-            return 1.0f;
-    }
-}
+// The radius of its circle in the forest (mountains have none).
+float radiusOf(const Scenery* s) { return s->shape ? s->shape->GetShape()->m_radius : 1.0f; }
 
 // Up to `most` objects of each scenery type (each tree kind counts as a type of
 // its own), the other cars all; mountains are reached through the fence.
