@@ -103,7 +103,7 @@ void measure(Tally* tally) {
         note(tally, kindOf[s->sceneryType], s->sprite, at.screenX, at.screenY, t, t, distance, spriteName(s->sprite));
         if (s->hasCave) {
             // In reach, the cave grows while the bear falls asleep before it.
-            const bool inReach = at.screenX > 80.0f && at.screenX < 240.0f && distance < 12.0f;
+            const bool inReach = s->caveInReach(at.screenX, distance);
             const float zoom = inReach ? CAVE_ZOOM_MOST : 1.0f;
             const float c = s->overlayArtScale(at.scale) * zoom;
             note(tally, KIND_CAVE, s->overlay, at.screenX, at.screenY + (zoom - 1.0f) * 25.0f, c, c, distance,
