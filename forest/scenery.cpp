@@ -172,7 +172,7 @@ void Scenery::render(float screenX, float screenY, float viewAngle, float viewSc
     sprite->DrawTransformed(screenX, screenY, 0.0f, s, s);
     float y2 = screenY;
     float o = overlayArtScale(viewScale);
-    if (hasCave && screenX > 80.0f && screenX < 240.0f && distance < 12.0f) {
+    if (caveInReach(screenX, distance)) {
         if (world->sleepPhase > 0) {
             const float z = world->caveZoom;
             o *= z;

@@ -29,6 +29,10 @@ public:
     float artScale(float viewScale) const { return scale * viewScale / artDensity(); }
     // The same for its overlay: the jumping fish share the pond's density, the cave has its own.
     float overlayArtScale(float viewScale) const;
+    // Its cave lies ahead, within the bear's reach, when drawn there at that distance.
+    bool caveInReach(float screenX, float distance) const {
+        return hasCave && screenX > 80.0f && screenX < 240.0f && distance < 12.0f;
+    }
 
     // Each sets the type, look and (but a mountain) the shape on ground at (x, y).
     void makeTree(b2Body* ground, float x, float y);

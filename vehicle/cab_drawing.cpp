@@ -67,7 +67,7 @@ ArtStamp cabStamp;
 
 Sprite* spriteNamed(const char* name) { return resourceManager ? resourceManager->SpriteByName(name) : nullptr; }
 
-// Fetched once, at the first frame, and kept for the run.
+// Fetched at the first frame and kept while the resource manager stays the same.
 const CabArt& art() {
     if (!cabStamp.stale()) return cabArt;
     cabStamp.fill();

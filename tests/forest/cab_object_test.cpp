@@ -176,7 +176,7 @@ TEST(CabObjectOpenings, KnockedBerriesFallOffTheLedgeThroughTheRoundUpdate) {
         SetUpRound::idle(60);
         for (RoundItem* b : berries) ASSERT_NEAR(b->bodies[0]->GetPosition().y, 5.6f, 0.05f) << "resting on the ledge";
 
-        int cleared = 0, fell = 0, stayed = 0;
+        int cleared = 0, stayed = 0;
         for (int round = 0; round < 12; ++round) {
             std::vector<RoundItem*> onLedge;
             for (RoundItem* b : berries) {
@@ -192,13 +192,11 @@ TEST(CabObjectOpenings, KnockedBerriesFallOffTheLedgeThroughTheRoundUpdate) {
                 const float y = onLedge[i]->bodies[0]->GetPosition().y;
                 EXPECT_EQ(y > 7.0f, bool(loose[i])) << k.name << " " << round << ": a berry now at y " << y;
                 cleared += loose[i];
-                fell += loose[i] && y > 7.0f;
                 stayed += !loose[i] && y < 6.0f;
             }
         }
         EXPECT_GT(cleared, 0) << k.name;
         EXPECT_GT(stayed, 0) << k.name;
-        EXPECT_EQ(fell, cleared) << k.name;
     }
 }
 

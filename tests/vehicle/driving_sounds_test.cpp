@@ -15,8 +15,7 @@ TEST(DrivingSounds, NumbersThatAreNotFiniteMakeNoSoundOfTheirOwn) {
     struct Case {
         float speed, throttle, brake;
     } cases[] = {
-        {nan, 0.5f, 0.5f}, {1.0f, nan, 0.0f}, {1.0f, 0.0f, nan}, {inf, 0.0f, 0.0f},
-        {-inf, 0.0f, 0.0f}, {nan, nan, nan},  {1.0f, -nan, 0.0f},
+        {nan, 0.5f, 0.5f}, {1.0f, nan, 0.0f}, {1.0f, 0.0f, nan}, {inf, 0.0f, 0.0f}, {-inf, 0.0f, 0.0f}, {nan, nan, nan},
     };
     for (const Case& c : cases) {
         world->elapsed = 100.0f;  // long past the last screech

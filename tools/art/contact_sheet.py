@@ -19,6 +19,7 @@ import numpy as np  # noqa: E402
 from PIL import Image  # noqa: E402
 
 import compose  # noqa: E402
+from game_constants import header_constants  # noqa: E402
 
 SCALE = 2
 WIDTH = 1800
@@ -65,18 +66,7 @@ def tile(s):
 def hint_rule(root=generate.ROOT):
     """The year-intro hint and the word an overfished year strikes out, as the game
     has them in forest/screens.h: {name: value} of its HINT_ constants."""
-    import re
-    text = open(os.path.join(root, "forest", "screens.h")).read()
-    rule = {}
-    for name, value in re.findall(r"constexpr\s+[\w\s\*]+?\b(HINT_\w+)\s*=\s*([^;]+);", text):
-        value = value.strip()
-        if value.startswith('"'):
-            rule[name] = value[1:-1]
-        elif value.endswith("f"):
-            rule[name] = float(value[:-1])
-        else:
-            rule[name] = int(value)
-    return rule
+    return header_constants("forest/screens.h", "HINT_", root)
 
 
 def hint_strike(font, rule):

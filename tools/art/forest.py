@@ -15,28 +15,23 @@ scale by them): a canvas of `res` texels per world unit keeps the art's shapes,
 rims and outlines and draws their edges finer.
 """
 import math
-import os
-import re
 
 from palette import (BARK, BIRCH, PINE, TREE_LINE, LEAF_RED, LEAF_BROWN, LEAF_YELLOW,
                      LEAF_ORANGE, ROCK, BUSH, BERRY, WATER, MOUNTAIN, MOUNT_SNOW, MOUNT_FOREST,
                      FISH, FISH_BELLY, GROUND_B)
+from game_constants import header_constants
 from pixel import Canvas, cut, Rng
 
 PX_PER_UNIT = 10.2      # sprite px per forest unit at scale 2
 
 
 def _densities():
-    """{"TREE": 5.0, ...} from forest/art_density.h, which the game reads too."""
-    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-    with open(os.path.join(root, "forest", "art_density.h")) as f:
-        text = f.read()
-    found = dict((k, float(v)) for k, v in
-                 re.findall(r"constexpr float ART_DENSITY_(\w+) = ([0-9.]+)f;", text))
+    """{"TREE": 5, ...} from forest/art_density.h, which the game reads too."""
+    found = header_constants("forest/art_density.h", "ART_DENSITY_")
     for k, v in found.items():
         if v != int(v) or v < 1:
             raise SystemExit("art density %s must be a whole number: %s" % (k, v))
-    return dict((k, int(v)) for k, v in found.items())
+    return dict((k[len("ART_DENSITY_"):], int(v)) for k, v in found.items())
 
 
 DENSITY = _densities()

@@ -104,7 +104,7 @@ void measure(Tally* tally) {
         note(tally, kindOf[s->sceneryType], s->sprite, at.screenX, at.screenY, t, t, distance, spriteName(s->sprite));
         if (s->hasCave) {
             // In reach, the cave grows while the bear falls asleep before it.
-            const bool inReach = at.screenX > 80.0f && at.screenX < 240.0f && distance < 12.0f;
+            const bool inReach = s->caveInReach(at.screenX, distance);
             const float zoom = inReach ? CAVE_ZOOM_MOST : 1.0f;
             const float c = s->overlayArtScale(at.scale) * zoom;
             note(tally, KIND_CAVE, s->overlay, at.screenX, at.screenY + (zoom - 1.0f) * 25.0f, c, c, distance,
@@ -149,20 +149,8 @@ void drive(Tally* tally, const std::vector<Parked>& parked, b2Vec2 start, float 
     }
 }
 
-float radiusOf(const Scenery* s) {
-    switch (s->sceneryType) {
-        case SCENERY_TREE:
-            return TREE_RADII[s->variety];
-        case SCENERY_BOULDER:
-            return s->sprite == scenerySprites().boulder[0] ? 2.4f : 2.0f;
-        case SCENERY_BUSH:
-            return 2.0f;
-        case SCENERY_POND:
-            return 2.7f;
-        default:
-            return 1.0f;
-    }
-}
+// The radius of its circle in the forest (mountains have none).
+float radiusOf(const Scenery* s) { return s->shape ? s->shape->GetShape()->m_radius : 1.0f; }
 
 // Up to `most` objects of each scenery type (each tree kind counts as a type of
 // its own), the other cars all; mountains are reached through the fence.

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -148,43 +149,35 @@ TEST(SceneryView, ShadedByDistanceAndTheCaveInReach) {
 // cave its mountain's ground, and the cave grows by the zoom while the bear sleeps.
 TEST(SceneryView, EveryKindCoversWhatItsArtDensityGives) {
     Plane p;
+    // Sized for the density, or back to nothing (0) for the other tests.
     auto shape = [](Sprite* s, float density) {
         s->width = 10.0f * density;
-        s->height = 4.0f * density;
+        s->height = s->hotY = 4.0f * density;
         s->hotX = 5.0f * density;
-        s->hotY = 4.0f * density;
     };
-    struct Drawn {
-        float left, top, right, bottom;
+    // Left, top, right, bottom on screen.
+    auto drawn = [](const Sprite* s) {
+        return std::array<float, 4>{s->quad.v[0].x, s->quad.v[0].y, s->quad.v[2].x, s->quad.v[2].y};
     };
-    auto drawn = [](const Sprite* s) { return Drawn{s->quad.v[0].x, s->quad.v[0].y, s->quad.v[2].x, s->quad.v[2].y}; };
     Scenery kinds[6];
     kinds[0].makeMountain(75.0f, 0.0f, true);
     kinds[1].makeBoulder(p.forest.ground, 10.0f, 0.0f);
     kinds[2].makeBush(p.forest.ground, 20.0f, 0.0f);
     kinds[3].makePond(p.forest.ground, 30.0f, 0.0f);
-    kinds[4].makeTree(p.forest.ground, 40.0f, 0.0f);
-    kinds[5].makeTree(p.forest.ground, 50.0f, 0.0f);
-    kinds[5].variety = 5;  // the big fir has a density of its own
-    kinds[5].sprite = scenerySprites().tree[5];
-    kinds[5].scale = 1.0f;
-    const float densities[6] = {ART_DENSITY_MOUNTAIN,
-                                ART_DENSITY_BOULDER,
-                                ART_DENSITY_BUSH,
-                                ART_DENSITY_POND,
-                                kinds[4].variety == 5 ? ART_DENSITY_BIG_FIR : ART_DENSITY_TREE,
-                                ART_DENSITY_BIG_FIR};
+    for (Scenery* tree : {&kinds[4], &kinds[5]}) {
+        do tree->makeTree(p.forest.ground, 40.0f, 0.0f);
+        while ((tree->variety == 5) != (tree == &kinds[5]));  // one tree, and the big fir
+    }
+    const float densities[6] = {ART_DENSITY_MOUNTAIN, ART_DENSITY_BOULDER, ART_DENSITY_BUSH,
+                                ART_DENSITY_POND,     ART_DENSITY_TREE,    ART_DENSITY_BIG_FIR};
     for (int i = 0; i < 6; ++i) {
         Scenery& s = kinds[i];
         s.update();
         shape(s.sprite, densities[i]);
         s.render(160.0f, 80.0f, 0.0f, 0.5f, 20.0f);
         const float k = s.scale * 0.5f;
-        const Drawn d = drawn(s.sprite);
-        EXPECT_FLOAT_EQ(d.left, 160.0f - 5.0f * k) << i;
-        EXPECT_FLOAT_EQ(d.right, 160.0f + 5.0f * k) << i;
-        EXPECT_FLOAT_EQ(d.top, 80.0f - 4.0f * k) << i;
-        EXPECT_FLOAT_EQ(d.bottom, 80.0f) << i;
+        const std::array<float, 4> expect = {160.0f - 5.0f * k, 80.0f - 4.0f * k, 160.0f + 5.0f * k, 80.0f};
+        for (int e = 0; e < 4; ++e) EXPECT_FLOAT_EQ(drawn(s.sprite)[e], expect[e]) << i << " edge " << e;
         shape(s.sprite, 0.0f);
     }
 
@@ -192,16 +185,14 @@ TEST(SceneryView, EveryKindCoversWhatItsArtDensityGives) {
     shape(mountain.sprite, ART_DENSITY_MOUNTAIN);
     shape(mountain.overlay, ART_DENSITY_CAVE);
     mountain.render(160.0f, 80.0f, 0.0f, 0.5f, 5.0f);
-    Drawn m = drawn(mountain.sprite), c = drawn(mountain.overlay);
-    EXPECT_FLOAT_EQ(c.left, m.left);
-    EXPECT_FLOAT_EQ(c.right, m.right);
-    EXPECT_FLOAT_EQ(c.top, m.top);
+    const std::array<float, 4> m = drawn(mountain.sprite);
+    for (int e = 0; e < 4; ++e) EXPECT_FLOAT_EQ(drawn(mountain.overlay)[e], m[e]) << "edge " << e;
     world->sleepPhase = 3;
     world->caveZoom = 1.3f;
     mountain.render(160.0f, 80.0f, 0.0f, 0.5f, 5.0f);
-    c = drawn(mountain.overlay);
-    EXPECT_FLOAT_EQ(c.right - c.left, 1.3f * (m.right - m.left));
-    EXPECT_FLOAT_EQ(c.bottom, 80.0f + 0.3f * 25.0f);
+    const std::array<float, 4> c = drawn(mountain.overlay);
+    EXPECT_FLOAT_EQ(c[2] - c[0], 1.3f * (m[2] - m[0]));
+    EXPECT_FLOAT_EQ(c[3], 80.0f + 0.3f * 25.0f);
     world->sleepPhase = 0;
     shape(mountain.sprite, 0.0f);
     shape(mountain.overlay, 0.0f);
