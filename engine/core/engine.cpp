@@ -1,12 +1,12 @@
 // Obtaining and releasing the Engine, its states, start-up and shut-down.
 #include "engine/core/engine_impl.h"
-#include "engine/core/program_folder.h"
 
 #include "engine/core/boot_clock.h"
+#include "engine/core/copy_text.h"
+#include "engine/core/program_folder.h"
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -20,14 +20,6 @@ uint32_t g_randomSeed = 0;
 
 // Timer_Delta's constant: the float 0.0166667 (bits 0x3C88889A).
 constexpr float FRAME_DELTA = 0.0166667f;
-
-// Cut to the buffer. src may be dst itself (a caller handing back what it read).
-void copyText(char* dst, size_t cap, const char* src) {
-    if (!src) src = "";
-    size_t n = std::min(std::strlen(src), cap - 1);
-    std::memmove(dst, src, n);
-    dst[n] = '\0';
-}
 
 Engine* obtain(int version, bool headless) {
     if (version != ENGINE_VERSION) return nullptr;

@@ -3,6 +3,7 @@
 // file through the engine's own reader and writer.
 #include "engine/files/files.h"
 
+#include "engine/core/copy_text.h"
 #include "engine/files/ini.h"
 #include "engine/files/pack.h"
 
@@ -31,14 +32,6 @@ struct Pack {
 
 bool isAbsoluteName(const char* name) {
     return name[0] == '\\' || name[0] == '/' || (name[0] && name[1] == ':');
-}
-
-// Cut to the buffer. src may be dst itself (a caller handing back what it read).
-void copyText(char* dst, size_t cap, const char* src) {
-    if (!src) src = "";
-    size_t n = std::min(std::strlen(src), cap - 1);
-    std::memmove(dst, src, n);
-    dst[n] = '\0';
 }
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
