@@ -1,9 +1,8 @@
 // PNG decoding through Texture_Load: every colour type and bit depth against the
 // pixels another decoder reads, and files cut short or damaged anywhere.
-#include "engine/engine.h"
+#include "tests/engine/graphics/gfx_fixture.h"
 #include "tests/engine/graphics/png_cases.h"
 
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -20,15 +19,8 @@ std::vector<uint8_t> fromHex(const char* hex) {
     return out;
 }
 
-class PngDecodeTest : public ::testing::Test {
+class PngDecodeTest : public GfxTest {
 protected:
-    void SetUp() override {
-        engine = engineCreateHeadless(ENGINE_VERSION);
-        engine->System_SetState(STATE_SOUND, false);
-        ASSERT_TRUE(engine->System_Initiate()) << engine->System_LastError();
-    }
-    void TearDown() override { engine->Release(); }
-
     // The texture's pixels, or none when it does not load.
     std::vector<uint32_t> load(const std::vector<uint8_t>& bytes) {
         TextureHandle t = engine->Texture_Load(reinterpret_cast<const char*>(bytes.data()), uint32_t(bytes.size()));
@@ -40,11 +32,9 @@ protected:
         engine->Texture_Free(t);
         return pixels;
     }
-
-    Engine* engine = nullptr;
 };
 
-TEST_F(PngDecodeTest, EveryColourTypeAndDepthGivesTheARGBAnotherDecoderReads) {
+TEST_P(PngDecodeTest, EveryColourTypeAndDepthGivesTheARGBAnotherDecoderReads) {
     for (const PngCase& c : PNG_CASES) {
         std::vector<uint32_t> want(c.argb, c.argb + PNG_CASE_W * PNG_CASE_H);
         EXPECT_EQ(load(fromHex(c.hex)), want) << c.name;
@@ -52,7 +42,7 @@ TEST_F(PngDecodeTest, EveryColourTypeAndDepthGivesTheARGBAnotherDecoderReads) {
 }
 
 // A cut inside an optional chunk once made the reader loop for ever on stale bytes.
-TEST_F(PngDecodeTest, EveryCutFailsQuietlyWithTheTextureError) {
+TEST_P(PngDecodeTest, EveryCutFailsQuietlyWithTheTextureError) {
     const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
     ASSERT_EQ(load(whole).size(), size_t(PNG_CASE_W * PNG_CASE_H));
     testing::internal::CaptureStderr();
@@ -66,7 +56,7 @@ TEST_F(PngDecodeTest, EveryCutFailsQuietlyWithTheTextureError) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
-TEST_F(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
+TEST_P(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
     const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
     auto withBadCrc = [&](const char* kind) {
         std::vector<uint8_t> bytes = whole;
@@ -108,7 +98,7 @@ long peakKb() {
 
 // A small file whose header promises a picture of 8192 x 8192, or a chunk of 1.7 GB,
 // once made a buffer of that size before finding it had no such bytes.
-TEST_F(PngDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuffer) {
+TEST_P(PngDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuffer) {
     std::vector<uint8_t> png = fromHex(PNG_ALL_CHUNKS_HEX);
     for (int i = 0; i < 2; ++i) {  // IHDR's width and height, and its check sum again
         png[16 + 4 * i] = 0;
@@ -137,23 +127,14 @@ TEST_F(PngDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuf
     }
 }
 
-}  // namespace
-
-namespace {
+INSTANTIATE_TEST_SUITE_P(Headless, PngDecodeTest, ::testing::Values(Backend::Null), backendName);
 
 // The window icon is an image file too: one cut short must neither hang start-up
 // nor print anything.
-TEST(WindowIcon, ACutIconFileIsLeftOutQuietly) {
-    Engine* e = engineCreate(ENGINE_VERSION);
-    e->System_SetState(STATE_WINDOWED, true);
-    e->System_SetState(STATE_SCREEN_WIDTH, 32);
-    e->System_SetState(STATE_SCREEN_HEIGHT, 24);
-    e->System_SetState(STATE_SOUND, false);
-    if (!e->System_Initiate()) {
-        std::string why = e->System_LastError();
-        e->Release();
-        GTEST_SKIP() << "no window: " << why;
-    }
+using WindowIcon = GfxTest;
+
+TEST_P(WindowIcon, ACutIconFileIsLeftOutQuietly) {
+    Engine* e = engine;
     const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
     const std::string text(whole.begin(), whole.end());
     const std::string path = std::string(e->Resource_FullPath("cut_icon.png"));
@@ -166,7 +147,8 @@ TEST(WindowIcon, ACutIconFileIsLeftOutQuietly) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_STREQ(e->System_GetState(STATE_ICON), "cut_icon.png");
     std::remove(path.c_str());
-    e->Release();
 }
+
+INSTANTIATE_TEST_SUITE_P(Window, WindowIcon, ::testing::Values(Backend::Gl), backendName);
 
 }  // namespace
