@@ -338,10 +338,6 @@ TEST_F(FilesTest, EnumerationsSkipDotEntriesAndShareOneCursor) {
     ASSERT_STREQ(engine->Resource_FindFolder((rel + "e/*").c_str()), "sub1");  // a new one restarts
 }
 
-}  // namespace
-
-namespace {
-
 // Names the engine hands out are handed straight back: each call must read the name
 // before it writes the buffer the name lives in.
 TEST_F(FilesTest, TheEnginesOwnBuffersGoBackInAsNames) {
@@ -374,10 +370,6 @@ TEST_F(FilesTest, TheEnginesOwnBuffersGoBackInAsNames) {
     engine->System_SetState(STATE_TITLE, engine->System_GetState(STATE_TITLE));
     EXPECT_STREQ(engine->System_GetState(STATE_TITLE), "Own title");
 }
-
-}  // namespace
-
-namespace {
 
 // Uniform data just past zlib's output block sizes once left output inside the
 // inflater when the input ran out. Each size is checked byte for byte, as a plain
@@ -413,10 +405,6 @@ TEST_F(FilesTest, EntriesAroundTheBlockSizesLoadByteForByte) {
     }
     EXPECT_EQ(failed, 0);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(FilesTest, Zip64EntriesTakeTheirSizesFromTheExtraField) {
     const std::string small = "bear data ";
