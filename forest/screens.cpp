@@ -5,6 +5,7 @@
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
 #include "forest/forest.h"
+#include "forest/help_drawing.h"
 #include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/random.h"
@@ -159,6 +160,9 @@ void drawYearIntro(const Game& g) {
                          TITLE_BUTTON_HEIGHT - 2.0f, 0xFF000000);
     text(art.font, 158.0f, 206.0f, ALIGN_LEFT, a4 + 0xCCCCCC, "Click to Drive!");
 
+    // With the button, in the corner the bear leaves free; a demo has no card to open.
+    if (g.playingBack == 0) text(art.font, HELP_KEY_X, HELP_KEY_Y, ALIGN_RIGHT, a4 + 0x888888, HELP_KEY_TEXT);
+
     if (t > 4.0f) draw(art.mouseKey, g.pointerX, g.pointerY);
 }
 
@@ -203,9 +207,16 @@ void Game::renderFrame() {
             // The windshield view with the cab over it.
             if (world) world->drawCab();
             break;
-        case Title: drawYearIntro(*this); break;
+        case Title:
+            if (help.cardOpen()) {
+                drawHelpCard();
+            } else {
+                drawYearIntro(*this);
+            }
+            break;
         default: break;
         }
+        drawHelpOverlay(*this);
         engine->Gfx_EndScene();
     }
 

@@ -2,6 +2,7 @@
 
 #include "engine/sprite/sprite.h"
 #include "main/random.h"
+#include "main/sound_switches.h"
 #include "main/user_folder.h"
 #include "main/world.h"
 
@@ -62,6 +63,7 @@ void Game::deleteWorld() {
 void Game::startRound() {
     world = new World();
     world->setup(static_cast<float>(winterMinutes));
+    help.roundStarted(playingBack != 0);
 }
 
 void Game::stepFade(float dt) {
@@ -103,6 +105,7 @@ void Game::stepFade(float dt) {
 
 bool Game::frame() {
     float dt = engine->Timer_Delta();
+    help.step();
     stepFade(dt);
     switch (state) {
     case Title: return frameTitle(dt);
@@ -113,6 +116,12 @@ bool Game::frame() {
 }
 
 bool Game::frameTitle(float dt) {
+    // The card holds the title still, and reading it is not being idle.
+    if (help.takeTitleInput(playingBack == 0 && fadeDir != -1)) {
+        idleFrames = 0;
+        return false;
+    }
+    soundSwitches();
     idleFrames += 1;
     if (engine->Input_KeyPressed(KEY_ESCAPE)) {
         if (year == 1) return true;
@@ -172,6 +181,7 @@ void Game::framePlaying() {
         inputLog.append(rec);
         playIndex += 1;
         if (world) world->update(nullptr);
+        if (world) help.watchRound(*world);
         return;
     }
     if (engine->Input_KeyPressed(KEY_SPACE) || engine->Input_KeyPressed(KEY_LBUTTON)) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/engine.h"
+#include "main/help.h"
 #include "main/input_log.h"
 
 class Sprite;
@@ -75,6 +76,8 @@ public:
     InputLog inputLog;
     uint32_t playIndex = 0;
     int playingBack = 0;
+    // The card, the hints and the notices for the player; not part of any round.
+    Help help;
 
 private:
     void stepFade(float dt);

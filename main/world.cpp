@@ -11,6 +11,7 @@
 #include "forest/scenery.h"
 #include "main/game.h"
 #include "main/random.h"
+#include "main/sound_switches.h"
 #include "main/year.h"
 #include "vehicle/car.h"
 
@@ -306,13 +307,5 @@ void World::developerKeys() {
         if (engine->Input_KeyPressed('U')) fatNotice = 0.01f;
         return;
     }
-    if (control) {
-        if (engine->Input_KeyPressed('S')) {
-            fxVolume = fxVolume > 0 ? 0 : 100;
-            engine->System_SetState(STATE_FX_VOLUME, fxVolume);
-        } else if (engine->Input_KeyPressed('M')) {
-            musicVolume = musicVolume > 0 ? 0 : 100;
-            engine->System_SetState(STATE_MUSIC_VOLUME, musicVolume);
-        }
-    }
+    soundSwitches();
 }

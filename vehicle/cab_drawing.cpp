@@ -9,6 +9,7 @@
 #include "engine/sprite/sprite.h"
 #include "forest/cab_object.h"
 #include "forest/forest.h"
+#include "forest/help_drawing.h"
 #include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/random.h"
@@ -23,6 +24,11 @@ constexpr float PI = 3.14159265f;
 constexpr float SPEED_NEEDLE_FULL = 20.0f;          // speed at the end of the dial
 constexpr float SPEED_NEEDLE_SWEEP = 4.712389f;     // 270 degrees
 constexpr float FAT_NEEDLE_SWEEP = 1.5707964f;      // 90 degrees
+constexpr float FAT_PIVOT_X = 228.0f;
+constexpr float FAT_PIVOT_Y = 124.0f;
+constexpr float FAT_MARK_INNER = 16.5f;  // just outside the dial's rim
+constexpr float FAT_MARK_OUTER = 23.0f;
+constexpr float FAT_MARK_HALF_WIDTH = 3.5f;
 constexpr float SNOW_WIDTH = 320.0f;
 constexpr float SNOW_HEIGHT = 200.0f;
 constexpr uint32_t PUPIL_COLOR = 0xFF141414;
@@ -138,6 +144,23 @@ float noticeScale(float t) {
     return NOTICE_HOLD_SCALE - t;
 }
 
+// Fatness 1.0 on the fat dial: a wedge outside the rim, pointing where the needle
+// stands once the bear is fat enough. The needle points up-left at rotation 0.
+void drawFatEnoughMark() {
+    const float c = std::cos(FAT_NEEDLE_SWEEP), s = std::sin(FAT_NEEDLE_SWEEP);
+    const b2Vec2 d((-c + s) * 0.70710677f, (-s - c) * 0.70710677f);  // (-1, -1) / sqrt 2, turned
+    const b2Vec2 across(-d.y, d.x);
+    const b2Vec2 pivot(FAT_PIVOT_X, FAT_PIVOT_Y);
+    const b2Vec2 tip = pivot + FAT_MARK_INNER * d;
+    const b2Vec2 base = pivot + FAT_MARK_OUTER * d;
+    Triple t = {};
+    t.tex = 0;
+    t.blend = BLEND_DEFAULT;
+    const b2Vec2 corners[3] = {tip, base + FAT_MARK_HALF_WIDTH * across, base - FAT_MARK_HALF_WIDTH * across};
+    for (int i = 0; i < 3; ++i) t.v[i] = Vertex{corners[i].x, corners[i].y, 0.5f, FAT_ENOUGH_COLOR, 0.0f, 0.0f};
+    engine->Gfx_DrawTriangle(&t);
+}
+
 // A float truncated toward zero as an int, kept inside int range.
 int truncated(float v) { return static_cast<int>(clampFloat(v, -1.0e9f, 1.0e9f)); }
 
@@ -183,11 +206,12 @@ void World::drawCab() {
     draw(a.shifterOverlay, 184.0f, 208.0f);
 
     draw(a.gauge, 184.0f, 102.0f);
+    if (game && game->playingBack == 0) drawFatEnoughMark();
     // Reversing leaves the speed needle at rest; the other dial shows fat, not fuel.
     const float speed = forest ? playerForwardSpeed() : 0.0f;
     drawTurned(a.speedArrow, 200.0f, 116.0f, remapClamped(speed, 0.0f, SPEED_NEEDLE_FULL, 0.0f, SPEED_NEEDLE_SWEEP),
                1.0f, 0.0f);
-    drawTurned(a.gasArrow, 228.0f, 124.0f, remapClamped(fatness, 0.0f, 1.0f, 0.0f, FAT_NEEDLE_SWEEP), 1.0f, 0.0f);
+    drawTurned(a.gasArrow, FAT_PIVOT_X, FAT_PIVOT_Y, remapClamped(fatness, 0.0f, 1.0f, 0.0f, FAT_NEEDLE_SWEEP), 1.0f, 0.0f);
 
     // Behind the bear and the things: the arm reaching for what the paw holds.
     drawHeldPaw();

@@ -1,0 +1,60 @@
+#include "main/help.h"
+
+#include "forest/pickups_clock.h"
+#include "main/game.h"
+#include "main/world.h"
+
+namespace {
+
+bool anyKeyPressed() {
+    for (int key = 1; key < 256; ++key) {
+        if (engine->Input_KeyPressed(key)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Help::takeTitleInput(bool canOpen) {
+    if (cardOpen_) {
+        if (anyKeyPressed()) cardOpen_ = false;
+        return true;
+    }
+    if (!canOpen) return false;
+    // Control+H is left alone, as the demo keys leave Control+S to the sound switch.
+    const bool h = engine->Input_KeyPressed('H') && !engine->Input_KeyHeld(KEY_CTRL);
+    cardOpen_ = engine->Input_KeyPressed(KEY_F1) || h;
+    return cardOpen_;
+}
+
+void Help::roundStarted(bool playingBack) {
+    hintsOn_ = !playingBack && !hintsGiven_;
+    if (hintsOn_) hintsGiven_ = true;
+    grabbed_ = fallen_ = bitten_ = false;
+}
+
+void Help::watchRound(const World& round) {
+    if (!hintsOn_) return;
+    grabbed_ = grabbed_ || round.grabJoint != nullptr;
+    bitten_ = bitten_ || round.biteBody != nullptr;
+    // The clock stands on the dashboard from the start; anything else fell in.
+    for (size_t i = 0; i < round.cabObjects.size() && !fallen_; ++i) {
+        fallen_ = dynamic_cast<const Clock*>(round.cabObjects[i]) == nullptr;
+    }
+}
+
+Hint Help::hint() const {
+    if (!hintsOn_) return Hint::None;
+    if (!grabbed_) return Hint::Grab;
+    if (fallen_ && !bitten_) return Hint::Food;
+    return Hint::None;
+}
+
+void Help::notice(const char* text) {
+    notice_ = text;
+    noticeFrames_ = NOTICE_FRAMES;
+}
+
+void Help::step() {
+    if (noticeFrames_ > 0) noticeFrames_ -= 1;
+}

@@ -1,0 +1,48 @@
+// What the game tells a new player: the controls card of the title screen, the
+// hints of the player's first round, and the notices of the sound switches. It
+// only watches: nothing here changes the round, draws from the generator or goes
+// into the input log, and none of it is shown while a demo plays.
+#pragma once
+
+class World;
+
+enum class Hint {
+    None,
+    Grab,  // until the paw first holds something
+    Food,  // once something has fallen in, until the first bite
+};
+
+// A notice stays for two seconds of frames.
+constexpr int NOTICE_FRAMES = 120;
+
+class Help {
+public:
+    // The title screen's keys for the card: F1 or H opens it (not while a demo
+    // plays or a fade-out runs), any key or click closes it. True when the card
+    // has this frame's input, the closing key or click included.
+    bool takeTitleInput(bool canOpen);
+    bool cardOpen() const { return cardOpen_; }
+
+    // A round begins: the first one of the run that the player plays has hints.
+    void roundStarted(bool playingBack);
+    // After an update of the player's round: what the bear has done so far.
+    void watchRound(const World& round);
+    Hint hint() const;
+
+    // Shows a notice for NOTICE_FRAMES frames, in place of any other.
+    void notice(const char* text);
+    // One frame passes.
+    void step();
+    // Null when there is none.
+    const char* noticeText() const { return noticeFrames_ > 0 ? notice_ : nullptr; }
+
+private:
+    bool cardOpen_ = false;
+    bool hintsGiven_ = false;  // the run's first played round has begun
+    bool hintsOn_ = false;
+    bool grabbed_ = false;
+    bool fallen_ = false;
+    bool bitten_ = false;
+    const char* notice_ = nullptr;
+    int noticeFrames_ = 0;
+};
