@@ -11,7 +11,7 @@ constexpr const char* HELP_KEY_TEXT = "F1: how to play";
 constexpr float HELP_KEY_X = 316.0f;  // right end
 constexpr float HELP_KEY_Y = 226.0f;
 
-// The fat gauge's "fat enough" mark, and the card's word for it.
+// The fat gauge's "fat enough" mark, which the card calls gold.
 constexpr uint32_t FAT_ENOUGH_COLOR = 0xFFFFC83C;
 
 void drawHelpCard();

@@ -211,7 +211,8 @@ void World::drawCab() {
     const float speed = forest ? playerForwardSpeed() : 0.0f;
     drawTurned(a.speedArrow, 200.0f, 116.0f, remapClamped(speed, 0.0f, SPEED_NEEDLE_FULL, 0.0f, SPEED_NEEDLE_SWEEP),
                1.0f, 0.0f);
-    drawTurned(a.gasArrow, FAT_PIVOT_X, FAT_PIVOT_Y, remapClamped(fatness, 0.0f, 1.0f, 0.0f, FAT_NEEDLE_SWEEP), 1.0f, 0.0f);
+    drawTurned(a.gasArrow, FAT_PIVOT_X, FAT_PIVOT_Y, remapClamped(fatness, 0.0f, 1.0f, 0.0f, FAT_NEEDLE_SWEEP), 1.0f,
+               0.0f);
 
     // Behind the bear and the things: the arm reaching for what the paw holds.
     drawHeldPaw();
