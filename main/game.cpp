@@ -116,11 +116,8 @@ bool Game::frame() {
 }
 
 bool Game::frameTitle(float dt) {
-    // The card holds the title still, and reading it is not being idle.
-    if (help.takeTitleInput(playingBack == 0 && fadeDir != -1)) {
-        idleFrames = 0;
-        return false;
-    }
+    // The card holds the title still, its idle count too: no demo starts while it is read.
+    if (help.takeTitleInput(playingBack == 0 && fadeDir != -1)) return false;
     soundSwitches();
     idleFrames += 1;
     if (engine->Input_KeyPressed(KEY_ESCAPE)) {
