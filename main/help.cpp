@@ -6,8 +6,10 @@
 
 namespace {
 
+// Shift, Control and Alt alone do not count: Alt+Enter changes the window, not the screen.
 bool anyKeyPressed() {
     for (int key = 1; key < 256; ++key) {
+        if (key >= KEY_SHIFT && key <= KEY_ALT) continue;
         if (engine->Input_KeyPressed(key)) return true;
     }
     return false;
