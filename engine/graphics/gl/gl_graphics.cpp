@@ -1,14 +1,14 @@
 // The OpenGL 3.3 core renderer. Targets are framebuffer objects whose row 0 is the
 // picture's top row, as in textures. Where the screen's picture maps 1:1 onto the
-// window it is drawn straight into the window's back buffer (flipped projection, its
-// place in the window as viewport, black bars around). Where it is scaled up, it is
-// drawn into a framebuffer object of its own like a target and scaled into the window
-// when presented: drawing at the larger size would rasterise differently from a
-// nearest-neighbour upscale. The last finished picture, for read-backs and for a
-// window that is uncovered, is in that framebuffer object, or, drawing directly, in
-// the back buffer where the window system tells that a swap keeps it there or can show
-// the back buffer without a swap; else it is copied into the framebuffer object before
-// each swap.
+// window it is drawn straight into the window's back buffer (the window's origin put
+// at the top left, the picture's place as viewport, black bars around). Scaled up, it
+// is drawn into a framebuffer object of its own like a target and scaled into the
+// window when presented: drawing at the larger size would rasterise differently from
+// a nearest-neighbour upscale. Where OpenGL cannot put the origin at the top left the
+// screen takes that way too. The last finished picture, for read-backs and for a
+// window that is uncovered, is in that framebuffer object; drawing directly, it is in
+// the back buffer where the window system tells that a swap keeps it there or can
+// show the back buffer without a swap, else it is copied there before each swap.
 #include "engine/core/native_window.h"
 #include "engine/graphics/renderer.h"
 
@@ -114,7 +114,6 @@ private:
     bool drawingIntoWindow() const { return direct_ && !currentTarget(); }
     void applyScissor();
     void applyScreenViewport();
-    void uploadTransform();
     // Before drawing into the window's back buffer; covered: the drawing covers the
     // whole picture, so what the back buffer held does not matter.
     void beforeWindowDrawing(bool covered);
@@ -157,7 +156,8 @@ private:
     GLuint boundTexture_ = 0;
     bool depthWrite_ = false;
     // The window's back buffer can take the screen's drawing: 8-bit colour, no
-    // multisampling, a 16-bit depth buffer when the screen has depth.
+    // multisampling, a 16-bit depth buffer when the screen has depth, and an origin
+    // that can be put at the top left.
     bool windowDrawable_ = false;
     bool direct_ = false;
     // The picture's place in the window in its own pixels (row 0 at the bottom).
@@ -174,8 +174,7 @@ private:
     bool pictureKept_ = true;
     bool scissor_ = false;
     int clipX_ = 0, clipY_ = 0, clipW_ = 0, clipH_ = 0;
-    Affine2D view_;
-    int viewWidth_ = 1, viewHeight_ = 1;
+    bool topLeftOrigin_ = false;
 };
 
 // ---------------------------------------------------------------------------------
@@ -214,9 +213,14 @@ bool GlGraphics::start() {
     }
     glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
     windowDrawable_ = glGetError() == GL_NO_ERROR && red == 8 && green == 8 && blue == 8 && samples == 0 &&
-                      (!ctx_.zbuffer || depthBits == 16);
-    tellsBufferAge_ = windowTellsBufferAge(ctx_.window);
-    showsBackBuffer_ = !tellsBufferAge_ && windowShowsBackBuffer(ctx_.window);
+                      (!ctx_.zbuffer || depthBits == 16) &&
+                      (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
+    // TIMBERDRIVE_GL_SWAP set: plain swaps with a copy of every picture, as where the
+    // window system offers neither (tests take that way too).
+    const char* plainSwap = SDL_getenv("TIMBERDRIVE_GL_SWAP");
+    const bool askWindow = !plainSwap || !*plainSwap;
+    tellsBufferAge_ = askWindow && windowTellsBufferAge(ctx_.window);
+    showsBackBuffer_ = askWindow && !tellsBufferAge_ && windowShowsBackBuffer(ctx_.window);
     if (!createProgram()) {
         ctx_.postError("Can't create OpenGL context");
         return false;
@@ -550,6 +554,14 @@ bool GlGraphics::deviceSetTarget(TargetRecord* target) {
     } else {
         applyScreenViewport();
     }
+    // The window's row 0 is its bottom one: with the origin at the top left the screen
+    // is drawn upright and rasterised as into a target, to the edge rules on exact
+    // pixel centres, which a flipped projection would mirror.
+    const bool topLeft = !target && direct_;
+    if (topLeft != topLeftOrigin_) {
+        glClipControl(topLeft ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        topLeftOrigin_ = topLeft;
+    }
     if (target ? target->depth : ctx_.zbuffer) {
         glEnable(GL_DEPTH_TEST);
     } else {
@@ -615,24 +627,14 @@ void GlGraphics::applyScissor() {
 }
 
 void GlGraphics::deviceSetTransform(const Affine2D& v, int targetWidth, int targetHeight) {
-    view_ = v;
-    viewWidth_ = targetWidth;
-    viewHeight_ = targetHeight;
-    uploadTransform();
-}
-
-void GlGraphics::uploadTransform() {
-    const Affine2D& v = view_;
-    // Pixels (top-left origin) to clip space with y = 0 on row 0 of a framebuffer
-    // object, on the top row of the window; z from 0..1 to -1..1.
-    const bool flip = drawingIntoWindow();
-    float sx = 2.0f / static_cast<float>(viewWidth_);
-    float sy = (flip ? -2.0f : 2.0f) / static_cast<float>(viewHeight_);
+    // Pixels (top-left origin) to clip space with y = 0 on row 0; z from 0..1 to -1..1.
+    float sx = 2.0f / static_cast<float>(targetWidth);
+    float sy = 2.0f / static_cast<float>(targetHeight);
     const float m[16] = {
         sx * v.a, sy * v.c, 0.0f, 0.0f,
         sx * v.b, sy * v.d, 0.0f, 0.0f,
         0.0f, 0.0f, 2.0f, 0.0f,
-        sx * v.tx - 1.0f, sy * v.ty + (flip ? 1.0f : -1.0f), -1.0f, 1.0f,
+        sx * v.tx - 1.0f, sy * v.ty - 1.0f, -1.0f, 1.0f,
     };
     glUniformMatrix4fv(uMatrix_, 1, GL_FALSE, m);
 }
@@ -762,10 +764,7 @@ void GlGraphics::devicePresent() {
         if (!pictureKept_) keepPicture(shown);
         backStale_ = direct_;
         swapPreserves_ = showsBackBuffer_;
-        if (!currentTarget()) {
-            deviceSetTarget(nullptr);
-            uploadTransform();
-        }
+        if (!currentTarget()) deviceSetTarget(nullptr);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
     applyScissor();
