@@ -68,10 +68,18 @@ bool windowTellsBufferAge(SDL_Window* window) { return glxHas(window, "GLX_EXT_b
 
 bool windowShowsBackBuffer(SDL_Window* window) { return glxHas(window, "GLX_MESA_copy_sub_buffer"); }
 
-void showBackBuffer(int width, int height) {
+bool showBackBuffer(int width, int height) {
     Display* display = glXGetCurrentDisplay();
     GLXDrawable drawable = glXGetCurrentDrawable();
-    if (display && drawable) glXCopySubBufferMESA(display, drawable, 0, 0, width, height);
+    if (!display || !drawable) return false;
+    // The X server refuses a rectangle larger than the driver's buffer: that must come
+    // here, not to Xlib's default handler, which ends the program.
+    g_xError = false;
+    XErrorHandler previous = XSetErrorHandler(noteXError);
+    glXCopySubBufferMESA(display, drawable, 0, 0, width, height);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return !g_xError;
 }
 
 int backBufferAge() {
@@ -114,7 +122,7 @@ int backBufferAge() { return 0; }
 
 bool windowShowsBackBuffer(SDL_Window*) { return false; }
 
-void showBackBuffer(int, int) {}
+bool showBackBuffer(int, int) { return false; }
 
 void windowSize(SDL_Window* window, int* width, int* height) { SDL_GetWindowSize(window, width, height); }
 

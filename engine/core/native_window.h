@@ -21,8 +21,9 @@ int backBufferAge();
 // Whether the window system can show the back buffer without a swap, leaving it as it
 // is (GLX_MESA_copy_sub_buffer; software renderers have it); ask as above.
 bool windowShowsBackBuffer(SDL_Window* window);
-// Shows the current context's back buffer in its window of the given pixel size.
-void showBackBuffer(int width, int height);
+// Shows the current context's back buffer in its window of the given pixel size; false
+// when that failed (a size the driver has not taken yet): then a swap must show it.
+bool showBackBuffer(int width, int height);
 
 enum class EmbedResult { Embedded, Unsupported, NoSuchParent };
 

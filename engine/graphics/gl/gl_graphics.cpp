@@ -111,6 +111,9 @@ private:
     // Where the screen's picture goes in the window at its present size, and whether it
     // is drawn there directly; false when that stayed as it was.
     bool placePicture();
+    // After placePicture: the driver takes a new window size at a swap, which showing
+    // the back buffer without one never is. The back buffer is then undefined.
+    void takeWindowSize();
     bool drawingIntoWindow() const { return direct_ && !currentTarget(); }
     void applyScissor();
     void applyScreenViewport();
@@ -303,9 +306,13 @@ bool GlGraphics::createResources() {
     }
     placePicture();
     // Whatever the window showed before is not the picture; the new, black one is kept.
-    backStale_ = direct_;
-    backNewer_ = false;
-    swapPreserves_ = showsBackBuffer_;
+    if (showsBackBuffer_) {
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    takeWindowSize();
     pictureKept_ = true;
     for (TargetHandle h : targetHandles()) {
         TargetRecord* target = targetRecord(h);
@@ -587,6 +594,14 @@ bool GlGraphics::placePicture() {
     return true;
 }
 
+void GlGraphics::takeWindowSize() {
+    // The swap shows the back buffer's picture once more, in its old place.
+    if (showsBackBuffer_) SDL_GL_SwapWindow(ctx_.window);
+    backStale_ = direct_;
+    backNewer_ = false;
+    swapPreserves_ = showsBackBuffer_;
+}
+
 void GlGraphics::applyScreenViewport() {
     if (direct_) {
         glViewport(picture_.x, picture_.y, screenWidth(), screenHeight());
@@ -745,11 +760,12 @@ void GlGraphics::devicePresent() {
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         clearBars();
     }
-    if (direct_ && showsBackBuffer_) {
+    if (direct_ && showsBackBuffer_ && showBackBuffer(windowWidth_, windowHeight_)) {
         // No swap: the back buffer keeps the picture.
-        showBackBuffer(windowWidth_, windowHeight_);
         swapPreserves_ = true;
     } else {
+        // Showing without a swap failed: the swap must not lose the picture.
+        if (direct_ && showsBackBuffer_ && !pictureKept_) keepPicture(picture_);
         SDL_GL_SwapWindow(ctx_.window);
         // The age tells after the swap; the copy had to be decided before it, on what
         // the last swap did. A swap that stops keeping the picture (the window
@@ -762,8 +778,7 @@ void GlGraphics::devicePresent() {
     const PictureRect shown = picture_;
     if (placePicture()) {
         if (!pictureKept_) keepPicture(shown);
-        backStale_ = direct_;
-        swapPreserves_ = showsBackBuffer_;
+        takeWindowSize();
         if (!currentTarget()) deviceSetTarget(nullptr);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
