@@ -103,6 +103,8 @@ protected:
 
 private:
     bool createProgram();
+    // What the window's back buffer and the window system offer (see the members).
+    void askWindow();
     // What a reset releases and makes again: the screen's framebuffer, the targets'
     // textures and depth buffers, the vertex and index buffers.
     bool createResources();
@@ -205,6 +207,22 @@ bool GlGraphics::start() {
         return false;
     }
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+    askWindow();
+    if (!createProgram()) {
+        ctx_.postError("Can't create OpenGL context");
+        return false;
+    }
+    if (!createResources()) return false;
+    applySwapInterval();
+    resetDrawingState();
+    deviceSetTarget(nullptr);
+    deviceSetClip(0, 0, screenWidth(), screenHeight(), true);
+    deviceClear(0, ctx_.zbuffer);
+    return true;
+}
+
+void GlGraphics::askWindow() {
+    clearGlErrors();
     GLint red = 0, green = 0, blue = 0, depthBits = 0, samples = 0;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
@@ -218,23 +236,13 @@ bool GlGraphics::start() {
     windowDrawable_ = glGetError() == GL_NO_ERROR && red == 8 && green == 8 && blue == 8 && samples == 0 &&
                       (!ctx_.zbuffer || depthBits == 16) &&
                       (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
-    // TIMBERDRIVE_GL_SWAP set: plain swaps with a copy of every picture, as where the
+    clearGlErrors();
+    // TIMBERDRIVE_GL_SWAP set: plain swaps and a copy of every picture, as where the
     // window system offers neither (tests take that way too).
     const char* plainSwap = SDL_getenv("TIMBERDRIVE_GL_SWAP");
-    const bool askWindow = !plainSwap || !*plainSwap;
-    tellsBufferAge_ = askWindow && windowTellsBufferAge(ctx_.window);
-    showsBackBuffer_ = askWindow && !tellsBufferAge_ && windowShowsBackBuffer(ctx_.window);
-    if (!createProgram()) {
-        ctx_.postError("Can't create OpenGL context");
-        return false;
-    }
-    if (!createResources()) return false;
-    applySwapInterval();
-    resetDrawingState();
-    deviceSetTarget(nullptr);
-    deviceSetClip(0, 0, screenWidth(), screenHeight(), true);
-    deviceClear(0, ctx_.zbuffer);
-    return true;
+    const bool ask = !plainSwap || !*plainSwap;
+    tellsBufferAge_ = ask && windowTellsBufferAge(ctx_.window);
+    showsBackBuffer_ = ask && !tellsBufferAge_ && windowShowsBackBuffer(ctx_.window);
 }
 
 bool GlGraphics::createProgram() {
