@@ -66,7 +66,13 @@ bool glxHas(SDL_Window* window, const char* extension) {
 
 bool windowTellsBufferAge(SDL_Window* window) { return glxHas(window, "GLX_EXT_buffer_age"); }
 
-bool windowShowsBackBuffer(SDL_Window* window) { return glxHas(window, "GLX_MESA_copy_sub_buffer"); }
+bool windowShowsBackBuffer(SDL_Window* window) {
+    // Only a software renderer: its swaps never wait for the retrace either, while a
+    // hardware one's do, and copying a picture costs it next to nothing.
+    unsigned accelerated = 1;
+    return glxHas(window, "GLX_MESA_copy_sub_buffer") && glxHas(window, "GLX_MESA_query_renderer") &&
+           glXQueryCurrentRendererIntegerMESA(GLX_RENDERER_ACCELERATED_MESA, &accelerated) && !accelerated;
+}
 
 bool showBackBuffer(int width, int height) {
     Display* display = glXGetCurrentDisplay();

@@ -19,7 +19,7 @@ bool windowTellsBufferAge(SDL_Window* window);
 // still holds the picture just shown. 0 when unknown.
 int backBufferAge();
 // Whether the window system can show the back buffer without a swap, leaving it as it
-// is (GLX_MESA_copy_sub_buffer; software renderers have it); ask as above.
+// is (GLX_MESA_copy_sub_buffer), and the renderer is a software one; ask as above.
 bool windowShowsBackBuffer(SDL_Window* window);
 // Shows the current context's back buffer in its window of the given pixel size; false
 // when that failed (a size the driver has not taken yet): then a swap must show it.
