@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -307,6 +308,9 @@ void drawEverything(Engine* e, TextureHandle tex) {
 // drawing, also after the picture was presented and over it, whichever way the
 // window keeps its last picture.
 TEST_P(GlPixelsTest, TheScreenShowsWhatATargetOfItsSizeHolds) {
+    struct PlainSwapOff {
+        ~PlainSwapOff() { unsetenv("TIMBERDRIVE_GL_SWAP"); }
+    } off;
     for (const char* plainSwap : {"", "1"}) {
         SCOPED_TRACE(*plainSwap ? "copied before each swap" : "kept by the window");
         setenv("TIMBERDRIVE_GL_SWAP", plainSwap, 1);
@@ -335,10 +339,8 @@ TEST_P(GlPixelsTest, TheScreenShowsWhatATargetOfItsSizeHolds) {
         }
         EXPECT_EQ(wrong, 0u) << "first at " << first % 640 << "," << first / 640;
         EXPECT_EQ(got[201 * 640 + 301], 0xFFFFFFFFu);
-        EXPECT_EQ(got[203 * 640 + 303], want[203 * 640 + 303]);
         engine->Target_Free(target);
     }
-    unsetenv("TIMBERDRIVE_GL_SWAP");
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, GlPixelsTest, ::testing::Values(Backend::Gl), backendName);
