@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(TD_HAVE_X11)
+#include <epoxy/glx.h>
+#endif
 
 #include <cstdint>
 
@@ -49,6 +52,51 @@ void windowSize(SDL_Window* window, int* width, int* height) {
     if (!x11Size(window, width, height)) SDL_GetWindowSize(window, width, height);
 }
 
+namespace {
+
+bool glxHas(SDL_Window* window, const char* extension) {
+    Display* display = nullptr;
+    Window id = 0;
+    // SDL may drive an X window through EGL: then there is no GLX context to ask.
+    if (!x11Window(window, &display, &id) || !epoxy_has_glx(display) || !glXGetCurrentContext()) return false;
+    return epoxy_has_glx_extension(display, DefaultScreen(display), extension);
+}
+
+}  // namespace
+
+bool windowTellsBufferAge(SDL_Window* window) { return glxHas(window, "GLX_EXT_buffer_age"); }
+
+bool windowShowsBackBuffer(SDL_Window* window) {
+    // Only a software renderer: its swaps never wait for the retrace either, while a
+    // hardware one's do, and copying a picture costs it next to nothing.
+    unsigned accelerated = 1;
+    return glxHas(window, "GLX_MESA_copy_sub_buffer") && glxHas(window, "GLX_MESA_query_renderer") &&
+           glXQueryCurrentRendererIntegerMESA(GLX_RENDERER_ACCELERATED_MESA, &accelerated) && !accelerated;
+}
+
+bool showBackBuffer(int width, int height) {
+    Display* display = glXGetCurrentDisplay();
+    GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || !drawable) return false;
+    // The X server refuses a rectangle larger than the driver's buffer: that must come
+    // here, not to Xlib's default handler, which ends the program.
+    g_xError = false;
+    XErrorHandler previous = XSetErrorHandler(noteXError);
+    glXCopySubBufferMESA(display, drawable, 0, 0, width, height);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return !g_xError;
+}
+
+int backBufferAge() {
+    unsigned age = 0;
+    Display* display = glXGetCurrentDisplay();
+    GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || !drawable) return 0;
+    glXQueryDrawable(display, drawable, GLX_BACK_BUFFER_AGE_EXT, &age);
+    return static_cast<int>(age);
+}
+
 EmbedResult embedWindow(SDL_Window* window, void* parent) {
     Display* display = nullptr;
     Window id = 0;
@@ -73,6 +121,14 @@ EmbedResult embedWindow(SDL_Window* window, void* parent) {
 #else
 
 void windowPixelSize(SDL_Window* window, int* width, int* height) { SDL_GL_GetDrawableSize(window, width, height); }
+
+bool windowTellsBufferAge(SDL_Window*) { return false; }
+
+int backBufferAge() { return 0; }
+
+bool windowShowsBackBuffer(SDL_Window*) { return false; }
+
+bool showBackBuffer(int, int) { return false; }
 
 void windowSize(SDL_Window* window, int* width, int* height) { SDL_GetWindowSize(window, width, height); }
 

@@ -1,13 +1,12 @@
 // One frame of the cab drawing on the headless engine: the windshield view, a full
 // snowfall, every cab layer, a dozen loose things and the notice, against the
 // 16.7 ms frame.
+#include "tests/support/frame_share.h"
 #include "tests/vehicle/cab_drawing_fixture.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-constexpr double FRAME_SECONDS = 1.0 / 60.0;
 
 void BM_CabFrame(benchmark::State& state) {
     std::string skip;
@@ -26,12 +25,8 @@ void BM_CabFrame(benchmark::State& state) {
     world->growlTimer = 0.5f;
     for (Crumb& c : world->crumbs) c = Crumb{0.2f, 0.1f, 1.0f, -2.0f, 1.0f};
 
+    FrameShare share(state);
     for (auto _ : state) round.draw();
-    // Time per picture in percent of the frame's 16.7 ms, and how many fit in one.
-    const double frames = static_cast<double>(state.iterations()) * FRAME_SECONDS;
-    state.counters["frame_pct"] =
-        benchmark::Counter(frames / 100.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["per_frame"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CabFrame)->Unit(benchmark::kMicrosecond);
 

@@ -1,7 +1,14 @@
-// The OpenGL 3.3 core renderer. Every picture, the screen's included, is drawn into a
-// framebuffer object whose row 0 is the picture's top row, so the window, targets and
-// textures share one orientation; the screen's picture is scaled into the window when
-// it is presented (whole-number scale where it fits, black bars around).
+// The OpenGL 3.3 core renderer. Targets are framebuffer objects whose row 0 is the
+// picture's top row, as in textures. Where the screen's picture maps 1:1 onto the
+// window it is drawn straight into the window's back buffer (the window's origin put
+// at the top left, the picture's place as viewport, black bars around). Scaled up, it
+// is drawn into a framebuffer object of its own like a target and scaled into the
+// window when presented: drawing at the larger size would rasterise differently from
+// a nearest-neighbour upscale. Where OpenGL cannot put the origin at the top left the
+// screen takes that way too. The last finished picture, for read-backs and for a
+// window that is uncovered, is in that framebuffer object; drawing directly, it is in
+// the back buffer where the window system tells that a swap keeps it there or can
+// show the back buffer without a swap, else it is copied there before each swap.
 #include "engine/core/native_window.h"
 #include "engine/graphics/renderer.h"
 
@@ -96,11 +103,32 @@ protected:
 
 private:
     bool createProgram();
+    // What the window's back buffer and the window system offer (see the members).
+    void askWindow();
     // What a reset releases and makes again: the screen's framebuffer, the targets'
     // textures and depth buffers, the vertex and index buffers.
     bool createResources();
     void releaseResources();
     bool createScreen();
+    // Where the screen's picture goes in the window at its present size, and whether it
+    // is drawn there directly; false when that stayed as it was.
+    bool placePicture();
+    // After placePicture: the driver takes a new window size at a swap, which showing
+    // the back buffer without one never is. The back buffer is then undefined.
+    void takeWindowSize();
+    bool drawingIntoWindow() const { return direct_ && !currentTarget(); }
+    void applyScissor();
+    void applyScreenViewport();
+    // Before drawing into the window's back buffer; covered: the drawing covers the
+    // whole picture, so what the back buffer held does not matter.
+    void beforeWindowDrawing(bool covered);
+    // The last finished picture into the back buffer, scaled, with black bars around.
+    void showPicture();
+    // The back buffer's picture, at r, into the screen's framebuffer object, row 0 at
+    // the top.
+    void keepPicture(const PictureRect& r);
+    void clearBars();
+    bool windowHoldsPicture() const { return direct_ && (backNewer_ || !backStale_); }
     bool createTargetObjects(TargetRecord& target, TextureRecord& tex, TargetResult* result);
     void applyFixedState();
     void applySwapInterval();
@@ -112,7 +140,7 @@ private:
     }
     GLuint currentFramebuffer() const {
         TargetRecord* t = targetRecord(currentTarget());
-        return t ? t->deviceFramebuffer : screenFramebuffer_;
+        return t ? t->deviceFramebuffer : direct_ ? 0 : screenFramebuffer_;
     }
 
     SDL_GLContext context_ = nullptr;
@@ -125,12 +153,33 @@ private:
     GLuint indexBuffer_ = 0;
     GLuint sampler_ = 0;
     GLuint white_ = 0;
+    // The screen's picture, row 0 at the top: drawn into when scaled up, a copy of the
+    // last finished picture when drawn directly.
     GLuint screenFramebuffer_ = 0;
     GLuint screenTexture_ = 0;
     GLuint screenDepth_ = 0;
     GLuint boundTexture_ = 0;
     bool depthWrite_ = false;
+    // The window's back buffer can take the screen's drawing: 8-bit colour, no
+    // multisampling, a 16-bit depth buffer when the screen has depth, and an origin
+    // that can be put at the top left.
+    bool windowDrawable_ = false;
+    bool direct_ = false;
+    // The picture's place in the window in its own pixels (row 0 at the bottom).
+    PictureRect picture_{0, 0, 0, 0, true};
+    int windowWidth_ = 0, windowHeight_ = 0;
+    // Direct drawing: after a swap the back buffer's contents are undefined (stale)
+    // unless the swap kept them (preserving); drawing since the last present is in the
+    // back buffer only (newer); the framebuffer object holds the last picture (kept).
+    bool backStale_ = false;
+    bool backNewer_ = false;
+    bool tellsBufferAge_ = false;
+    bool showsBackBuffer_ = false;
+    bool swapPreserves_ = false;
+    bool pictureKept_ = true;
     bool scissor_ = false;
+    int clipX_ = 0, clipY_ = 0, clipW_ = 0, clipH_ = 0;
+    bool topLeftOrigin_ = false;
 };
 
 // ---------------------------------------------------------------------------------
@@ -158,6 +207,7 @@ bool GlGraphics::start() {
         return false;
     }
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+    askWindow();
     if (!createProgram()) {
         ctx_.postError("Can't create OpenGL context");
         return false;
@@ -169,6 +219,30 @@ bool GlGraphics::start() {
     deviceSetClip(0, 0, screenWidth(), screenHeight(), true);
     deviceClear(0, ctx_.zbuffer);
     return true;
+}
+
+void GlGraphics::askWindow() {
+    clearGlErrors();
+    GLint red = 0, green = 0, blue = 0, depthBits = 0, samples = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, &green);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, &blue);
+    if (ctx_.zbuffer) {
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                              &depthBits);
+    }
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
+    windowDrawable_ = glGetError() == GL_NO_ERROR && red == 8 && green == 8 && blue == 8 && samples == 0 &&
+                      (!ctx_.zbuffer || depthBits == 16) &&
+                      (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
+    clearGlErrors();
+    // TIMBERDRIVE_GL_SWAP set: plain swaps and a copy of every picture, as where the
+    // window system offers neither (tests take that way too).
+    const char* plainSwap = SDL_getenv("TIMBERDRIVE_GL_SWAP");
+    const bool ask = !plainSwap || !*plainSwap;
+    tellsBufferAge_ = ask && windowTellsBufferAge(ctx_.window);
+    showsBackBuffer_ = ask && !tellsBufferAge_ && windowShowsBackBuffer(ctx_.window);
 }
 
 bool GlGraphics::createProgram() {
@@ -238,6 +312,16 @@ bool GlGraphics::createResources() {
         ctx_.postError("Can't create OpenGL context");
         return false;
     }
+    placePicture();
+    // Whatever the window showed before is not the picture; the new, black one is kept.
+    if (showsBackBuffer_) {
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    takeWindowSize();
+    pictureKept_ = true;
     for (TargetHandle h : targetHandles()) {
         TargetRecord* target = targetRecord(h);
         TextureRecord* tex = textureRecord(target->texture);
@@ -452,7 +536,7 @@ bool GlGraphics::createTargetObjects(TargetRecord& target, TextureRecord& tex, T
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
-    if (scissor_) glEnable(GL_SCISSOR_TEST);
+    applyScissor();
     *result = TargetResult::Ok;
     return true;
 }
@@ -478,10 +562,21 @@ void GlGraphics::deviceDestroyTarget(TargetRecord& target, TextureRecord& tex) {
 }
 
 bool GlGraphics::deviceSetTarget(TargetRecord* target) {
-    GLuint fbo = target ? target->deviceFramebuffer : screenFramebuffer_;
-    if (!fbo) return false;
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glViewport(0, 0, target ? target->width : screenWidth(), target ? target->height : screenHeight());
+    if (target ? !target->deviceFramebuffer : !screenFramebuffer_) return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, target ? target->deviceFramebuffer : direct_ ? 0 : screenFramebuffer_);
+    if (target) {
+        glViewport(0, 0, target->width, target->height);
+    } else {
+        applyScreenViewport();
+    }
+    // The window's row 0 is its bottom one: with the origin at the top left the screen
+    // is drawn upright and rasterised as into a target, to the edge rules on exact
+    // pixel centres, which a flipped projection would mirror.
+    const bool topLeft = !target && direct_;
+    if (topLeft != topLeftOrigin_) {
+        glClipControl(topLeft ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        topLeftOrigin_ = topLeft;
+    }
     if (target ? target->depth : ctx_.zbuffer) {
         glEnable(GL_DEPTH_TEST);
     } else {
@@ -490,18 +585,68 @@ bool GlGraphics::deviceSetTarget(TargetRecord* target) {
     return true;
 }
 
+bool GlGraphics::placePicture() {
+    int w = screenWidth(), h = screenHeight();
+    int dw = w, dh = h;
+    // The window's real size: a full screen that the window manager did not grant
+    // leaves the window as it was.
+    windowPixelSize(ctx_.window, &dw, &dh);
+    PictureRect r = fitPicture(w, h, dw, dh);
+    bool direct = windowDrawable_ && r.w == w && r.h == h;
+    if (direct == direct_ && dw == windowWidth_ && dh == windowHeight_) return false;
+    // fitPicture's offset is taken from the bottom, as the window's rows count.
+    picture_ = r;
+    windowWidth_ = dw;
+    windowHeight_ = dh;
+    direct_ = direct;
+    return true;
+}
+
+void GlGraphics::takeWindowSize() {
+    // The swap shows the back buffer's picture once more, in its old place.
+    if (showsBackBuffer_) SDL_GL_SwapWindow(ctx_.window);
+    backStale_ = direct_;
+    backNewer_ = false;
+    swapPreserves_ = showsBackBuffer_;
+}
+
+void GlGraphics::applyScreenViewport() {
+    if (direct_) {
+        glViewport(picture_.x, picture_.y, screenWidth(), screenHeight());
+    } else {
+        glViewport(0, 0, screenWidth(), screenHeight());
+    }
+}
+
 // ---------------------------------------------------------------------------------
 // Drawing.
 
 void GlGraphics::deviceSetClip(int x, int y, int w, int h, bool whole) {
     scissor_ = !whole;
-    if (whole) {
-        glDisable(GL_SCISSOR_TEST);
+    clipX_ = x;
+    clipY_ = y;
+    clipW_ = w;
+    clipH_ = h;
+    applyScissor();
+}
+
+void GlGraphics::applyScissor() {
+    if (!drawingIntoWindow()) {
+        if (!scissor_) {
+            glDisable(GL_SCISSOR_TEST);
+            return;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        // Row 0 of the framebuffer objects is the picture's top row.
+        glScissor(clipX_, clipY_, clipW_, clipH_);
         return;
     }
+    // In the window even the whole picture is a rectangle: the bars stay black. The
+    // window's row 0 is the bottom one.
+    int x = scissor_ ? clipX_ : 0, y = scissor_ ? clipY_ : 0;
+    int w = scissor_ ? clipW_ : screenWidth(), h = scissor_ ? clipH_ : screenHeight();
     glEnable(GL_SCISSOR_TEST);
-    // Row 0 of every framebuffer here is the picture's top row.
-    glScissor(x, y, w, h);
+    glScissor(picture_.x + x, picture_.y + screenHeight() - y - h, w, h);
 }
 
 void GlGraphics::deviceSetTransform(const Affine2D& v, int targetWidth, int targetHeight) {
@@ -528,7 +673,14 @@ void GlGraphics::deviceSetBlend(int changedBits, int blend) {
     if (changedBits & BLEND_COLORADD) glUniform1i(uColorAdd_, (blend & BLEND_COLORADD) ? 1 : 0);
 }
 
+void GlGraphics::beforeWindowDrawing(bool covered) {
+    if (backStale_ && !covered) showPicture();
+    backStale_ = false;
+    backNewer_ = true;
+}
+
 void GlGraphics::deviceDraw(int primType, int primCount, const Vertex* vertices, TextureRecord* texture) {
+    if (drawingIntoWindow()) beforeWindowDrawing(false);
     bindTexture(texture && texture->deviceTexture ? texture->deviceTexture : white_);
     GLsizei vertexCount = primCount * primType;
     // Orphan the buffer so the driver need not wait for the previous batch.
@@ -548,6 +700,7 @@ void GlGraphics::deviceDraw(int primType, int primCount, const Vertex* vertices,
 }
 
 void GlGraphics::deviceClear(uint32_t color, bool depth) {
+    if (drawingIntoWindow()) beforeWindowDrawing(!scissor_);
     glClearColor(GETR(color) / 255.0f, GETG(color) / 255.0f, GETB(color) / 255.0f, GETA(color) / 255.0f);
     GLbitfield bits = GL_COLOR_BUFFER_BIT;
     if (depth) {
@@ -559,25 +712,85 @@ void GlGraphics::deviceClear(uint32_t color, bool depth) {
     if (depth && !depthWrite_) glDepthMask(GL_FALSE);
 }
 
-void GlGraphics::devicePresent() {
-    int w = screenWidth(), h = screenHeight();
-    int dw = w, dh = h;
-    // The window's real size: a full screen that the window manager did not grant
-    // leaves the window as it was.
-    windowPixelSize(ctx_.window, &dw, &dh);
-    PictureRect r = fitPicture(w, h, dw, dh);
-
+void GlGraphics::showPicture() {
+    const PictureRect& r = picture_;
     glDisable(GL_SCISSOR_TEST);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, screenFramebuffer_);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    // The default framebuffer's row 0 is the bottom: the picture goes in upside down.
-    glBlitFramebuffer(0, 0, w, h, r.x, r.y + r.h, r.x + r.w, r.y, GL_COLOR_BUFFER_BIT,
+    // The window's row 0 is the bottom: the picture goes in upside down.
+    glBlitFramebuffer(0, 0, screenWidth(), screenHeight(), r.x, r.y + r.h, r.x + r.w, r.y, GL_COLOR_BUFFER_BIT,
                       r.wholeScale ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(ctx_.window);
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
-    if (scissor_) glEnable(GL_SCISSOR_TEST);
+    applyScissor();
+}
+
+void GlGraphics::clearBars() {
+    const PictureRect& r = picture_;
+    const int W = windowWidth_, H = windowHeight_;
+    const int bars[4][4] = {
+        {0, 0, W, r.y},
+        {0, r.y + r.h, W, H - r.y - r.h},
+        {0, r.y, r.x, r.h},
+        {r.x + r.w, r.y, W - r.x - r.w, r.h},
+    };
+    glClearColor(0, 0, 0, 1);
+    glEnable(GL_SCISSOR_TEST);
+    for (const int* b : bars) {
+        if (b[2] <= 0 || b[3] <= 0) continue;
+        glScissor(b[0], b[1], b[2], b[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+}
+
+void GlGraphics::keepPicture(const PictureRect& r) {
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, screenFramebuffer_);
+    glBlitFramebuffer(r.x, r.y, r.x + r.w, r.y + r.h, 0, r.h, r.w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
+    applyScissor();
+    pictureKept_ = true;
+}
+
+void GlGraphics::devicePresent() {
+    if (!direct_ || (backStale_ && !backNewer_)) {
+        showPicture();
+    } else if (backNewer_) {
+        // A copy costs a full-screen pass on a software renderer: only when the swap
+        // may not keep the picture in the back buffer.
+        if (swapPreserves_) {
+            pictureKept_ = false;
+        } else {
+            keepPicture(picture_);
+        }
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        clearBars();
+    }
+    if (direct_ && showsBackBuffer_ && showBackBuffer(windowWidth_, windowHeight_)) {
+        // No swap: the back buffer keeps the picture.
+        swapPreserves_ = true;
+    } else {
+        // Showing without a swap failed: the swap must not lose the picture.
+        if (direct_ && showsBackBuffer_ && !pictureKept_) keepPicture(picture_);
+        SDL_GL_SwapWindow(ctx_.window);
+        // The age tells after the swap; the copy had to be decided before it, on what
+        // the last swap did. A swap that stops keeping the picture (the window
+        // changed) loses that one picture.
+        swapPreserves_ = direct_ && tellsBufferAge_ && backBufferAge() == 1;
+    }
+    backStale_ = direct_ && !swapPreserves_;
+    backNewer_ = false;
+    // The window may have changed its size since (a full screen granted late).
+    const PictureRect shown = picture_;
+    if (placePicture()) {
+        if (!pictureKept_) keepPicture(shown);
+        takeWindowSize();
+        if (!currentTarget()) deviceSetTarget(nullptr);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
+    applyScissor();
 }
 
 void GlGraphics::deviceSetFilter(bool linear) {
@@ -586,11 +799,22 @@ void GlGraphics::deviceSetFilter(bool linear) {
 }
 
 bool GlGraphics::deviceReadPixels(TargetRecord* target, int x, int y, int w, int h, uint32_t* out) {
+    const bool window = !target && windowHoldsPicture();
     GLuint fbo = target ? target->deviceFramebuffer : screenFramebuffer_;
-    if (!fbo) return false;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+    if (!fbo && !window) return false;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, window ? 0 : fbo);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out);
+    if (window) {
+        // The picture in the window's back buffer: bottom row first.
+        glReadPixels(picture_.x + x, picture_.y + screenHeight() - y - h, w, h, GL_BGRA,
+                     GL_UNSIGNED_INT_8_8_8_8_REV, out);
+        for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom) {
+            std::swap_ranges(out + static_cast<size_t>(top) * w, out + static_cast<size_t>(top + 1) * w,
+                             out + static_cast<size_t>(bottom) * w);
+        }
+    } else {
+        glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
     size_t n = static_cast<size_t>(w) * h;
     for (size_t i = 0; i < n; ++i) out[i] |= 0xFF000000u;

@@ -64,12 +64,12 @@ inline bool exitFunc() {
 class RealWindowTest : public ::testing::Test {
 protected:
     // wm as for PrivateXServer; a 1280 x 1024 screen fits the picture twice over.
-    void start(const char* wm) {
-        startServer(wm);
+    void start(const char* wm, int width = 1280, int height = 1024) {
+        startServer(wm, width, height);
         if (!HasFatalFailure()) startEngine();
     }
-    void startServer(const char* wm) {
-        x = std::make_unique<PrivateXServer>(1280, 1024, wm);
+    void startServer(const char* wm, int width = 1280, int height = 1024) {
+        x = std::make_unique<PrivateXServer>(width, height, wm);
         ASSERT_EQ(x->failure(), "");
     }
     void startEngine(WindowHandle parent = nullptr) {

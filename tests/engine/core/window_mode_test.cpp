@@ -92,7 +92,67 @@ TEST_P(AltEnter, TwiceGivesThePictureBackInTheSamePlaceAndFullScreenFillsTheScre
 INSTANTIATE_TEST_SUITE_P(WindowManagers, AltEnter, ::testing::Values("none", "twm", "openbox"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
-TEST_F(RealWindowTest, AnUncoveredWindowShowsItsLastPictureWithoutDrawingAgain) {
+// A screen of 1024 x 768 holds the picture once: full screen draws it 1:1 between
+// bars of 192 and 144, where clears and clip rectangles stay inside it.
+TEST_F(RealWindowTest, FullScreenAtScaleOneShowsAndReadsThePictureAsAWindowDoes) {
+    start("openbox", 1024, 768);
+    ASSERT_TRUE(initiated) << engine->System_LastError();
+    const PrivateXServer::WindowId w = xid();
+    ASSERT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return viewable() && x->parentOf(w) != x->root();
+    }));
+    runFrames(1);
+    ASSERT_EQ(windowPictureWrong(), 0);
+    Graphics* gfx = engineImpl()->graphics();
+    std::vector<uint32_t> windowed(static_cast<size_t>(W) * H), full(windowed.size());
+    ASSERT_TRUE(gfx->readPixels(0, 0, 0, W, H, windowed.data()));
+
+    pressAltEnter();
+    ASSERT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        PrivateXServer::Rect r = x->rect(w);
+        return r.w == x->width() && r.h == x->height();
+    }));
+    runFrames(1);
+    EXPECT_EQ(picturePixelsWrong(1, 192, 144, 0, 0, x->width(), x->height()), 0);
+    ASSERT_TRUE(gfx->readPixels(0, 0, 0, W, H, full.data()));
+    EXPECT_EQ(full, windowed);
+
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFFFF0000);
+    engine->Gfx_SetClipRect(10, 20, 30, 40);
+    engine->Gfx_Clear(0xFF00FF00);
+    engine->Gfx_SetClipRect(600, 0, 100, 10);
+    engine->Gfx_DrawRect(0, 0, W, H, 0xFF0000FF);
+    engine->Gfx_EndScene();
+    const std::vector<uint32_t> shot = x->grab(0, 0, x->width(), x->height());
+    auto at = [&](int px, int py) { return shot[static_cast<size_t>(py) * x->width() + px]; };
+    EXPECT_EQ(at(191, 300), 0u);               // bars
+    EXPECT_EQ(at(500, 143), 0u);
+    EXPECT_EQ(at(832, 300), 0u);
+    EXPECT_EQ(at(500, 624), 0u);
+    EXPECT_EQ(at(192, 144), 0xFF0000u);        // the picture's corner
+    EXPECT_EQ(at(192 + 10, 144 + 20), 0x00FF00u);
+    EXPECT_EQ(at(192 + 39, 144 + 59), 0x00FF00u);
+    EXPECT_EQ(at(192 + 40, 144 + 59), 0xFF0000u);
+    EXPECT_EQ(at(192 + 639, 144), 0x0000FFu);  // clipped at the picture's edge
+    EXPECT_EQ(at(192 + 639, 144 + 10), 0xFF0000u);
+    EXPECT_EQ(at(192 + 639, 144 + 479), 0xFF0000u);
+}
+
+// The last picture is kept by the window, or copied before each swap where the window
+// system cannot keep it.
+class Uncovered : public RealWindowTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override { setenv("TIMBERDRIVE_GL_SWAP", GetParam(), 1); }
+    void TearDown() override {
+        RealWindowTest::TearDown();
+        unsetenv("TIMBERDRIVE_GL_SWAP");
+    }
+};
+
+TEST_P(Uncovered, AnUncoveredWindowShowsItsLastPictureWithoutDrawingAgain) {
     start(nullptr);
     ASSERT_TRUE(initiated) << engine->System_LastError();
     ASSERT_TRUE(x->waitFor([&] {
@@ -113,7 +173,17 @@ TEST_F(RealWindowTest, AnUncoveredWindowShowsItsLastPictureWithoutDrawingAgain) 
         return windowPictureWrong() == 0;
     }));
     EXPECT_EQ(g.renders, renders);  // the render callback is never called for a repaint
+    // Read-backs too give the last picture.
+    std::vector<uint32_t> px(static_cast<size_t>(W) * H);
+    ASSERT_TRUE(engineImpl()->graphics()->readPixels(0, 0, 0, W, H, px.data()));
+    EXPECT_EQ(px[123 * W + 456], 0xFF000000u | patternPixel(456, 123));
+    EXPECT_EQ(px[479 * W + 639], 0xFF000000u | patternPixel(639, 479));
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowKeeps, Uncovered, ::testing::Values("", "1"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(*info.param ? "CopiedBeforeEachSwap" : "KeptByTheWindow");
+                         });
 
 }  // namespace
 }  // namespace realwindow

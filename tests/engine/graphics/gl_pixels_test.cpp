@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -274,6 +275,72 @@ TEST_P(GlPixelsTest, ScreenshotWritesTheBackBuffer) {
     SDL_UnlockSurface(s);
     SDL_FreeSurface(s);
     std::remove(path);
+}
+
+// Every kind of drawing, at whole and fractional places, clipped, transformed.
+void drawEverything(Engine* e, TextureHandle tex) {
+    e->Gfx_Clear(0xFF102030);
+    Sprite sprite(tex, 0, 0, 16, 16);
+    sprite.Draw(10.5f, 20.25f);
+    sprite.DrawTransformed(100.3f, 80.7f, 0.7f, 1.5f, 0.75f);
+    sprite.DrawTransformed(600, 470, 0, 4, 4);  // partly outside
+    e->Gfx_DrawLine(5, 5, 300, 5, 0xFFFF0000, 0.5f);
+    e->Gfx_DrawLine(5.5f, 10.5f, 5.5f, 200.5f, 0xFF00FF00, 0.5f);
+    e->Gfx_DrawLine(0, 0, 639, 479, 0xFFFFFF00, 0.5f);
+    e->Gfx_DrawLine(630, 3, 20, 470.5f, 0xFF00FFFF, 0.5f);
+    Triple t{};
+    t.v[0] = Vertex{200.25f, 300.5f, 0.5f, 0xFFFF00FF, 0, 0};
+    t.v[1] = Vertex{330.75f, 310, 0.5f, 0x80FFFFFF, 1, 0};
+    t.v[2] = Vertex{250, 420.5f, 0.5f, 0xFF0000FF, 0, 1};
+    t.blend = BLEND_DEFAULT;
+    e->Gfx_DrawTriangle(&t);
+    e->Gfx_SetClipRect(50, 60, 201, 99);
+    e->Gfx_SetViewTransform(320, 240, 5, -3, 0.3f, 1.2f, 0.8f);
+    e->Gfx_DrawRect(0, 0, 400, 300, 0x8040FF80);
+    e->Gfx_SetClipRect(-5, 470, 100, 100);
+    e->Gfx_DrawRect(0, 0, 640, 480, 0xFFFFFFFF);
+    e->Gfx_SetClipRect();
+    e->Gfx_SetViewTransform();
+    e->Gfx_DrawRect(630.5f, 0.5f, 20, 7, 0xFF808080);
+}
+
+// The window's picture is what a target of the screen's size holds after the same
+// drawing, also after the picture was presented and over it, whichever way the
+// window keeps its last picture.
+TEST_P(GlPixelsTest, TheScreenShowsWhatATargetOfItsSizeHolds) {
+    struct PlainSwapOff {
+        ~PlainSwapOff() { unsetenv("TIMBERDRIVE_GL_SWAP"); }
+    } off;
+    for (const char* plainSwap : {"", "1"}) {
+        SCOPED_TRACE(*plainSwap ? "copied before each swap" : "kept by the window");
+        setenv("TIMBERDRIVE_GL_SWAP", plainSwap, 1);
+        engine->Release();
+        std::string skip;
+        engine = startEngine(Backend::Gl, &skip);
+        ASSERT_NE(engine, nullptr) << skip;
+        gfx = engineImpl()->graphics();
+        TextureHandle tex = makeTexture(16, 16, texel);
+        TargetHandle target = engine->Target_Create(640, 480, false);
+        ASSERT_NE(target, 0u);
+        for (TargetHandle where : {target, TargetHandle(0)}) {
+            ASSERT_TRUE(engine->Gfx_BeginScene(where));
+            drawEverything(engine, tex);
+            engine->Gfx_EndScene();
+            // A scene that does not clear draws over the picture.
+            ASSERT_TRUE(engine->Gfx_BeginScene(where));
+            engine->Gfx_DrawRect(300, 200, 3, 3, 0xFFFFFFFF);
+            engine->Gfx_EndScene();
+        }
+        std::vector<uint32_t> want = read(target, 0, 0, 640, 480);
+        std::vector<uint32_t> got = read(0, 0, 0, 640, 480);
+        size_t wrong = 0, first = 0;
+        for (size_t i = 0; i < want.size(); ++i) {
+            if (got[i] != want[i] && !wrong++) first = i;
+        }
+        EXPECT_EQ(wrong, 0u) << "first at " << first % 640 << "," << first / 640;
+        EXPECT_EQ(got[201 * 640 + 301], 0xFFFFFFFFu);
+        engine->Target_Free(target);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, GlPixelsTest, ::testing::Values(Backend::Gl), backendName);
