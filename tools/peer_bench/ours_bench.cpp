@@ -118,7 +118,7 @@ int run(Engine* e, const ChildOptions& options) {
                 },
                 options.seconds);
         }
-        printResult(c.name, "ours", "Sprite", cost);
+        printResult(c.name, "ours", c.kind == CaseKind::Empty ? "clear" : "Sprite", cost);
         if (c.kind == CaseKind::GamePath && !options.shot.empty()) {
             gameScreen();
             std::vector<uint8_t> shot = readWindow(e);
