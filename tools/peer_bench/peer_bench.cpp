@@ -154,7 +154,9 @@ int main(int argc, char** argv) {
     Runs runs;
     std::map<std::string, std::vector<uint8_t>> shots;
     for (int round = 0; round < rounds; ++round) {
-        for (const Peer& peer : engines) {
+        // Each round starts with the next engine: none always runs first, or last.
+        for (size_t k = 0; k < engines.size(); ++k) {
+            const Peer& peer = engines[(static_cast<size_t>(round) + k) % engines.size()];
             std::fprintf(stderr, "round %d/%d: %s\n", round + 1, rounds, peer.engine.c_str());
             const fs::path shot = tmp / (peer.engine + ".rgba");
             std::string command = peer.command + " --seconds " + std::to_string(seconds);
