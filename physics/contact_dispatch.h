@@ -24,6 +24,7 @@ public:
 
 private:
     void emitSensor(b2Contact* contact, void (ContactListener::*event)(const ContactPoint&));
+    void emitBarePersist(b2Contact* contact);
     void emitPoint(b2Contact* contact, const b2WorldManifold& wm, const b2Manifold& m, int i,
                    void (ContactListener::*event)(const ContactPoint&));
 

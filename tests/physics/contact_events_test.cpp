@@ -17,12 +17,14 @@ public:
     void add(const ContactPoint& p) override { events.push_back({'a', p}); }
     void persist(const ContactPoint& p) override { events.push_back({'p', p}); }
     void remove(const ContactPoint& p) override { events.push_back({'r', p}); }
+    bool persistPointsWanted() const override { return wantsPersistPoints; }
     int count(char k) const {
         int n = 0;
         for (const Recorded& e : events) n += e.kind == k;
         return n;
     }
     std::vector<Recorded> events;
+    bool wantsPersistPoints = true;
 };
 
 b2AABB box(float x0, float y0, float x1, float y1) {
@@ -173,6 +175,49 @@ TEST(ContactEvents, FilteredOutShapesGiveNoEvents) {
     for (int i = 0; i < 30; ++i) w.step(DT, 10, 10);
     EXPECT_GE(rec.count('a'), 1);
     EXPECT_NEAR(b->GetPosition().y, 9.5f, 0.05f);
+}
+
+// A listener that only counts persists hears the same events in the same order:
+// a box that lands, slides into a sensor and out again, and bounces off the floor.
+TEST(ContactEvents, PersistsWithoutPointsComeAsOftenAndInTheSameOrder) {
+    std::vector<Recorded> runs[2];
+    for (int run = 0; run < 2; ++run) {
+        PhysicsWorld w(box(-50, -50, 50, 50), b2Vec2(0.0f, 20.0f), false);
+        Recorder rec;
+        rec.wantsPersistPoints = run == 0;
+        w.setContactListener(&rec);
+        b2Body* ground = floorBody(w);
+        ShapeDef pond = circleShape(1.5f, b2Vec2(3.0f, 9.0f));
+        pond.isSensor = true;
+        addShape(ground, pond);
+        b2Body* b = dynamicBox(w, b2Vec2(0.0f, 9.0f));
+        for (int i = 0; i < 150; ++i) {
+            if (i == 20) b->SetLinearVelocity(b2Vec2(10.0f, 0.0f));
+            if (i == 110) b->SetLinearVelocity(b2Vec2(0.0f, -25.0f));
+            w.step(DT, 10, 10);
+        }
+        runs[run] = rec.events;
+    }
+    const Recorded* bare = nullptr;
+    ASSERT_EQ(runs[0].size(), runs[1].size());
+    for (size_t i = 0; i < runs[0].size(); ++i) {
+        const Recorded& full = runs[0][i];
+        const Recorded& counted = runs[1][i];
+        ASSERT_EQ(full.kind, counted.kind) << i;
+        EXPECT_EQ(full.point.shapeA, counted.point.shapeA) << i;
+        EXPECT_EQ(full.point.shapeB, counted.point.shapeB) << i;
+        if (counted.kind == 'p') {
+            bare = &counted;
+            EXPECT_EQ(counted.point.position.LengthSquared() + counted.point.velocity.LengthSquared(), 0.0f);
+        } else {
+            EXPECT_EQ(full.point.position.x, counted.point.position.x) << i;
+            EXPECT_EQ(full.point.velocity.y, counted.point.velocity.y) << i;
+        }
+    }
+    ASSERT_NE(bare, nullptr);
+    int sensorPersists = 0;
+    for (const Recorded& e : runs[1]) sensorPersists += e.kind == 'p' && (e.point.shapeA->IsSensor() || e.point.shapeB->IsSensor());
+    EXPECT_GT(sensorPersists, 0) << "the box must pass through the sensor";
 }
 
 }  // namespace
