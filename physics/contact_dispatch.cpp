@@ -74,6 +74,7 @@ void ContactDispatch::BeginContact(b2Contact* contact) {
     ContactRecord* r = memory_.insert(contact);
     r->sensor = true;
     r->step = step_;
+    ++sensorsTouching_;
     if (listener_) emitSensor(contact, &ContactListener::add);
 }
 
@@ -133,11 +134,14 @@ void ContactDispatch::EndContact(b2Contact* contact) {
             }
         }
     }
-    if (r) memory_.erase(contact);
+    if (!r) return;
+    if (r->sensor) --sensorsTouching_;
+    memory_.erase(contact);
 }
 
 void ContactDispatch::reportSensorPersists(b2World* world) {
-    if (!listener_) return;
+    // The walk over every contact of the world is for the few sensor pairs.
+    if (!listener_ || sensorsTouching_ == 0) return;
     for (b2Contact* c = world->GetContactList(); c; c = c->GetNext()) {
         if (!c->IsTouching() || !isSensorPair(c)) continue;
         const b2Body* a = c->GetFixtureA()->GetBody();

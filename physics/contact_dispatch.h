@@ -30,5 +30,6 @@ private:
 
     ContactListener* listener_ = nullptr;
     ContactMemory memory_;
+    int sensorsTouching_ = 0;  // sensor pairs begun and not yet ended
     uint32_t step_ = 0;
 };

@@ -220,4 +220,35 @@ TEST(ContactEvents, PersistsWithoutPointsComeAsOftenAndInTheSameOrder) {
     EXPECT_GT(sensorPersists, 0) << "the box must pass through the sensor";
 }
 
+// Solid contacts that end, and sensor pairs that end, leave the persists of a
+// sensor pair that still overlaps alone; a sensor pair that begins again persists again.
+TEST(ContactEvents, ASensorPairPersistsWhateverElseEnds) {
+    PhysicsWorld w(box(-50, -50, 50, 50), b2Vec2(0.0f, 20.0f), false);
+    Recorder rec;
+    w.setContactListener(&rec);
+    b2Body* ground = floorBody(w);
+    ShapeDef pondDef = circleShape(1.5f, b2Vec2(0.0f, 9.5f));
+    pondDef.isSensor = true;
+    Shape* pond = addShape(ground, pondDef);
+    dynamicBox(w, b2Vec2(0.0f, 9.4f));  // rests in the pond
+    b2Body* other = dynamicBox(w, b2Vec2(8.0f, 9.4f));
+    b2Body* passer = dynamicBox(w, b2Vec2(0.0f, 5.0f));
+    passer->SetGravityScale(0.0f);
+    auto pondPersists = [&] {
+        int n = 0;
+        for (const Recorded& e : rec.events) n += e.kind == 'p' && (e.point.shapeA == pond || e.point.shapeB == pond);
+        return n;
+    };
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    w.destroyBody(other);  // two solid points end
+    passer->SetLinearVelocity(b2Vec2(0.0f, 12.0f));  // through the pond's top and out of the world's way
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    passer->SetLinearVelocity(b2Vec2(0.0f, -12.0f));
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    w.destroyBody(passer);
+    rec.events.clear();
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    EXPECT_EQ(pondPersists(), 10) << "the resting box still overlaps the pond";
+}
+
 }  // namespace
