@@ -2,6 +2,7 @@
 #include "main/year.h"
 
 #include "engine/resources/resource_manager.h"
+#include "forest/depth_order.h"
 #include "forest/ground_stripes.h"
 #include "forest/scenery.h"
 #include "main/game.h"
@@ -10,7 +11,6 @@
 #include "physics/edge_chain.h"
 #include "vehicle/car.h"
 
-#include <algorithm>
 #include <cmath>
 
 Forest* forest = nullptr;
@@ -191,8 +191,7 @@ void Forest::step() {
         o->localY = b2Dot(d, ey);
     }
     // Farthest ahead first: the view draws in list order.
-    std::sort(objects.begin(), objects.end(),
-              [](const ForestObject* a, const ForestObject* b) { return a->localY > b->localY; });
+    sortFarthestFirst(objects, depthScratch_);
 
     scrollGroundStripes(b2Dot(car->GetLinearVelocity(), ey));
 }

@@ -38,6 +38,7 @@ public:
 
     // Contacts of the plane: objects learn what they touched.
     void add(const ContactPoint& point) override;
+    bool persistPointsWanted() const override { return false; }
 
     PhysicsWorld* world = nullptr;
     b2Body* ground = nullptr;
@@ -48,6 +49,8 @@ public:
 private:
     void addPonds(int count);
     void addMountains();
+
+    std::vector<ForestObject*> depthScratch_;  // the depth sort's copy of the list
 };
 
 extern Forest* forest;

@@ -269,6 +269,9 @@ void World::updateCabObjects() {
 }
 
 void World::developerKeys() {
+    // Reading Control is a walk over the whole keyboard state: only when it matters.
+    const bool anyKey = engine->Input_KeyPressed('C') || engine->Input_KeyPressed('S') || engine->Input_KeyPressed('M');
+    if (devKeyFrames == 0 && !anyKey) return;
     const bool control = engine->Input_KeyHeld(KEY_CTRL);
     if (engine->Input_KeyPressed('C') && control) {
         devKeyFrames = 60;

@@ -98,7 +98,8 @@ public:
 
     // The cab's contacts and the bodies that fly out of it.
     void add(const ContactPoint& point) override;
-    void persist(const ContactPoint& point) override;
+    void persist(const ContactPoint& point) override;  // counts them only
+    bool persistPointsWanted() const override { return false; }
     void remove(const ContactPoint& point) override;
     void violation(b2Body* body) override;
 

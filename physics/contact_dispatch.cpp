@@ -57,12 +57,24 @@ void ContactDispatch::emitSensor(b2Contact* contact, void (ContactListener::*eve
     (listener_->*event)(p);
 }
 
+void ContactDispatch::emitBarePersist(b2Contact* contact) {
+    ContactPoint p;
+    p.shapeA = contact->GetFixtureA();
+    p.shapeB = contact->GetFixtureB();
+    p.position.SetZero();
+    p.normal.SetZero();
+    p.velocity.SetZero();
+    p.separation = 0.0f;
+    listener_->persist(p);
+}
+
 void ContactDispatch::BeginContact(b2Contact* contact) {
     // A solid pair's points are reported by PreSolve, which follows at once.
     if (!isSensorPair(contact)) return;
     ContactRecord* r = memory_.insert(contact);
     r->sensor = true;
     r->step = step_;
+    ++sensorsTouching_;
     if (listener_) emitSensor(contact, &ContactListener::add);
 }
 
@@ -79,13 +91,20 @@ void ContactDispatch::PreSolve(b2Contact* contact, const b2Manifold* oldManifold
 
     b2PointState before[b2_maxManifoldPoints], after[b2_maxManifoldPoints];
     b2GetPointStates(before, after, oldManifold, &m);
+    bool anyAdded = false;
+    for (int i = 0; i < m.pointCount; ++i) anyAdded |= after[i] == b2_addState;
+    const bool persistPoints = listener_->persistPointsWanted();
     b2WorldManifold wm;
-    worldManifold(contact, m, &wm);
+    if (anyAdded || persistPoints) worldManifold(contact, m, &wm);
     for (int i = 0; i < m.pointCount; ++i) {
         if (after[i] == b2_addState) {
             emitPoint(contact, wm, m, i, &ContactListener::add);
         } else if (after[i] == b2_persistState && !again) {
-            emitPoint(contact, wm, m, i, &ContactListener::persist);
+            if (persistPoints) {
+                emitPoint(contact, wm, m, i, &ContactListener::persist);
+            } else {
+                emitBarePersist(contact);
+            }
         }
     }
     bool anyRemoved = false;
@@ -115,11 +134,14 @@ void ContactDispatch::EndContact(b2Contact* contact) {
             }
         }
     }
-    if (r) memory_.erase(contact);
+    if (!r) return;
+    if (r->sensor) --sensorsTouching_;
+    memory_.erase(contact);
 }
 
 void ContactDispatch::reportSensorPersists(b2World* world) {
-    if (!listener_) return;
+    // The walk over every contact of the world is for the few sensor pairs.
+    if (!listener_ || sensorsTouching_ == 0) return;
     for (b2Contact* c = world->GetContactList(); c; c = c->GetNext()) {
         if (!c->IsTouching() || !isSensorPair(c)) continue;
         const b2Body* a = c->GetFixtureA()->GetBody();
@@ -130,6 +152,10 @@ void ContactDispatch::reportSensorPersists(b2World* world) {
         ContactRecord* r = memory_.find(c);
         if (r && r->step == step_) continue;  // began in this step
         if (r) r->step = step_;
-        emitSensor(c, &ContactListener::persist);
+        if (listener_->persistPointsWanted()) {
+            emitSensor(c, &ContactListener::persist);
+        } else {
+            emitBarePersist(c);
+        }
     }
 }

@@ -24,10 +24,12 @@ public:
 
 private:
     void emitSensor(b2Contact* contact, void (ContactListener::*event)(const ContactPoint&));
+    void emitBarePersist(b2Contact* contact);
     void emitPoint(b2Contact* contact, const b2WorldManifold& wm, const b2Manifold& m, int i,
                    void (ContactListener::*event)(const ContactPoint&));
 
     ContactListener* listener_ = nullptr;
     ContactMemory memory_;
+    int sensorsTouching_ = 0;  // sensor pairs begun and not yet ended
     uint32_t step_ = 0;
 };

@@ -22,6 +22,10 @@ public:
     virtual void add(const ContactPoint& point) { (void)point; }
     virtual void persist(const ContactPoint& point) { (void)point; }
     virtual void remove(const ContactPoint& point) { (void)point; }
+    // Every touching point persists at every step, so working its place out is most
+    // of a step's contact work. A listener that only counts persists, or ignores
+    // them, says false: its persist then gets the two shapes and zero for the rest.
+    virtual bool persistPointsWanted() const { return true; }
 };
 
 // Called after a step for a moving body that has left the world's bounds; the body

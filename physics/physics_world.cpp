@@ -40,7 +40,9 @@ void PhysicsWorld::step(float dt, int velocityIterations, int positionIterations
 }
 
 // A body is out when one of its shapes lies wholly outside the bounds. Resting
-// bodies do not move and are not looked at.
+// bodies do not move and are not looked at. The step has just given each moving
+// shape's broad-phase box, which covers where the shape is now: one inside the
+// bounds needs no box of its own.
 void PhysicsWorld::checkBounds() {
     for (b2Body* b = world_.GetBodyList(); b; b = b->GetNext()) {
         if (b->GetType() == b2_staticBody || !b->IsEnabled() || !b->IsAwake()) continue;
@@ -49,6 +51,7 @@ void PhysicsWorld::checkBounds() {
         for (b2Fixture* f = b->GetFixtureList(); f && !out; f = f->GetNext()) {
             const b2Shape* shape = f->GetShape();
             for (int32 child = 0; child < shape->GetChildCount() && !out; ++child) {
+                if (bounds_.Contains(f->GetAABB(child))) continue;
                 b2AABB box;
                 shape->ComputeAABB(&box, xf, child);
                 out = !b2TestOverlap(box, bounds_);

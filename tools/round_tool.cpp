@@ -129,6 +129,7 @@ public:
         }
         forest->add(p);
     }
+    bool persistPointsWanted() const override { return false; }
     float lastPlayerSpeed = 0.0f;
 };
 

@@ -17,12 +17,14 @@ public:
     void add(const ContactPoint& p) override { events.push_back({'a', p}); }
     void persist(const ContactPoint& p) override { events.push_back({'p', p}); }
     void remove(const ContactPoint& p) override { events.push_back({'r', p}); }
+    bool persistPointsWanted() const override { return wantsPersistPoints; }
     int count(char k) const {
         int n = 0;
         for (const Recorded& e : events) n += e.kind == k;
         return n;
     }
     std::vector<Recorded> events;
+    bool wantsPersistPoints = true;
 };
 
 b2AABB box(float x0, float y0, float x1, float y1) {
@@ -173,6 +175,84 @@ TEST(ContactEvents, FilteredOutShapesGiveNoEvents) {
     for (int i = 0; i < 30; ++i) w.step(DT, 10, 10);
     EXPECT_GE(rec.count('a'), 1);
     EXPECT_NEAR(b->GetPosition().y, 9.5f, 0.05f);
+}
+
+// A listener that only counts persists hears the same events in the same order:
+// a box that lands, slides into a sensor and bounces off the floor out of it.
+TEST(ContactEvents, PersistsWithoutPointsComeAsOftenAndInTheSameOrder) {
+    struct Heard {
+        char kind;
+        bool sensor;
+        b2Vec2 position, velocity;
+    };
+    std::vector<Heard> runs[2];
+    for (int run = 0; run < 2; ++run) {
+        PhysicsWorld w(box(-50, -50, 50, 50), b2Vec2(0.0f, 20.0f), false);
+        Recorder rec;
+        rec.wantsPersistPoints = run == 0;
+        w.setContactListener(&rec);
+        b2Body* ground = floorBody(w);
+        ShapeDef pond = circleShape(1.5f, b2Vec2(3.0f, 9.0f));
+        pond.isSensor = true;
+        addShape(ground, pond);
+        b2Body* b = dynamicBox(w, b2Vec2(0.0f, 9.0f));
+        for (int i = 0; i < 150; ++i) {
+            if (i == 20) b->SetLinearVelocity(b2Vec2(10.0f, 0.0f));
+            if (i == 110) b->SetLinearVelocity(b2Vec2(0.0f, -25.0f));
+            w.step(DT, 10, 10);
+        }
+        for (const Recorded& e : rec.events) {
+            const bool sensor = e.point.shapeA->IsSensor() || e.point.shapeB->IsSensor();
+            runs[run].push_back({e.kind, sensor, e.point.position, e.point.velocity});
+        }
+    }
+    ASSERT_EQ(runs[0].size(), runs[1].size());
+    int sensorPersists = 0;
+    for (size_t i = 0; i < runs[0].size(); ++i) {
+        const Heard& full = runs[0][i];
+        const Heard& counted = runs[1][i];
+        ASSERT_EQ(full.kind, counted.kind) << i;
+        EXPECT_EQ(full.sensor, counted.sensor) << i;
+        if (counted.kind == 'p') {
+            EXPECT_EQ(counted.position.LengthSquared() + counted.velocity.LengthSquared(), 0.0f);
+            sensorPersists += counted.sensor;
+        } else {
+            EXPECT_EQ(full.position.x, counted.position.x) << i;
+            EXPECT_EQ(full.velocity.y, counted.velocity.y) << i;
+        }
+    }
+    EXPECT_GT(sensorPersists, 0) << "the box must pass through the sensor";
+}
+
+// Solid contacts that end, and sensor pairs that end, leave the persists of a
+// sensor pair that still overlaps alone; a sensor pair that begins again persists again.
+TEST(ContactEvents, ASensorPairPersistsWhateverElseEnds) {
+    PhysicsWorld w(box(-50, -50, 50, 50), b2Vec2(0.0f, 20.0f), false);
+    Recorder rec;
+    w.setContactListener(&rec);
+    b2Body* ground = floorBody(w);
+    ShapeDef pondDef = circleShape(1.5f, b2Vec2(0.0f, 9.5f));
+    pondDef.isSensor = true;
+    Shape* pond = addShape(ground, pondDef);
+    dynamicBox(w, b2Vec2(0.0f, 9.4f));  // rests in the pond
+    b2Body* other = dynamicBox(w, b2Vec2(8.0f, 9.4f));
+    b2Body* passer = dynamicBox(w, b2Vec2(0.0f, 5.0f));
+    passer->SetGravityScale(0.0f);
+    auto pondPersists = [&] {
+        int n = 0;
+        for (const Recorded& e : rec.events) n += e.kind == 'p' && (e.point.shapeA == pond || e.point.shapeB == pond);
+        return n;
+    };
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    w.destroyBody(other);  // two solid points end
+    passer->SetLinearVelocity(b2Vec2(0.0f, 12.0f));  // through the pond's top and out of the world's way
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    passer->SetLinearVelocity(b2Vec2(0.0f, -12.0f));
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    w.destroyBody(passer);
+    rec.events.clear();
+    for (int i = 0; i < 10; ++i) w.step(DT, 10, 10);
+    EXPECT_EQ(pondPersists(), 10) << "the resting box still overlaps the pond";
 }
 
 }  // namespace

@@ -58,6 +58,45 @@ TEST(Bounds, ABodyLeavingIsReportedOnceAndStops) {
     EXPECT_TRUE(stays->IsEnabled());
 }
 
+// Reported in the very step its own box (not the swept or enlarged ones the
+// library keeps) first lies wholly outside, whichever way it leaves, spinning or
+// put there in one jump.
+TEST(Bounds, ABodyIsOutExactlyWhenItsOwnBoxIsPastTheBounds) {
+    const b2AABB bounds = box(-20, -20, 40, 35);
+    const struct {
+        b2Vec2 velocity;
+        float spin;
+        float jumpX;  // a SetTransform to (jumpX, 5) before the first step, when not zero
+        bool out;
+    } cases[] = {
+        {b2Vec2(-45.0f, 0.0f), 0.0f, 0.0f, true}, {b2Vec2(50.0f, 3.0f), 9.0f, 0.0f, true},
+        {b2Vec2(2.0f, -70.0f), -4.0f, 0.0f, true}, {b2Vec2(0.0f, 0.0f), 0.0f, -21.05f, true},
+        {b2Vec2(0.0f, 0.0f), 0.0f, -20.95f, false},
+    };
+    for (const auto& c : cases) {
+        PhysicsWorld w(bounds, b2Vec2(0.0f, 0.0f), true);
+        BoundaryRecorder rec;
+        w.setBoundaryListener(&rec);
+        BodyDef def;
+        def.position.Set(10.0f, 5.0f);
+        b2Body* b = w.createBody(def);
+        ShapeDef s = boxShape(1.0f, 0.5f);
+        s.density = 1.0f;
+        Shape* f = addShape(b, s);
+        setMassFromShapes(b);
+        b->SetLinearVelocity(c.velocity);
+        b->SetAngularVelocity(c.spin);
+        if (c.jumpX != 0.0f) b->SetTransform(b2Vec2(c.jumpX, 5.0f), 0.0f);
+        for (int i = 0; i < 60 && rec.bodies.empty(); ++i) {
+            w.step(DT, 10, 10);
+            b2AABB own;
+            f->GetShape()->ComputeAABB(&own, b->GetTransform(), 0);
+            ASSERT_EQ(rec.bodies.size(), b2TestOverlap(own, bounds) ? 0u : 1u) << "step " << i << ", " << c.velocity.x;
+        }
+        EXPECT_EQ(rec.bodies.size(), c.out ? 1u : 0u) << c.jumpX;
+    }
+}
+
 TEST(Bounds, StaticBodiesOutsideAreNotReported) {
     PhysicsWorld w(box(-20, -20, 40, 35), b2Vec2(0.0f, 20.0f), true);
     BoundaryRecorder rec;
