@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -52,6 +53,10 @@ void main() {
 )";
 
 constexpr int QUAD_INDEX_COUNT = VERTEX_BUFFER_SIZE / 4 * 6;
+// Batches are appended to one stream of this many batches' room; the stream is
+// orphaned only when it is full, so most batches cost no new driver allocation.
+constexpr int STREAM_BATCHES = 8;
+constexpr GLsizeiptr STREAM_BYTES = GLsizeiptr(sizeof(Vertex)) * VERTEX_BUFFER_SIZE * STREAM_BATCHES;
 
 void clearGlErrors() {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
@@ -150,6 +155,7 @@ private:
     GLint uColorAdd_ = -1;
     GLuint vao_ = 0;
     GLuint vertexBuffer_ = 0;
+    GLint streamVertex_ = 0;  // where the next batch goes in the vertex stream
     GLuint indexBuffer_ = 0;
     GLuint sampler_ = 0;
     GLuint white_ = 0;
@@ -335,7 +341,8 @@ bool GlGraphics::createResources() {
 
     glGenBuffers(1, &vertexBuffer_);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(Vertex) * VERTEX_BUFFER_SIZE, nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, STREAM_BYTES, nullptr, GL_STREAM_DRAW);
+    streamVertex_ = 0;
     if (!vertexBuffer_ || glGetError() != GL_NO_ERROR) {
         ctx_.postError("Can't create vertex buffer");
         return false;
@@ -683,18 +690,29 @@ void GlGraphics::deviceDraw(int primType, int primCount, const Vertex* vertices,
     if (drawingIntoWindow()) beforeWindowDrawing(false);
     bindTexture(texture && texture->deviceTexture ? texture->deviceTexture : white_);
     GLsizei vertexCount = primCount * primType;
-    // Orphan the buffer so the driver need not wait for the previous batch.
-    glBufferData(GL_ARRAY_BUFFER, sizeof(Vertex) * VERTEX_BUFFER_SIZE, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(Vertex) * vertexCount, vertices);
+    const GLsizeiptr bytes = GLsizeiptr(sizeof(Vertex)) * vertexCount;
+    // Appended after the batches the driver may still be drawing from, so it need
+    // not wait for them; a full stream starts a fresh one (orphaned) instead.
+    GLbitfield access = GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT;
+    if ((streamVertex_ + vertexCount) * GLsizeiptr(sizeof(Vertex)) > STREAM_BYTES) {
+        streamVertex_ = 0;
+        access = GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT;
+    }
+    const GLint first = streamVertex_;
+    void* dst = glMapBufferRange(GL_ARRAY_BUFFER, GLintptr(sizeof(Vertex)) * first, bytes, access);
+    if (!dst) return;
+    std::memcpy(dst, vertices, static_cast<size_t>(bytes));
+    if (!glUnmapBuffer(GL_ARRAY_BUFFER)) return;
+    streamVertex_ += vertexCount;
     switch (primType) {
     case PRIM_QUADS:
-        glDrawElements(GL_TRIANGLES, primCount * 6, GL_UNSIGNED_SHORT, nullptr);
+        glDrawElementsBaseVertex(GL_TRIANGLES, primCount * 6, GL_UNSIGNED_SHORT, nullptr, first);
         break;
     case PRIM_TRIPLES:
-        glDrawArrays(GL_TRIANGLES, 0, vertexCount);
+        glDrawArrays(GL_TRIANGLES, first, vertexCount);
         break;
     default:
-        glDrawArrays(GL_LINES, 0, vertexCount);
+        glDrawArrays(GL_LINES, first, vertexCount);
         break;
     }
 }
