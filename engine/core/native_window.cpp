@@ -74,18 +74,47 @@ bool windowShowsBackBuffer(SDL_Window* window) {
            glXQueryCurrentRendererIntegerMESA(GLX_RENDERER_ACCELERATED_MESA, &accelerated) && !accelerated;
 }
 
+namespace {
+
+// The copies' errors: the handler stays for the program's life and passes on every
+// error not from a copy, so no copy has to wait for the server's answer.
+XErrorHandler g_passOn = nullptr;
+bool g_copyHandler = false;
+unsigned long g_copyFirst = 0, g_copyEnd = 0;  // the serials of the last copy's requests
+bool g_copyFailed = false;
+
+int noteCopyError(Display* display, XErrorEvent* error) {
+    if (error->serial >= g_copyFirst && error->serial < g_copyEnd) {
+        g_copyFailed = true;
+        return 0;
+    }
+    return g_passOn ? g_passOn(display, error) : 0;
+}
+
+}  // namespace
+
 bool showBackBuffer(int width, int height) {
     Display* display = glXGetCurrentDisplay();
     GLXDrawable drawable = glXGetCurrentDrawable();
     if (!display || !drawable) return false;
     // The X server refuses a rectangle larger than the driver's buffer: that must come
     // here, not to Xlib's default handler, which ends the program.
-    g_xError = false;
-    XErrorHandler previous = XSetErrorHandler(noteXError);
+    if (!g_copyHandler) {
+        g_passOn = XSetErrorHandler(noteCopyError);
+        g_copyHandler = true;
+    }
+    // An earlier copy failed, as its answer tells only now: that picture was lost, and
+    // this one goes through a swap.
+    if (g_copyFailed) {
+        g_copyFailed = false;
+        return false;
+    }
+    g_copyFirst = NextRequest(display);
+    g_copyEnd = ~0ul;
     glXCopySubBufferMESA(display, drawable, 0, 0, width, height);
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    return !g_xError;
+    g_copyEnd = NextRequest(display);
+    XFlush(display);
+    return !g_copyFailed;
 }
 
 int backBufferAge() {

@@ -1,4 +1,5 @@
 // What OpenGL actually puts on the screen and into targets, read back pixel by pixel.
+#include "engine/core/native_window.h"
 #include "engine/sprite/sprite.h"
 #include "tests/engine/graphics/gfx_fixture.h"
 
@@ -341,6 +342,25 @@ TEST_P(GlPixelsTest, TheScreenShowsWhatATargetOfItsSizeHolds) {
         EXPECT_EQ(got[201 * 640 + 301], 0xFFFFFFFFu);
         engine->Target_Free(target);
     }
+}
+
+// A copy of the back buffer that the server refuses is reported by the next one, which
+// then asks for a swap; it used to take a round trip a frame, and before that it ended
+// the program.
+TEST_P(GlPixelsTest, ARefusedCopyIsToldAtTheNextAndTheProgramLives) {
+    SDL_Window* window = static_cast<SDL_Window*>(engine->System_GetState(STATE_WINDOW));
+    if (!windowShowsBackBuffer(window)) GTEST_SKIP() << "the window system shows the back buffer only by swaps";
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF102030);
+    engine->Gfx_EndScene();
+    EXPECT_TRUE(showBackBuffer(640, 480));
+    showBackBuffer(1 << 15, 1 << 15);  // far past the driver's buffer
+    SDL_PumpEvents();                  // the refusal comes in with the events
+    EXPECT_FALSE(showBackBuffer(640, 480));
+    EXPECT_TRUE(showBackBuffer(640, 480));
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_EndScene();
+    EXPECT_EQ(read(0, 10, 10, 1, 1)[0], 0xFF102030u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, GlPixelsTest, ::testing::Values(Backend::Gl), backendName);
