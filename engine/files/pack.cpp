@@ -465,12 +465,15 @@ struct PackIndex::Data {
         unz_global_info64 global{};
         int err = unzGetGlobalInfo64(uf, &global);
         if (err == UNZ_OK && global.number_entry > 0) {
-            for (err = unzGoToFirstFile(uf); err == UNZ_OK; err = unzGoToNextFile(uf)) {
+            uint64_t walked = 0;
+            for (err = unzGoToFirstFile(uf); err == UNZ_OK; err = unzGoToNextFile(uf), ++walked) {
                 Entry e;
                 const uint64_t record = file.lastSeek();
                 if (readEntryRecord(uf, file, record, &e)) entries.push_back(std::move(e));
             }
-            if (err == UNZ_END_OF_LIST_OF_FILE) err = UNZ_OK;
+            // A count of 0xFFFF without a ZIP64 end record (minizip writes them) means
+            // "more": the directory ends where the records do.
+            if (err == UNZ_END_OF_LIST_OF_FILE || (global.number_entry == 0xFFFF && walked >= 0xFFFF)) err = UNZ_OK;
         }
         unzClose(uf);
         if (err != UNZ_OK) {
