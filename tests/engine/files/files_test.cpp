@@ -279,6 +279,15 @@ std::string withUncompressedSize(std::string zip, uint32_t size, bool local, boo
     return zip;
 }
 
+// Sets the method of the first entry in both of its headers.
+std::string withMethod(std::string zip, uint16_t method) {
+    for (size_t at : {zip.find("PK\x03\x04") + 8, zip.find("PK\x01\x02") + 10}) {
+        zip[at] = static_cast<char>(method & 0xFF);
+        zip[at + 1] = static_cast<char>(method >> 8);
+    }
+    return zip;
+}
+
 // Bytes that do not compress away, so that damage lands in real data.
 std::string noise(size_t n) {
     std::string s(n, '\0');
@@ -311,6 +320,8 @@ TEST_F(FilesTest, CorruptPacksFailCleanly) {
         {"headers disagree", withUncompressedSize(good, 100, false, true)},
         {"claims nearly 4 GB", withUncompressedSize(good, 0xF0000000u, true, true)},
         {"a flipped data byte", flipped},
+        {"bzip2, a method we do not read", withMethod(stored, 12)},
+        {"AES, an encryption we do not read", withMethod(stored, 99)},
     };
     int n = 0;
     for (const Case& c : cases) {
