@@ -179,3 +179,22 @@ PrivateXServer::Rect PrivateXServer::rect(WindowId window) {
     r.h = a.height;
     return r;
 }
+
+namespace {
+int g_swallowed = 0;
+int swallowXError(Display*, XErrorEvent*) {
+    ++g_swallowed;
+    return 0;
+}
+}  // namespace
+
+SwallowingXErrorHandler::SwallowingXErrorHandler()
+    : previous_(reinterpret_cast<void*>(XSetErrorHandler(swallowXError))) {
+    g_swallowed = 0;
+}
+
+SwallowingXErrorHandler::~SwallowingXErrorHandler() {
+    XSetErrorHandler(reinterpret_cast<XErrorHandler>(previous_));
+}
+
+int SwallowingXErrorHandler::caught() const { return g_swallowed; }

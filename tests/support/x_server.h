@@ -73,3 +73,17 @@ private:
     int wmPid_ = -1;
     _XDisplay* display_ = nullptr;
 };
+
+// While it lives, the process's X error handler is one that keeps every error to
+// itself, as a program's own handler may; caught() counts them.
+class SwallowingXErrorHandler {
+public:
+    SwallowingXErrorHandler();
+    ~SwallowingXErrorHandler();
+    SwallowingXErrorHandler(const SwallowingXErrorHandler&) = delete;
+    SwallowingXErrorHandler& operator=(const SwallowingXErrorHandler&) = delete;
+    int caught() const;
+
+private:
+    void* previous_;
+};
