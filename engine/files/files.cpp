@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,7 +131,13 @@ struct Files::State {
     char found[ENGINE_PATH_MAX] = "";  // the record whose name is returned
 };
 
-Files::Files(EngineContext& ctx) : ctx_(ctx), s_(new State) {}
+Files::Files(EngineContext& ctx) : ctx_(ctx), s_(new State) {
+    // A write past the file size limit (ulimit -f) must fail with EFBIG, for the
+    // writer to report and to remove its temporary file, not end the program. A
+    // handler the program set itself stays.
+    struct sigaction current {};
+    if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGXFSZ, SIG_IGN);
+}
 Files::~Files() = default;
 
 // ---------------------------------------------------------------------------------

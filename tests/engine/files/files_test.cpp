@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <sys/resource.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -363,6 +365,24 @@ TEST_F(FilesTest, EntryNamesTooLongForTheBufferAreSkipped) {
     ASSERT_TRUE(engine->Resource_AddPack((rel + "long.zip").c_str(), nullptr));
     EXPECT_EQ(load(cutName), "<null>");  // the cut name is not the entry's
     EXPECT_EQ(load("short.txt"), "short");
+}
+
+// Past the file size limit a write used to end the program (SIGXFSZ).
+TEST_F(FilesTest, AWritePastTheFileSizeLimitFailsAndLeavesNothingBehind) {
+    engine->System_SetState(STATE_INI_FILE, (rel + "big.ini").c_str());
+    engine->Ini_SetString("s", "small", "fits");
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    engine->Ini_SetString("s", "big", std::string(200, 'x').c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_STREQ(engine->Ini_GetString("s", "big", "none"), "none");
+    EXPECT_STREQ(engine->Ini_GetString("s", "small", "none"), "fits");
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(root)) names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"big.ini"}) << "no temporary file left behind";
 }
 
 TEST_F(FilesTest, EnumerationsSkipDotEntriesAndShareOneCursor) {
