@@ -208,6 +208,16 @@ TEST_F(FilesTest, TheIndexFindsWhatAWalkWouldAndFollowsARewrittenPack) {
     EXPECT_EQ(load("new.txt"), "<null>");  // the pack is gone, and so are its entries
 }
 
+// Past 65,535 entries minizip's writer counts 0xFFFF and writes no ZIP64 end record.
+TEST_F(FilesTest, APackOfMoreThan65535EntriesIsWalkedToItsEnd) {
+    std::vector<ZipEntry> entries;
+    for (int i = 0; i < 65600; ++i) entries.push_back({std::to_string(i), std::to_string(i), nullptr, 0});
+    ASSERT_TRUE(writeZip(root + "/many.zip", entries));
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "many.zip").c_str(), nullptr)) << engine->System_LastError();
+    EXPECT_EQ(load("65599"), "65599");
+    EXPECT_EQ(load("0"), "0");
+}
+
 // What comes before the archive (a self-extractor's stub) shifts every offset in it.
 TEST_F(FilesTest, AnArchiveAfterAStubReads) {
     ASSERT_TRUE(writeZip(root + "/p.zip", {{"x.txt", "after the stub"}, {"y.txt", std::string(5000, 'y'), "honey"}}));
