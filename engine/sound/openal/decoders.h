@@ -1,6 +1,6 @@
 // The decoders behind the sound group, free of OpenAL: whole samples and incremental
-// streams from memory through libvorbisfile (Ogg Vorbis) and libsndfile (WAV, FLAC,
-// other Ogg codecs), tracker modules through libopenmpt. Every input may be malformed: they fail cleanly and never trust a header.
+// streams from memory through libvorbisfile (Ogg Vorbis) and libsndfile (WAV, FLAC),
+// tracker modules through libopenmpt. Every input may be malformed: they fail cleanly and never trust a header.
 #pragma once
 
 #include <cstddef>

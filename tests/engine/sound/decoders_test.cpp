@@ -109,6 +109,11 @@ TEST(SampleDecoding, DamagedOggVorbisFilesFailWithoutLeaking) {
     for (size_t n = 28; n < 4000; n += 61) damaged.emplace_back(whole.begin(), whole.begin() + long(n));
     for (size_t offset : {size_t(7), size_t(40), size_t(300), size_t(1000), size_t(2500)}) {
         damaged.push_back(damagedInPage(whole, 1, offset));  // the comment and setup headers
+        // A broken page first: a reader that searches on for the next page finds Vorbis.
+        std::vector<uint8_t> junkFirst = {'O', 'g', 'g', 'S'};
+        junkFirst.resize(40, 0x2A);
+        junkFirst.insert(junkFirst.end(), whole.begin(), whole.begin() + long(200 + offset));
+        damaged.push_back(junkFirst);
     }
     int failed = 0;
     for (const std::vector<uint8_t>& file : damaged) {
