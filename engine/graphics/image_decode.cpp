@@ -19,6 +19,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 // After <cstdio>: libjpeg's headers use FILE and size_t without including them, and
 // its messages depend on the build's settings in jpeglib.h.
@@ -249,7 +250,11 @@ bool decodeJpeg(const uint8_t* data, uint32_t size, std::vector<uint32_t>& pixel
     job.error.mgr.emit_message = jpegMessage;
     job.error.mgr.output_message = jpegQuiet;
     jpeg_create_decompress(&job.cinfo);
-    const bool ok = readJpeg(&job, data, size);
+    bool ok = false;
+    try {
+        ok = readJpeg(&job, data, size);
+    } catch (const std::bad_alloc&) {  // rows of a true picture too big for this machine
+    }
     *width = static_cast<int>(job.cinfo.output_width);
     *height = static_cast<int>(job.cinfo.output_height);
     jpeg_destroy_decompress(&job.cinfo);
