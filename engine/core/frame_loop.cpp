@@ -117,6 +117,7 @@ bool EngineImpl::System_Start() {
         input_.updateMouseInside();
 
         if (!ctx_.active && !ctx_.runInactive) {
+            if (soundStarted()) sound_->pump();
             platform.sleep(1);
             continue;
         }
@@ -147,6 +148,7 @@ bool EngineImpl::System_Start() {
 
         if (ctx_.frameFunc()) break;
         if (ctx_.renderFunc) ctx_.renderFunc();
+        if (soundStarted()) sound_->pump();
         if (ctx_.parentWindow) break;
         input_.clearFrame();
     }
