@@ -34,14 +34,17 @@ void alsaSilent(const char*, int, const char*, int, const char*, ...) {}
 class QuietProbe {
 public:
     QuietProbe() {
-        if constexpr (!features::SOFT_SETTINGS) return;
-        lib_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
-        if (lib_) set_ = reinterpret_cast<SetHandler>(dlsym(lib_, "snd_lib_error_set_handler"));
-        if (set_) set_(alsaSilent);
+        if constexpr (features::SOFT_SETTINGS) {
+            lib_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+            if (lib_) set_ = reinterpret_cast<SetHandler>(dlsym(lib_, "snd_lib_error_set_handler"));
+            if (set_) set_(alsaSilent);
+        }
     }
     ~QuietProbe() {
-        if (set_) set_(nullptr);
-        if (lib_) dlclose(lib_);
+        if constexpr (features::SOFT_SETTINGS) {
+            if (set_) set_(nullptr);
+            if (lib_) dlclose(lib_);
+        }
     }
 
 private:
@@ -141,10 +144,11 @@ const char* AudioDevice::open(Output output, int rate) {
         loopback_ = true;
         noDevice_ = output != Output::Caller;
     }
+    // Bound first: emscripten answers the rate from the current context.
+    bind();
     ALCint freq = 0;
     alcGetIntegerv(device_, ALC_FREQUENCY, 1, &freq);
     rate_ = freq >= MIN_RATE && freq <= MAX_RATE ? freq : rate;
-    bind();
     if (!hasFloat32() || (features::STEREO_ANGLES && !alIsExtensionPresent("AL_EXT_STEREO_ANGLES"))) {
         close();
         return "Incorrect sound library version";

@@ -39,7 +39,9 @@ bool OpenALSound::start() {
     lastPass_ = Clock::now();
     // A quarter second of silent output at most per pass, should the feeding stall.
     discard_.assign(device_.noDevice() && device_.loopback() ? static_cast<size_t>(device_.rate() / 4) * 2 : 0, 0);
-    if (mode_ == Mode::Device && !pumped_) thread_ = std::thread(&OpenALSound::threadMain, this);
+    if constexpr (features::SOUND_THREAD) {
+        if (mode_ == Mode::Device && !pumped_) thread_ = std::thread(&OpenALSound::threadMain, this);
+    }
     return true;
 }
 
