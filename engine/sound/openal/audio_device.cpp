@@ -29,7 +29,7 @@ bool librariesMatch() {
 
 // Without a sound card ALSA reports every probe on standard error; the player is not
 // to see that. (OpenAL Soft's own log is quieted through its variable, unless set.)
-void alsaSilent(const char*, int, const char*, int, const char*, ...) {}
+[[maybe_unused]] void alsaSilent(const char*, int, const char*, int, const char*, ...) {}
 
 class QuietProbe {
 public:
