@@ -42,6 +42,9 @@ struct EngineContext {
     char logFile[ENGINE_PATH_MAX] = "";
 
     bool soundEnabled = true;
+    // No sound thread: the frame loop feeds the sound group through Sound::pump().
+    // Always so in a browser; natively for tests of that mode.
+    bool soundPumped = false;
     int sampleRate = 44100;
     int fxVolume = 100;
     int musicVolume = 100;

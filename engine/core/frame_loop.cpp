@@ -151,6 +151,7 @@ LoopPass EngineImpl::loopPass() {
     input_.updateMouseInside();
 
     if (!ctx_.active && !ctx_.runInactive) {
+        if (soundStarted()) sound_->pump();
         pass.waitUs = INACTIVE_SLEEP_US;
         return pass;
     }
@@ -201,6 +202,7 @@ LoopPass EngineImpl::loopPass() {
         return pass;
     }
     if (ctx_.renderFunc) ctx_.renderFunc();
+    if (soundStarted()) sound_->pump();
     // Inside a parent window the host drives the loop: one frame per call.
     if (ctx_.parentWindow) {
         pass.ended = true;

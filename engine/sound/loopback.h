@@ -2,7 +2,9 @@
 // tools: everything loads and mixes as with a sound card, and the caller renders
 // what the mixer produces. No sound thread runs: render() does its work (feeding
 // music and streams, carrying slides on) in steps timed by the frames it renders,
-// so what comes out is the same on every run.
+// so what comes out is the same on every run. With ctx.soundPumped that work is left
+// to pump(), called by the caller between renders as the frame loop would; slides
+// still keep the time rendered. Not in a browser, which has no loopback device.
 #pragma once
 
 #include "engine/sound/sound.h"

@@ -1,5 +1,6 @@
 // The sound group behind one interface. The OpenAL backend (openal/) plays every
-// voice; without an output device it runs silent on the loopback device.
+// voice; without an output device it runs silent on the loopback device (in a browser,
+// on nothing).
 #pragma once
 
 #include "engine/core/context.h"
@@ -18,6 +19,10 @@ public:
     virtual void shutdown() = 0;
     // The three global volumes of the context changed.
     virtual void applyVolumes() = 0;
+    // Once per frame from the loop, after the frame function. Without a sound thread
+    // (ctx.soundPumped, and always in a browser) it feeds music and streams and moves
+    // slides on; otherwise it does nothing.
+    virtual void pump() = 0;
 
     virtual EffectHandle effectLoad(const char* filename, uint32_t size) = 0;
     virtual void effectFree(EffectHandle effect) = 0;

@@ -1,5 +1,7 @@
 #include "engine/sound/openal/audio_device.h"
 
+#include "engine/sound/openal/streaming.h"
+
 #include <libopenmpt/libopenmpt.h>
 #include <sndfile.h>
 
@@ -12,7 +14,8 @@
 namespace openal {
 namespace {
 
-// The versions this build was made against must be what runs.
+// The versions this build was made against must be what runs: OpenAL 1.1 (OpenAL
+// Soft natively, emscripten's in a browser), libopenmpt and libsndfile.
 bool librariesMatch() {
     ALCint major = 0, minor = 0;
     alcGetIntegerv(nullptr, ALC_MAJOR_VERSION, 1, &major);
@@ -26,18 +29,22 @@ bool librariesMatch() {
 
 // Without a sound card ALSA reports every probe on standard error; the player is not
 // to see that. (OpenAL Soft's own log is quieted through its variable, unless set.)
-void alsaSilent(const char*, int, const char*, int, const char*, ...) {}
+[[maybe_unused]] void alsaSilent(const char*, int, const char*, int, const char*, ...) {}
 
 class QuietProbe {
 public:
     QuietProbe() {
-        lib_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
-        if (lib_) set_ = reinterpret_cast<SetHandler>(dlsym(lib_, "snd_lib_error_set_handler"));
-        if (set_) set_(alsaSilent);
+        if constexpr (features::SOFT_SETTINGS) {
+            lib_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+            if (lib_) set_ = reinterpret_cast<SetHandler>(dlsym(lib_, "snd_lib_error_set_handler"));
+            if (set_) set_(alsaSilent);
+        }
     }
     ~QuietProbe() {
-        if (set_) set_(nullptr);
-        if (lib_) dlclose(lib_);
+        if constexpr (features::SOFT_SETTINGS) {
+            if (set_) set_(nullptr);
+            if (lib_) dlclose(lib_);
+        }
     }
 
 private:
@@ -51,7 +58,7 @@ private:
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (value && !std::getenv(name)) set_ = setenv(name, value, 1) == 0;
+        if (features::SOFT_SETTINGS && value && !std::getenv(name)) set_ = setenv(name, value, 1) == 0;
     }
     ~ScopedEnv() {
         if (set_) unsetenv(name_);
@@ -76,22 +83,37 @@ void endWithHrtfOff(ALCdevice* device, ALCint* end) {
     end[2] = 0;
 }
 
+// The float formats: OpenAL Soft names the extension in capitals, emscripten in
+// lower case, and the browser's library compares names exactly.
+bool hasFloat32() { return alIsExtensionPresent("AL_EXT_FLOAT32") || alIsExtensionPresent("AL_EXT_float32"); }
+
+template <typename Fn>
+Fn alcProc(const char* name) {
+    return reinterpret_cast<Fn>(alcGetProcAddress(nullptr, name));
+}
+
 }  // namespace
 
 bool AudioDevice::Extensions::load() {
-    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") ||
-        !alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context")) {
-        return false;
+    // Asked only when announced: emscripten reports an unknown name on the console.
+    if (alcIsExtensionPresent(nullptr, "ALC_SOFT_pause_device")) {
+        pauseDevice = alcProc<DeviceFn>("alcDevicePauseSOFT");
+        resumeDevice = alcProc<DeviceFn>("alcDeviceResumeSOFT");
     }
-    loopbackOpen = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-    renderFormatSupported = reinterpret_cast<LPALCISRENDERFORMATSUPPORTEDSOFT>(
-        alcGetProcAddress(nullptr, "alcIsRenderFormatSupportedSOFT"));
-    renderSamples = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-    setThreadContext = reinterpret_cast<PFNALCSETTHREADCONTEXTPROC>(alcGetProcAddress(nullptr, "alcSetThreadContext"));
-    getThreadContext = reinterpret_cast<PFNALCGETTHREADCONTEXTPROC>(alcGetProcAddress(nullptr, "alcGetThreadContext"));
-    pauseDevice = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(nullptr, "alcDevicePauseSOFT"));
-    resumeDevice = reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(nullptr, "alcDeviceResumeSOFT"));
-    return loopbackOpen && renderFormatSupported && renderSamples && setThreadContext && getThreadContext;
+    if constexpr (features::LOOPBACK) {
+        if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
+        loopbackOpen = alcProc<LoopbackOpenFn>("alcLoopbackOpenDeviceSOFT");
+        renderFormatSupported = alcProc<RenderFormatSupportedFn>("alcIsRenderFormatSupportedSOFT");
+        renderSamples = alcProc<RenderSamplesFn>("alcRenderSamplesSOFT");
+        if (!loopbackOpen || !renderFormatSupported || !renderSamples) return false;
+    }
+    if constexpr (features::THREAD_CONTEXTS) {
+        if (!alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context")) return false;
+        setThreadContext = alcProc<SetThreadContextFn>("alcSetThreadContext");
+        getThreadContext = alcProc<GetThreadContextFn>("alcGetThreadContext");
+        if (!setThreadContext || !getThreadContext) return false;
+    }
+    return true;
 }
 
 const char* AudioDevice::open(Output output, int rate) {
@@ -107,25 +129,37 @@ const char* AudioDevice::open(Output output, int rate) {
     noDevice_ = false;
     if (output == Output::System) openSystem(rate);
     if (!context_) {
-        // The silent device: a loopback that the sound thread renders and throws away,
-        // or, for tests and tools, that the caller renders as float.
+        if constexpr (!features::LOOPBACK) {
+            // In a browser without audio (or a headless one) the group runs with nothing
+            // under it; a caller cannot render.
+            if (output == Output::Caller) return "Can't open sound library";
+            noDevice_ = true;
+            return nullptr;
+        }
+        // The silent device: a loopback that is rendered and thrown away, or, for tests
+        // and tools, that the caller renders as float.
         if (!openLoopback(output == Output::Caller ? ALC_FLOAT_SOFT : ALC_SHORT_SOFT, rate)) {
             return "Can't open sound library";
         }
         loopback_ = true;
         noDevice_ = output != Output::Caller;
     }
+    // Bound first: emscripten answers the rate from the current context.
+    bind();
     ALCint freq = 0;
     alcGetIntegerv(device_, ALC_FREQUENCY, 1, &freq);
     rate_ = freq >= MIN_RATE && freq <= MAX_RATE ? freq : rate;
-    bind();
-    if (!alIsExtensionPresent("AL_EXT_FLOAT32") || !alIsExtensionPresent("AL_EXT_STEREO_ANGLES")) {
+    if (!hasFloat32() || (features::STEREO_ANGLES && !alIsExtensionPresent("AL_EXT_STEREO_ANGLES"))) {
         close();
         return "Incorrect sound library version";
     }
-    directChannels_ = alIsExtensionPresent("AL_SOFT_direct_channels");
-    // Positions only pan: no distance and no Doppler.
+    directChannels_ = features::STEREO_ANGLES && alIsExtensionPresent("AL_SOFT_direct_channels");
+    // Positions only pan: no distance and no Doppler. The listener faces -z with +y up
+    // (emscripten's starts with no orientation, which puts every relative source on it).
     alDistanceModel(AL_NONE);
+    const ALfloat orientation[6] = {0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f};
+    alListenerfv(AL_ORIENTATION, orientation);
+    if constexpr (features::WEB) web::setScheduleAhead(PUMPED_QUEUE.ahead);
     return nullptr;
 }
 
@@ -164,7 +198,10 @@ bool AudioDevice::openLoopback(ALCenum type, int rate) {
 
 void AudioDevice::close() {
     unbind();
-    if (context_) alcDestroyContext(context_);
+    if (context_) {
+        if constexpr (features::WEB) web::closeAudio(context_);
+        alcDestroyContext(context_);
+    }
     if (device_) alcCloseDevice(device_);
     context_ = nullptr;
     device_ = nullptr;
@@ -172,21 +209,33 @@ void AudioDevice::close() {
 }
 
 void AudioDevice::bind() {
-    if (alc_.getThreadContext() != context_) alc_.setThreadContext(context_);
+    if (!context_) return;
+    if constexpr (features::THREAD_CONTEXTS) {
+        if (alc_.getThreadContext() != context_) alc_.setThreadContext(context_);
+    } else if (alcGetCurrentContext() != context_) {
+        alcMakeContextCurrent(context_);
+    }
 }
 
 void AudioDevice::unbind() {
-    if (alc_.getThreadContext && alc_.getThreadContext() == context_) alc_.setThreadContext(nullptr);
+    if (!context_) return;
+    if constexpr (features::THREAD_CONTEXTS) {
+        if (alc_.getThreadContext && alc_.getThreadContext() == context_) alc_.setThreadContext(nullptr);
+    } else if (alcGetCurrentContext() == context_) {
+        alcMakeContextCurrent(nullptr);
+    }
 }
 
 void AudioDevice::pause() {
-    if (!loopback_ && alc_.pauseDevice) alc_.pauseDevice(device_);
+    if (context_ && !loopback_ && alc_.pauseDevice) alc_.pauseDevice(device_);
 }
 
 void AudioDevice::resume() {
-    if (!loopback_ && alc_.resumeDevice) alc_.resumeDevice(device_);
+    if (context_ && !loopback_ && alc_.resumeDevice) alc_.resumeDevice(device_);
 }
 
-void AudioDevice::render(void* out, int frames) { alc_.renderSamples(device_, out, frames); }
+void AudioDevice::render(void* out, int frames) {
+    if (loopback_) alc_.renderSamples(device_, out, frames);
+}
 
 }  // namespace openal

@@ -1,12 +1,12 @@
-// The OpenAL Soft device and context the sound group plays on: the system's default
-// output, or the loopback device when there is none (rendered and thrown away by the
-// sound thread) or when the caller renders. OpenAL calls go to the context bound to
-// the calling thread, so every thread that calls OpenAL binds it first.
+// The OpenAL device and context the sound group plays on: the system's default
+// output, or the loopback device when there is none (rendered and thrown away by
+// whoever feeds the voices) or when the caller renders. With OpenAL Soft, calls go to
+// the context bound to the calling thread, so every thread that calls OpenAL binds it
+// first. In a browser there is no loopback: without an output the group has no
+// context at all and plays nothing.
 #pragma once
 
-#include <AL/al.h>
-#include <AL/alc.h>
-#include <AL/alext.h>
+#include "engine/sound/openal/al_features.h"
 
 namespace openal {
 
@@ -37,17 +37,20 @@ public:
     bool loopback() const { return loopback_; }
     // No output device: the group runs silent.
     bool noDevice() const { return noDevice_; }
+    // Not even a silent device: no OpenAL call may be made.
+    bool absent() const { return !context_; }
     bool directChannels() const { return directChannels_; }
 
 private:
     struct Extensions {
-        LPALCLOOPBACKOPENDEVICESOFT loopbackOpen = nullptr;
-        LPALCISRENDERFORMATSUPPORTEDSOFT renderFormatSupported = nullptr;
-        LPALCRENDERSAMPLESSOFT renderSamples = nullptr;
-        PFNALCSETTHREADCONTEXTPROC setThreadContext = nullptr;
-        PFNALCGETTHREADCONTEXTPROC getThreadContext = nullptr;
-        LPALCDEVICEPAUSESOFT pauseDevice = nullptr;
-        LPALCDEVICERESUMESOFT resumeDevice = nullptr;
+        LoopbackOpenFn loopbackOpen = nullptr;
+        RenderFormatSupportedFn renderFormatSupported = nullptr;
+        RenderSamplesFn renderSamples = nullptr;
+        SetThreadContextFn setThreadContext = nullptr;
+        GetThreadContextFn getThreadContext = nullptr;
+        DeviceFn pauseDevice = nullptr;
+        DeviceFn resumeDevice = nullptr;
+        // False when an extension the build relies on is missing.
         bool load();
     };
 

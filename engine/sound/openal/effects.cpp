@@ -114,7 +114,7 @@ ChannelHandle OpenALSound::effectPlayWith(EffectHandle effect, int volume, int p
             v.source = 0;
             return 0;
         }
-        setupSource(v.source);
+        setupSource(v.source, v.stereo);
         alSourcei(v.source, AL_BUFFER, static_cast<ALint>(e->buffer));
     }
     alSourceStop(v.source);

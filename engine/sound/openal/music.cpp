@@ -9,6 +9,7 @@ MusicHandle OpenALSound::musicLoad(const char* filename, uint32_t size) {
     {
         Lock lock(mutex_);
         if (!started_) return 0;
+        if (device_.absent()) return 1;
     }
     size_t n = 0;
     bool owned = false;
@@ -33,8 +34,9 @@ MusicHandle OpenALSound::musicLoad(const char* filename, uint32_t size) {
     s->instrumentVolume.assign(static_cast<size_t>(player->instrumentCount()), 100);
     s->decOrder = player->order();
     s->decRow = player->row();
+    s->depth = queue_;
     auto dec = std::make_shared<Decoding>();
-    dec->scratch.resize(static_cast<size_t>(STREAM_BUFFERS) * CHUNK_FRAMES * 2);
+    dec->scratch.resize(static_cast<size_t>(s->depth.buffers) * CHUNK_FRAMES * 2);
     dec->trackVolume = s->trackVolume;
     dec->instrumentVolume = s->instrumentVolume;
     dec->module = std::move(player);

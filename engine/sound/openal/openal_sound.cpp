@@ -1,6 +1,6 @@
 // The sound group's life: start-up and shut-down, the sound thread that keeps
-// streaming voices fed and slides moving, and render() doing that work when the
-// caller drives the loopback device.
+// streaming voices fed and slides moving, pump() doing that work from the frame loop
+// instead, and render() when the caller drives the loopback device.
 #include "engine/sound/openal/openal_sound.h"
 
 #include <algorithm>
@@ -35,7 +35,13 @@ bool OpenALSound::start() {
     }
     applyVolumes();
     rendered_ = 0.0;
-    if (mode_ == Mode::Device) thread_ = std::thread(&OpenALSound::threadMain, this);
+    owed_ = 0.0;
+    lastPass_ = Clock::now();
+    // A quarter second of silent output at most per pass, should the feeding stall.
+    discard_.assign(device_.noDevice() && device_.loopback() ? static_cast<size_t>(device_.rate() / 4) * 2 : 0, 0);
+    if constexpr (features::SOUND_THREAD) {
+        if (mode_ == Mode::Device && !pumped_) thread_ = std::thread(&OpenALSound::threadMain, this);
+    }
     return true;
 }
 
@@ -75,11 +81,6 @@ void OpenALSound::wake() {
 
 void OpenALSound::threadMain() {
     bind();
-    // A quarter second of silent output at most per pass, should the thread stall.
-    const int maxFrames = device_.rate() / 4;
-    std::vector<int16_t> discard(device_.noDevice() ? static_cast<size_t>(maxFrames) * 2 : 0);
-    Clock::time_point last = Clock::now();
-    double owed = 0.0;
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -87,35 +88,51 @@ void OpenALSound::threadMain() {
             if (quit_) break;
             wake_ = false;
         }
-        Clock::time_point now = Clock::now();
-        double dt = std::chrono::duration<double>(now - last).count();
-        last = now;
-        bool paused = service();
-        if (device_.noDevice() && !paused) {
-            owed += dt * device_.rate();
-            int frames = static_cast<int>(owed);
-            owed -= frames;
-            if (frames > maxFrames) {
-                frames = maxFrames;
-                owed = 0.0;
-            }
-            if (frames > 0) {
-                // Under the lock, so that the mix never overlaps a call from the game
-                // thread: a few hundred frames, some microseconds.
-                Lock lock(mutex_);
-                if (!pausedAll_) device_.render(discard.data(), frames);
-            }
-        }
+        playSilent(serviceVoices());
     }
     device_.unbind();
+}
+
+void OpenALSound::pump() {
+    if (!pumped_) return;
+    const bool paused = serviceVoices();
+    if (mode_ == Mode::Device) playSilent(paused);
+}
+
+void OpenALSound::playSilent(bool paused) {
+    const Clock::time_point now = Clock::now();
+    const double dt = std::chrono::duration<double>(now - lastPass_).count();
+    lastPass_ = now;
+    if (discard_.empty() || paused) return;
+    owed_ += dt * device_.rate();
+    int frames = static_cast<int>(owed_);
+    owed_ -= frames;
+    const int maxFrames = static_cast<int>(discard_.size() / 2);
+    if (frames > maxFrames) {
+        frames = maxFrames;
+        owed_ = 0.0;
+    }
+    if (frames > 0) {
+        // Under the lock, so that the mix never overlaps a call from the game thread:
+        // a few hundred frames, some microseconds.
+        Lock lock(mutex_);
+        if (!pausedAll_) device_.render(discard_.data(), frames);
+    }
 }
 
 void OpenALSound::render(float* out, int frames) {
     if (!out || frames <= 0) return;
     while (frames > 0) {
         const int n = std::min(frames, DRIVEN_STEP);
-        // A step hears the slides' values of its own start.
-        const bool paused = service();
+        // A step hears the slides' values of its own start. Pumped, they are the last
+        // pump's, as the frame loop leaves them.
+        bool paused = false;
+        if (pumped_) {
+            Lock lock(mutex_);
+            paused = pausedAll_;
+        } else {
+            paused = serviceVoices();
+        }
         bool live = false;
         {
             Lock lock(mutex_);
@@ -140,7 +157,7 @@ double OpenALSound::clock() {
     return std::chrono::duration<double>(Clock::now() - epoch_).count();
 }
 
-bool OpenALSound::service() {
+bool OpenALSound::serviceVoices() {
     bool paused = true;
     {
         Lock lock(mutex_);
@@ -197,9 +214,10 @@ void OpenALSound::releaseFile(void* data, bool owned) {
 }  // namespace openal
 
 std::unique_ptr<Sound> createOpenALSound(EngineContext& ctx) {
-    return std::make_unique<openal::OpenALSound>(ctx, openal::OpenALSound::Mode::Device);
+    const bool pumped = ctx.soundPumped || !openal::features::SOUND_THREAD;
+    return std::make_unique<openal::OpenALSound>(ctx, openal::OpenALSound::Mode::Device, pumped);
 }
 
 std::unique_ptr<LoopbackSound> createLoopbackSound(EngineContext& ctx) {
-    return std::make_unique<openal::OpenALSound>(ctx, openal::OpenALSound::Mode::Driven);
+    return std::make_unique<openal::OpenALSound>(ctx, openal::OpenALSound::Mode::Driven, ctx.soundPumped);
 }

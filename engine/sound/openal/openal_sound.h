@@ -1,9 +1,11 @@
-// The sound group on OpenAL Soft. Every voice is an OpenAL source: an effect's voices
-// play its one buffer, music and streams play a queue of short buffers that the sound
-// thread keeps filled. The game thread and the sound thread share the voice pool under
-// one lock and hold it only for table updates and quick OpenAL calls; decoding runs
-// outside it. The group's operations sit by kind: effects.cpp, music.cpp, streams.cpp,
-// channels.cpp; start-up, the sound thread and rendering in openal_sound.cpp.
+// The sound group on OpenAL. Every voice is an OpenAL source: an effect's voices
+// play its one buffer, music and streams play a queue of short buffers kept filled
+// by the feeding side: the sound thread, or, pumped, the frame loop through pump()
+// (always so in a browser, where there are no threads). The game thread and the sound
+// thread share the voice pool under one lock and hold it only for table updates and
+// quick OpenAL calls; decoding runs outside it. The group's operations sit by kind:
+// effects.cpp, music.cpp, streams.cpp, channels.cpp; start-up, feeding and rendering
+// in openal_sound.cpp.
 #pragma once
 
 #include "engine/sound/loopback.h"
@@ -20,14 +22,21 @@ namespace openal {
 
 class OpenALSound final : public LoopbackSound {
 public:
+    // Device: the system's output (or the silent one); Driven: the caller renders.
     enum class Mode { Device, Driven };
 
-    OpenALSound(EngineContext& ctx, Mode mode) : ctx_(ctx), mode_(mode) { jobs_.reserve(32); }
+    // pumped: no sound thread; pump() feeds the voices. Driven and not pumped, render()
+    // feeds them as it goes.
+    OpenALSound(EngineContext& ctx, Mode mode, bool pumped)
+        : ctx_(ctx), mode_(mode), pumped_(pumped), queue_(pumped ? PUMPED_QUEUE : THREADED_QUEUE) {
+        jobs_.reserve(32);
+    }
     ~OpenALSound() override { shutdown(); }
 
     bool start() override;
     void shutdown() override;
     void applyVolumes() override;
+    void pump() override;
 
     EffectHandle effectLoad(const char* filename, uint32_t size) override;
     void effectFree(EffectHandle effect) override;
@@ -77,7 +86,10 @@ private:
     void bind() { device_.bind(); }
     void threadMain();
     double clock();
-    bool service();
+    // Feeds music and streams and moves slides on; true while output is paused.
+    bool serviceVoices();
+    // The silent device plays the time since the last pass (not while paused).
+    void playSilent(bool paused);
     void wake();
 
     void* readFile(const char* filename, uint32_t size, size_t* outSize, bool* owned, const char* error);
@@ -91,6 +103,8 @@ private:
 
     EngineContext& ctx_;
     const Mode mode_;
+    const bool pumped_;
+    const QueueDepth queue_;
     // Fixed while started.
     AudioDevice device_;
 
@@ -104,8 +118,11 @@ private:
     bool pausedAll_ = false;
     VoicePool pool_;
 
-    // The sound thread's own (the caller's in render()).
+    // The feeding side's own: the sound thread's, or the caller's in render() and pump().
     std::vector<Job> jobs_;
+    std::vector<int16_t> discard_;  // the silent device's output
+    Clock::time_point lastPass_;
+    double owed_ = 0.0;  // frames the silent device is behind
     // Under mutex_: the time the caller has rendered, the clock of slides when it drives.
     double rendered_ = 0.0;
     Clock::time_point epoch_ = Clock::now();

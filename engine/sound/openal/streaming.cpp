@@ -15,7 +15,7 @@ void reclaim(Voice& v) {
         ALuint b = 0;
         alSourceUnqueueBuffers(v.source, 1, &b);
         s.freeList[s.freeCount++] = b;
-        s.tagHead = (s.tagHead + 1) % STREAM_BUFFERS;
+        s.tagHead = (s.tagHead + 1) % MAX_STREAM_BUFFERS;
         --s.tagCount;
     }
 }
@@ -33,8 +33,8 @@ void flush(Voice& v, bool keepPosition) {
     alSourcei(v.source, AL_BUFFER, 0);
     // Back to the initial state: buffers queued on a stopped source count as played.
     alSourceRewind(v.source);
-    std::copy(s.buffers, s.buffers + STREAM_BUFFERS, s.freeList);
-    s.freeCount = STREAM_BUFFERS;
+    std::copy(s.buffers, s.buffers + s.depth.buffers, s.freeList);
+    s.freeCount = s.depth.buffers;
     s.tagHead = s.tagCount = 0;
     s.ended = false;
     ++s.epoch;
@@ -103,7 +103,7 @@ void prepare(int slot, Voice& v, std::vector<Job>& jobs) {
         double queued = 0.0;
         for (int i = 0; i < s.tagCount; ++i) queued += s.tagAt(i).frames;
         const double speed = v.baseRate > 0.0f ? std::max(1.0, static_cast<double>(v.rate / v.baseRate)) : 1.0;
-        const double ahead = STREAM_AHEAD * s.rate * speed;
+        const double ahead = s.depth.ahead * s.rate * speed;
         while (queued < ahead && want < s.freeCount) {
             queued += CHUNK_FRAMES;
             ++want;

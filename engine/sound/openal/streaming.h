@@ -1,13 +1,12 @@
-// The queue of a music or stream voice: short buffers that the sound thread decodes
-// and queues ahead of what OpenAL plays, each tagged with where it starts in the source.
-// The queue side lives under the group's lock; decoding runs outside it, on a Decoding
-// object that only the sound thread touches once the voice exists.
+// The queue of a music or stream voice: short buffers that the sound thread (or the
+// frame loop's pump) decodes and queues ahead of what OpenAL plays, each tagged with
+// where it starts in the source. The queue side lives under the group's lock; decoding
+// runs outside it, on a Decoding object that only the feeding side touches once the
+// voice exists.
 #pragma once
 
+#include "engine/sound/openal/al_features.h"
 #include "engine/sound/openal/decoders.h"
-
-#include <AL/al.h>
-#include <AL/alext.h>
 
 #include <cstdint>
 #include <memory>
@@ -18,8 +17,19 @@ namespace openal {
 struct Voice;
 
 constexpr int CHUNK_FRAMES = 1024;
-constexpr int STREAM_BUFFERS = 12;
-constexpr double STREAM_AHEAD = 0.12;  // seconds of output kept queued per streaming voice
+
+// How much a streaming voice keeps queued: buffers of CHUNK_FRAMES, and seconds of
+// output (more when it plays faster, as far as the buffers go). A sound thread comes
+// back every few milliseconds. The pump comes once per frame: the queue outlasts a
+// slow frame of 200 ms on top of the frame itself (16 buffers: 0.37 s at 44.1 kHz).
+struct QueueDepth {
+    int buffers;
+    double ahead;
+};
+constexpr QueueDepth THREADED_QUEUE{12, 0.12};
+constexpr QueueDepth PUMPED_QUEUE{16, 0.25};
+constexpr int MAX_STREAM_BUFFERS = 16;
+static_assert(THREADED_QUEUE.buffers <= MAX_STREAM_BUFFERS && PUMPED_QUEUE.buffers <= MAX_STREAM_BUFFERS);
 
 enum class Run : uint8_t { Stopped, Playing, Paused };
 enum class SeekKind : uint8_t { None, OrderRow, Seconds };
@@ -32,12 +42,12 @@ struct Tag {
     int frames = 0;
 };
 
-// What the sound thread decodes with. Built by the game thread at load; afterwards
-// only the sound thread touches it (the settings are copied in under the lock).
+// What the feeding side decodes with. Built by the game thread at load; afterwards
+// only the feeding side touches it (the settings are copied in under the lock).
 struct Decoding {
     std::unique_ptr<ModulePlayer> module;
     std::unique_ptr<StreamDecoder> file;
-    std::vector<float> scratch;  // STREAM_BUFFERS chunks
+    std::vector<float> scratch;  // a chunk per buffer of the queue
     std::vector<int> trackVolume;
     std::vector<int> instrumentVolume;
     int amplify = 50;
@@ -51,10 +61,11 @@ struct Streaming {
     int channels = 2;
     int rate = 0;
     ALenum format = AL_FORMAT_STEREO_FLOAT32;
-    ALuint buffers[STREAM_BUFFERS] = {};
-    ALuint freeList[STREAM_BUFFERS] = {};
+    QueueDepth depth = THREADED_QUEUE;
+    ALuint buffers[MAX_STREAM_BUFFERS] = {};  // depth.buffers of them
+    ALuint freeList[MAX_STREAM_BUFFERS] = {};
     int freeCount = 0;
-    Tag tags[STREAM_BUFFERS];  // in queue order from tagHead
+    Tag tags[MAX_STREAM_BUFFERS];  // in queue order from tagHead
     int tagHead = 0;
     int tagCount = 0;
     Run run = Run::Stopped;
@@ -73,15 +84,15 @@ struct Streaming {
     bool settingsDirty = false;
     int orderCount = 0;
     double length = -1.0;
-    // The decoder's own position, as the sound thread last left it.
+    // The decoder's own position, as the feeding side last left it.
     double decSeconds = 0.0;
     int decOrder = 0;
     int decRow = 0;
 
-    Tag& tagAt(int i) { return tags[(tagHead + i) % STREAM_BUFFERS]; }
+    Tag& tagAt(int i) { return tags[(tagHead + i) % MAX_STREAM_BUFFERS]; }
 };
 
-// One streaming voice's work for the sound thread, taken under the lock.
+// One streaming voice's work for the feeding side, taken under the lock.
 struct Job {
     int slot = 0;
     uint32_t gen = 0;
@@ -96,7 +107,7 @@ struct Job {
     int channels = 2;
     int rate = 0;
     int chunks = 0;
-    Tag tags[STREAM_BUFFERS];
+    Tag tags[MAX_STREAM_BUFFERS];
     bool ended = false;
     Tag decoderAt;
 };
@@ -118,7 +129,7 @@ void prepare(int slot, Voice& v, std::vector<Job>& jobs);
 // job's slot).
 void publish(Voice& v, Job& job);
 
-// Outside the lock, on data only the sound thread touches.
+// Outside the lock, on data only the feeding side touches.
 void decode(Job& job);
 
 }  // namespace openal

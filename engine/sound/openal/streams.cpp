@@ -35,8 +35,9 @@ StreamHandle OpenALSound::streamLoad(const char* filename, uint32_t size) {
     s->format = s->channels == 2 ? AL_FORMAT_STEREO_FLOAT32 : AL_FORMAT_MONO_FLOAT32;
     s->length = file->frames() >= 0 ? static_cast<double>(file->frames()) / file->rate() : -1.0;
     s->decOrder = s->decRow = 0;
+    s->depth = queue_;
     auto dec = std::make_shared<Decoding>();
-    dec->scratch.resize(static_cast<size_t>(STREAM_BUFFERS) * CHUNK_FRAMES * static_cast<size_t>(s->channels));
+    dec->scratch.resize(static_cast<size_t>(s->depth.buffers) * CHUNK_FRAMES * static_cast<size_t>(s->channels));
     dec->file = std::move(file);
     s->dec = std::move(dec);
 
@@ -56,19 +57,19 @@ uint32_t OpenALSound::addStreaming(std::unique_ptr<Streaming> s, Kind kind, cons
         ctx_.postError("%s", error);
         return 0;
     }
-    alGenBuffers(STREAM_BUFFERS, s->buffers);
+    alGenBuffers(s->depth.buffers, s->buffers);
     if (alGetError() != AL_NO_ERROR) {
         alDeleteSources(1, &source);
         ctx_.postError("%s", error);
         return 0;
     }
-    std::copy(s->buffers, s->buffers + STREAM_BUFFERS, s->freeList);
-    s->freeCount = STREAM_BUFFERS;
-    setupSource(source);
+    std::copy(s->buffers, s->buffers + s->depth.buffers, s->freeList);
+    s->freeCount = s->depth.buffers;
+    setupSource(source, s->channels == 2);
     const int slot = pool_.findFreeVoice();
     if (!slot) {
         alDeleteSources(1, &source);
-        alDeleteBuffers(STREAM_BUFFERS, s->buffers);
+        alDeleteBuffers(s->depth.buffers, s->buffers);
         ctx_.postError("%s", error);
         return 0;
     }

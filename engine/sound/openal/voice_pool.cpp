@@ -33,10 +33,11 @@ ALint sourceState(const Voice& v) {
     return state;
 }
 
-void setupSource(ALuint source) {
+void setupSource(ALuint source, bool stereo) {
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
     alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
     alSource3f(source, AL_POSITION, 0.0f, 0.0f, -1.0f);
+    if (!features::STEREO_ANGLES && stereo) alSourcei(source, AL_SOURCE_SPATIALIZE_SOFT, AL_TRUE);
 }
 
 VoicePool::VoicePool() {
@@ -84,7 +85,7 @@ void VoicePool::releaseVoice(Voice& v) {
         alSourcei(v.source, AL_BUFFER, 0);
         alDeleteSources(1, &v.source);
     }
-    if (v.stream) alDeleteBuffers(STREAM_BUFFERS, v.stream->buffers);
+    if (v.stream) alDeleteBuffers(v.stream->depth.buffers, v.stream->buffers);
     const uint32_t gen = nextGen(v.gen);
     v = Voice();
     v.gen = gen;
@@ -119,8 +120,11 @@ void VoicePool::applyGain(Voice& v) {
 
 void VoicePool::applyPan(Voice& v) {
     const float p = v.pan / 100.0f;
-    if (!v.stereo) {
+    if (!v.stereo || !features::STEREO_ANGLES) {
         // A mono voice sits on the front half circle: -100 hard left, 100 hard right.
+        // So does a spatialised stereo voice in a browser, where Web Audio's equal-power
+        // panner keeps both channels at the centre and, towards one side, fades the far
+        // channel out of its own ear and into the near one.
         const float a = p * HALF_PI;
         alSource3f(v.source, AL_POSITION, std::sin(a), 0.0f, -std::cos(a));
         return;

@@ -6,8 +6,6 @@
 
 #include "engine/sound/openal/streaming.h"
 
-#include <AL/al.h>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -68,8 +66,9 @@ struct Effect {
 };
 
 ALint sourceState(const Voice& v);
-// Relative to the listener, no roll-off: a source's position only pans it.
-void setupSource(ALuint source);
+// Relative to the listener, no roll-off: a source's position only pans it. Without
+// stereo angles a stereo source is spatialised too, so that its position pans it.
+void setupSource(ALuint source, bool stereo);
 
 class VoicePool {
 public:
