@@ -216,12 +216,12 @@ class PumpedEngine : public ::testing::Test {
 protected:
     class Platform final : public LoopPlatform {
     public:
-        uint32_t ticks() override { return now_ += 20; }
-        void sleep(uint32_t) override {}
+        uint64_t microseconds() override { return now_ += 20000; }
+        void sleep(uint64_t) override {}
         bool pollEvent(SDL_Event*) override { return false; }
 
     private:
-        uint32_t now_ = 1000;
+        uint64_t now_ = 1000000;
     };
 
     static bool frame() {
