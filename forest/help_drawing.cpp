@@ -64,10 +64,23 @@ void boxedText(Font* font, float cx, float y, uint32_t color, const char* text) 
     font->DrawText(cx, y, ALIGN_CENTER, text);
 }
 
+// What the paw and its arm cover around the paw point, in picture pixels (the
+// sprites "paw", "paw_grabbing" and "arm" with a little room).
+constexpr float PAW_ABOVE = 17.0f;
+constexpr float PAW_RIGHT = 16.0f;
+constexpr float ARM_LEFT = 12.0f;  // the paw's and the arm's reach left of the paw point
+constexpr float ARM_LEAN = 0.5f;   // and how much further left per pixel lower
+constexpr float HINT_GAP = 3.0f;
+constexpr float PICTURE_W = 320.0f;
+constexpr float PICTURE_H = 240.0f;
+
 // Where the paw shows in the picture: the cab's point under its tilt and bump.
+// A paw on a fixture or on a held thing is drawn at its grip.
 b2Vec2 pawInPicture(const World& w) {
-    const float u = CAB_PIXELS_PER_UNIT * w.pawX - CAB_PIVOT_X;
-    const float v = CAB_PIXELS_PER_UNIT * w.pawY - CAB_PIVOT_Y;
+    b2Vec2 at(w.pawX, w.pawY);
+    if (w.grabJoint) at = w.grabJoint->GetAnchorB();
+    const float u = CAB_PIXELS_PER_UNIT * at.x - CAB_PIVOT_X;
+    const float v = CAB_PIXELS_PER_UNIT * at.y - CAB_PIVOT_Y;
     const float c = std::cos(w.cabTilt);
     const float s = std::sin(w.cabTilt);
     return b2Vec2(CAB_PIVOT_X + u * c - v * s, CAB_PIVOT_Y + u * s + v * c - CAB_BUMP_LIFT * w.bumpSmooth);
@@ -76,14 +89,55 @@ b2Vec2 pawInPicture(const World& w) {
 void drawHint(Font* font, const World& w, Hint hint) {
     // Once winter or the sleep has begun the paw has nothing left to learn.
     if (hint == Hint::None || w.winterPhase > 0 || w.sleepPhase > 0) return;
-    const char* text = hint == Hint::Grab ? "Hold the left button to grab" : "Bring food to the bear's mouth";
     const b2Vec2 paw = pawInPicture(w);
-    // Above the paw, or below it where the picture ends.
-    const float y = paw.y - 34.0f >= 2.0f ? paw.y - 34.0f : paw.y + 16.0f;
-    boxedText(font, paw.x, y, HINT_TEXT_COLOR, text);
+    const HintBox box = placeHint(paw.x, paw.y, font->TextWidth(hintText(hint, false)),
+                                  font->TextWidth(hintText(hint, true), true), LINE_HEIGHT);
+    engine->Gfx_DrawRect(box.left, box.top, box.width, box.height, BOX_COLOR);
+    font->SetColor(HINT_TEXT_COLOR);
+    font->DrawText(box.left + 0.5f * box.width, box.top + 2.0f, ALIGN_CENTER, hintText(hint, box.twoLines));
 }
 
 }  // namespace
+
+const char* hintText(Hint hint, bool twoLines) {
+    switch (hint) {
+    case Hint::Grab: return twoLines ? "Hold the left\nbutton to grab" : "Hold the left button to grab";
+    case Hint::Food: return twoLines ? "Bring food to\nthe bear's mouth" : "Bring food to the bear's mouth";
+    default: return "";
+    }
+}
+
+HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight) {
+    HintBox b{0.0f, 0.0f, oneLineWidth + 6.0f, lineHeight + 3.0f, false};
+    const float aboveTop = py - PAW_ABOVE - HINT_GAP - b.height;
+    if (aboveTop >= 1.0f) {
+        b.top = aboveTop;
+        b.left = std::fmin(std::fmax(px - 0.5f * b.width, 1.0f), PICTURE_W - 1.0f - b.width);
+        return b;
+    }
+    // Near the top: beside the paw, right of it or left of the arm, which leans
+    // further left the lower the box reaches.
+    float rightRoom = 0.0f, leftRoom = 0.0f, leftEnd = 0.0f;
+    const float rightStart = px + PAW_RIGHT + HINT_GAP;
+    auto fit = [&] {
+        b.top = std::fmin(std::fmax(py - 2.0f - 0.5f * b.height, 1.0f), PICTURE_H - 1.0f - b.height);
+        const float below = std::fmax(b.top + b.height - py, 0.0f);
+        leftEnd = px - ARM_LEFT - ARM_LEAN * below - HINT_GAP;
+        rightRoom = PICTURE_W - 1.0f - rightStart;
+        leftRoom = leftEnd - 1.0f;
+    };
+    fit();
+    if (std::fmax(rightRoom, leftRoom) < b.width) {
+        b.twoLines = true;
+        b.width = twoLineWidth + 6.0f;
+        b.height = 2.0f * lineHeight + 3.0f;
+        fit();
+    }
+    const bool right = rightRoom >= b.width || (leftRoom < b.width && rightRoom >= leftRoom);
+    b.left = right ? rightStart : leftEnd - b.width;
+    b.left = std::fmin(std::fmax(b.left, 1.0f), PICTURE_W - 1.0f - b.width);
+    return b;
+}
 
 void drawHelpCard() {
     const HelpArt& a = helpArt();

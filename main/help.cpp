@@ -1,6 +1,6 @@
 #include "main/help.h"
 
-#include "forest/pickups_clock.h"
+#include "forest/cab_object.h"
 #include "main/game.h"
 #include "main/world.h"
 
@@ -32,23 +32,24 @@ bool Help::takeTitleInput(bool canOpen) {
 void Help::roundStarted(bool playingBack) {
     hintsOn_ = !playingBack && !hintsGiven_;
     if (hintsOn_) hintsGiven_ = true;
-    grabbed_ = fallen_ = bitten_ = false;
+    grabbed_ = foodIn_ = bitten_ = false;
 }
 
 void Help::watchRound(const World& round) {
     if (!hintsOn_) return;
     grabbed_ = grabbed_ || round.grabJoint != nullptr;
     bitten_ = bitten_ || round.biteBody != nullptr;
-    // The clock stands on the dashboard from the start; anything else fell in.
-    for (size_t i = 0; i < round.cabObjects.size() && !fallen_; ++i) {
-        fallen_ = dynamic_cast<const Clock*>(round.cabObjects[i]) == nullptr;
+    // Only what the bear can eat: a bee, a rock or a leaf is no reason to go to the mouth.
+    for (size_t i = 0; i < round.cabObjects.size() && !foodIn_; ++i) {
+        const CabObject* o = round.cabObjects[i];
+        foodIn_ = o->nutrition > 0.0f && !o->dead;
     }
 }
 
 Hint Help::hint() const {
     if (!hintsOn_) return Hint::None;
     if (!grabbed_) return Hint::Grab;
-    if (fallen_ && !bitten_) return Hint::Food;
+    if (foodIn_ && !bitten_) return Hint::Food;
     return Hint::None;
 }
 

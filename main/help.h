@@ -9,7 +9,7 @@ class World;
 enum class Hint {
     None,
     Grab,  // until the paw first holds something
-    Food,  // once something has fallen in, until the first bite
+    Food,  // once something the bear can eat has fallen in, until the first bite
 };
 
 // A notice stays for two seconds of frames.
@@ -41,7 +41,7 @@ private:
     bool hintsGiven_ = false;  // the run's first played round has begun
     bool hintsOn_ = false;
     bool grabbed_ = false;
-    bool fallen_ = false;
+    bool foodIn_ = false;
     bool bitten_ = false;
     const char* notice_ = nullptr;
     int noticeFrames_ = 0;
