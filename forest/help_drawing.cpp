@@ -56,10 +56,12 @@ void lines(Font* font, float x, float y, uint32_t color, const char* const* text
 
 // Text centred on cx, kept on the picture, on a dark box so that it reads over any scene.
 void boxedText(Font* font, float cx, float y, uint32_t color, const char* text) {
-    const float w = font->TextWidth(text);
+    const float w = font->TextWidth(text, true);
+    float lines = 1.0f;
+    for (const char* p = text; *p; ++p) lines += *p == '\n';
     const float half = 0.5f * w + 3.0f;
     cx = std::fmin(std::fmax(cx, half + 1.0f), 319.0f - half);
-    engine->Gfx_DrawRect(cx - half, y - 2.0f, 2.0f * half, LINE_HEIGHT + 3.0f, BOX_COLOR);
+    engine->Gfx_DrawRect(cx - half, y - 2.0f, 2.0f * half, LINE_HEIGHT * lines + 3.0f, BOX_COLOR);
     font->SetColor(color);
     font->DrawText(cx, y, ALIGN_CENTER, text);
 }

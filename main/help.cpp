@@ -4,6 +4,8 @@
 #include "main/game.h"
 #include "main/world.h"
 
+#include <cstdio>
+
 namespace {
 
 // Shift, Control and Alt alone do not count: Alt+Enter changes the window, not the screen.
@@ -54,7 +56,7 @@ Hint Help::hint() const {
 }
 
 void Help::notice(const char* text) {
-    notice_ = text;
+    std::snprintf(notice_, sizeof notice_, "%s", text ? text : "");
     noticeFrames_ = NOTICE_FRAMES;
 }
 

@@ -29,7 +29,8 @@ public:
     void watchRound(const World& round);
     Hint hint() const;
 
-    // Shows a notice for NOTICE_FRAMES frames, in place of any other.
+    // Shows a notice for NOTICE_FRAMES frames, in place of any other; a copy of
+    // the text, cut to what fits on the picture.
     void notice(const char* text);
     // One frame passes.
     void step();
@@ -43,6 +44,6 @@ private:
     bool grabbed_ = false;
     bool foodIn_ = false;
     bool bitten_ = false;
-    const char* notice_ = nullptr;
+    char notice_[64] = {};
     int noticeFrames_ = 0;
 };
