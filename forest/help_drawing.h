@@ -28,6 +28,7 @@ const char* hintText(Hint hint, bool twoLines);
 // from it, on two lines where one does not fit; always on the picture.
 HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight);
 
-void drawHelpCard();
+// One page of the controls card, 1 or 2, in place of the title screen.
+void drawHelpCard(int page);
 // The hint and the notice of this frame over the picture, in picture pixels.
 void drawHelpOverlay(const Game& g);

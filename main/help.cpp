@@ -20,15 +20,26 @@ bool anyKeyPressed() {
 }  // namespace
 
 bool Help::takeTitleInput(bool canOpen) {
-    if (cardOpen_) {
-        if (anyKeyPressed()) cardOpen_ = false;
+    if (cardPage_ > 0) {
+        // Alt+Enter changes the window, not the card.
+        if (engine->Input_KeyHeld(KEY_ALT)) return true;
+        const bool forward = engine->Input_KeyPressed(KEY_LBUTTON) || engine->Input_KeyPressed(KEY_SPACE) ||
+                             engine->Input_KeyPressed(KEY_ENTER) || engine->Input_KeyPressed(KEY_RIGHT);
+        const bool back = engine->Input_KeyPressed(KEY_LEFT) || engine->Input_KeyPressed(KEY_BACKSPACE);
+        if (forward) {
+            cardPage_ = cardPage_ < CARD_PAGES ? cardPage_ + 1 : 0;
+        } else if (back) {
+            cardPage_ = cardPage_ > 1 ? cardPage_ - 1 : 0;
+        } else if (anyKeyPressed()) {
+            cardPage_ = 0;
+        }
         return true;
     }
     if (!canOpen) return false;
     // Control+H is left alone, as the demo keys leave Control+S to the sound switch.
     const bool h = engine->Input_KeyPressed('H') && !engine->Input_KeyHeld(KEY_CTRL);
-    cardOpen_ = engine->Input_KeyPressed(KEY_F1) || h;
-    return cardOpen_;
+    cardPage_ = engine->Input_KeyPressed(KEY_F1) || h ? 1 : 0;
+    return cardPage_ > 0;
 }
 
 void Help::roundStarted(bool playingBack) {

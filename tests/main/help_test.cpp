@@ -12,6 +12,7 @@
 #include "tools/round_fingerprint.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -51,24 +52,46 @@ protected:
     }
 };
 
-TEST_F(HelpForThePlayer, TheCardClosesOnAnyKeyOrClickThatThenDoesNothingElse) {
+void altEnter() {
+    const_cast<Uint8*>(SDL_GetKeyboardState(nullptr))[SDL_SCANCODE_LALT] = 1;
+    dispatchKey(SDLK_RETURN, SDL_SCANCODE_RETURN, true);
+    dispatchKey(SDLK_RETURN, SDL_SCANCODE_RETURN, false);
+}
+
+// Each key or click is pressed once per step, from the card's first page: the
+// pages it shows after each press (0 closed), and nothing else happens.
+TEST_F(HelpForThePlayer, TheCardTurnsItsPagesAndClosesOnAnyOtherKeyOrClickThatThenDoesNothingElse) {
     ASSERT_FALSE(game->inputLog.empty()) << "the shipped demo makes 'D' and idling start a demo";
+    constexpr SDL_Scancode CLICK = SDL_SCANCODE_UNKNOWN;
     const struct {
-        SDL_Scancode opener, closer;  // SDL_SCANCODE_UNKNOWN: a click on the button
-    } cases[] = {{SDL_SCANCODE_F1, SDL_SCANCODE_UNKNOWN}, {SDL_SCANCODE_H, SDL_SCANCODE_SPACE},
-                 {SDL_SCANCODE_F1, SDL_SCANCODE_D}, {SDL_SCANCODE_H, SDL_SCANCODE_ESCAPE},
-                 {SDL_SCANCODE_F1, SDL_SCANCODE_F1}};
+        SDL_Scancode opener;
+        std::vector<SDL_Scancode> presses;
+        std::vector<int> pages;
+    } cases[] = {
+        {SDL_SCANCODE_F1, {CLICK, CLICK}, {2, 0}},
+        {SDL_SCANCODE_H, {SDL_SCANCODE_SPACE, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_RETURN}, {2, 1, 2, 0}},
+        {SDL_SCANCODE_F1, {SDL_SCANCODE_D}, {0}},
+        {SDL_SCANCODE_H, {SDL_SCANCODE_SPACE, SDL_SCANCODE_ESCAPE}, {2, 0}},
+        {SDL_SCANCODE_F1, {SDL_SCANCODE_F1}, {0}},
+        {SDL_SCANCODE_F1, {SDL_SCANCODE_BACKSPACE}, {0}},
+    };
     for (const auto& c : cases) {
         tap(c.opener);
         step();
-        tap(SDL_SCANCODE_LALT);  // as in Alt+Enter, which leaves the card open
-        for (int i = 0; i < 1000; ++i) step();  // past the idle time that starts the demo
-        ASSERT_TRUE(game->help.cardOpen()) << c.closer;
-        c.closer ? tap(c.closer) : (leftButton(true), leftButton(false));
-        EXPECT_FALSE(step()) << c.closer;
-        EXPECT_FALSE(game->help.cardOpen()) << c.closer;
+        tap(SDL_SCANCODE_LALT);
+        altEnter();  // the window changes; the card stays as it is
         step();
-        EXPECT_EQ(game->fadeDir, 0) << c.closer << " started a game or a demo";
+        const_cast<Uint8*>(SDL_GetKeyboardState(nullptr))[SDL_SCANCODE_LALT] = 0;
+        for (int i = 0; i < 1000; ++i) step();  // past the idle time that starts the demo
+        ASSERT_EQ(game->help.cardPage(), 1) << c.opener;
+        for (size_t i = 0; i < c.presses.size(); ++i) {
+            const SDL_Scancode k = c.presses[i];
+            k != CLICK ? tap(k) : (leftButton(true), leftButton(false));
+            EXPECT_FALSE(step()) << k;
+            EXPECT_EQ(game->help.cardPage(), c.pages[i]) << "press " << i << " of case " << c.presses[0];
+        }
+        step();
+        EXPECT_EQ(game->fadeDir, 0) << c.presses.back() << " started a game or a demo";
     }
     tap(SDL_SCANCODE_SPACE);
     step();
