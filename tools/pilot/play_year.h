@@ -16,4 +16,5 @@ struct YearResult {
 };
 
 // Needs the engine and the game; records the pilot's frames into record if given.
-YearResult playFirstYear(uint32_t seed, InputLog* record = nullptr);
+// human: the pilot plays through a HumanHand (tools/pilot/human_hand.h).
+YearResult playFirstYear(uint32_t seed, InputLog* record = nullptr, bool human = false);
