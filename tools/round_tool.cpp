@@ -314,9 +314,9 @@ int playYears(int count, bool human) {
         const float foodMinutes = r.stats.foodFrames / 3600.0f;
         const float rate = foodMinutes > 0.0f ? r.stats.meals / foodMinutes : 0.0f;
         std::printf("seed %d: %s after %.1f s, fatness %.2f, %d meals, first at %.1f s, %.2f meals per minute with "
-                    "food in the cab (%.1f min), %d runs through bushes and ponds, fat at %.1f s\n",
+                    "food in the cab (%.1f min), %d runs through bushes and ponds, fat at %.1f s, %d grabs\n",
                     seed, r.won ? "hibernated" : "snowed in", r.seconds, r.fatness, r.stats.meals, r.stats.firstMeal,
-                    rate, foodMinutes, r.stats.impacts, r.stats.fatAt);
+                    rate, foodMinutes, r.stats.impacts, r.stats.fatAt, r.grabs);
         won += r.won ? 1 : 0;
         if (r.stats.firstMeal >= 0.0f) firstMeals.push_back(r.stats.firstMeal);
         mealRates.push_back(rate);

@@ -50,6 +50,7 @@ YearResult playFirstYear(uint32_t seed, InputLog* record, bool human) {
     result.seconds = world->elapsed;
     result.fatness = world->fatness;
     result.stats = pilot.stats;
+    result.grabs = pilot.grabs();
     delete world;
     world = nullptr;
     game->year = 1;

@@ -12,6 +12,7 @@ struct YearResult {
     bool won = false;
     float seconds = 0.0f;  // how long the year lasted
     float fatness = 0.0f;  // at its end
+    int grabs = 0;         // button presses of the paw
     YearStats stats;
 };
 
