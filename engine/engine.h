@@ -184,6 +184,11 @@ enum IntState {
     STATE_STREAM_VOLUME = 23,
     STATE_FPS = 24,
     STATE_POWER_STATUS = 25,
+    // 0 (the default): the window keeps the screen's size. n > 0: the window can be
+    // resized and maximised, never below the screen's size, and starts at the
+    // largest whole multiple of it, up to n, that the desktop's usable area holds.
+    // The picture is scaled by the largest whole number that fits, as in full screen.
+    STATE_WINDOW_SCALE = 101,
 };
 
 enum StringState {

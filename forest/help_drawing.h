@@ -2,6 +2,8 @@
 // screen, and over any picture the hint by the paw and the sound notice.
 #pragma once
 
+#include "main/help.h"
+
 #include <cstdint>
 
 class Game;
@@ -14,6 +16,19 @@ constexpr float HELP_KEY_Y = 226.0f;
 // The fat gauge's "fat enough" mark, which the card calls gold.
 constexpr uint32_t FAT_ENOUGH_COLOR = 0xFFFFC83C;
 
-void drawHelpCard();
+// A hint's box in picture pixels, its text centred in it.
+struct HintBox {
+    float left, top, width, height;
+    bool twoLines;
+};
+// The hint's text on one line or broken in two.
+const char* hintText(Hint hint, bool twoLines);
+// Where a hint of the given widths stands for the paw at (px, py): above it while
+// there is room, else beside the paw and clear of the arm that reaches down-left
+// from it, on two lines where one does not fit; always on the picture.
+HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight);
+
+// One page of the controls card, 1 or 2, in place of the title screen.
+void drawHelpCard(int page);
 // The hint and the notice of this frame over the picture, in picture pixels.
 void drawHelpOverlay(const Game& g);

@@ -209,7 +209,7 @@ void Game::renderFrame() {
             break;
         case Title:
             if (help.cardOpen()) {
-                drawHelpCard();
+                drawHelpCard(help.cardPage());
             } else {
                 drawYearIntro(*this);
             }

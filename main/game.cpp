@@ -7,6 +7,8 @@
 #include "main/world.h"
 
 #include <cmath>
+#include <string>
+#include <unistd.h>
 
 Engine* engine = nullptr;
 ResourceManager* resourceManager = nullptr;
@@ -151,7 +153,13 @@ bool Game::frameTitle(float dt) {
     } else if (demoKey('L') && year == 1) {
         // Only before a game: between its years the log and the seed are the
         // game's own, and the next year is appended to them.
-        loadDemo(userDataFile("demo.dem").c_str());
+        const std::string path = userDataFile("demo.dem");
+        const bool loaded = loadDemo(path.c_str());
+        if (loaded && !inputLog.empty()) {
+            help.notice("Demo loaded");
+        } else {
+            help.notice(loaded || access(path.c_str(), F_OK) != 0 ? "No saved demo" : "Can't load the saved demo");
+        }
     }
 
     pointerX = clampFloat(pointerX + mouseDX * 0.5f, 0.0f, 320.0f);
@@ -214,11 +222,19 @@ void Game::returnToTitle() {
 
 void Game::saveDemo() {
     // Nothing recorded: an earlier saved game is worth more than an empty file.
-    if (inputLog.empty()) return;
-    inputLog.save(userDataFile("demo.dem", true).c_str(), seed);
+    if (inputLog.empty()) {
+        help.notice("No game to save yet");
+        return;
+    }
+    std::string brief;
+    if (inputLog.save(userDataFile("demo.dem", true).c_str(), seed, nullptr, &brief)) {
+        help.notice("Demo saved");
+    } else {
+        help.notice(("Can't save the demo:\n" + brief).c_str());
+    }
 }
 
-void Game::loadDemo(const char* path) { inputLog.load(path, &seed); }
+bool Game::loadDemo(const char* path) { return inputLog.load(path, &seed); }
 
 void Game::restore() {
     if (targetSprite) targetSprite->SetTexture(engine->Target_Texture(target));

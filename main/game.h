@@ -52,10 +52,12 @@ public:
     // Picks the next year's modifiers and minutes until winter (after year was raised).
     void chooseModifiers();
 
-    // Saves the log as "demo.dem"; an empty log leaves the file as it is.
+    // Saves the log as "demo.dem"; an empty log leaves the file as it is. A
+    // notice tells the player how it went.
     void saveDemo();
-    // Replaces the seed and the log from a demo file (on the title, only in year 1).
-    void loadDemo(const char* path);
+    // Replaces the seed and the log from a demo file (on the title, only in year
+    // 1); false when the file cannot be opened or is refused.
+    bool loadDemo(const char* path);
 
     TargetHandle target = 0;
     Sprite* targetSprite = nullptr;

@@ -1,8 +1,10 @@
 #include "main/help.h"
 
-#include "forest/pickups_clock.h"
+#include "forest/cab_object.h"
 #include "main/game.h"
 #include "main/world.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -18,42 +20,54 @@ bool anyKeyPressed() {
 }  // namespace
 
 bool Help::takeTitleInput(bool canOpen) {
-    if (cardOpen_) {
-        if (anyKeyPressed()) cardOpen_ = false;
+    if (cardPage_ > 0) {
+        // Alt+Enter changes the window, not the card.
+        if (engine->Input_KeyHeld(KEY_ALT)) return true;
+        const bool forward = engine->Input_KeyPressed(KEY_LBUTTON) || engine->Input_KeyPressed(KEY_SPACE) ||
+                             engine->Input_KeyPressed(KEY_ENTER) || engine->Input_KeyPressed(KEY_RIGHT);
+        const bool back = engine->Input_KeyPressed(KEY_LEFT) || engine->Input_KeyPressed(KEY_BACKSPACE);
+        if (forward) {
+            cardPage_ = cardPage_ < CARD_PAGES ? cardPage_ + 1 : 0;
+        } else if (back) {
+            cardPage_ = cardPage_ > 1 ? cardPage_ - 1 : 0;
+        } else if (anyKeyPressed()) {
+            cardPage_ = 0;
+        }
         return true;
     }
     if (!canOpen) return false;
     // Control+H is left alone, as the demo keys leave Control+S to the sound switch.
     const bool h = engine->Input_KeyPressed('H') && !engine->Input_KeyHeld(KEY_CTRL);
-    cardOpen_ = engine->Input_KeyPressed(KEY_F1) || h;
-    return cardOpen_;
+    cardPage_ = engine->Input_KeyPressed(KEY_F1) || h ? 1 : 0;
+    return cardPage_ > 0;
 }
 
 void Help::roundStarted(bool playingBack) {
     hintsOn_ = !playingBack && !hintsGiven_;
     if (hintsOn_) hintsGiven_ = true;
-    grabbed_ = fallen_ = bitten_ = false;
+    grabbed_ = foodIn_ = bitten_ = false;
 }
 
 void Help::watchRound(const World& round) {
     if (!hintsOn_) return;
     grabbed_ = grabbed_ || round.grabJoint != nullptr;
     bitten_ = bitten_ || round.biteBody != nullptr;
-    // The clock stands on the dashboard from the start; anything else fell in.
-    for (size_t i = 0; i < round.cabObjects.size() && !fallen_; ++i) {
-        fallen_ = dynamic_cast<const Clock*>(round.cabObjects[i]) == nullptr;
+    // Only what the bear can eat: a bee, a rock or a leaf is no reason to go to the mouth.
+    for (size_t i = 0; i < round.cabObjects.size() && !foodIn_; ++i) {
+        const CabObject* o = round.cabObjects[i];
+        foodIn_ = o->nutrition > 0.0f && !o->dead;
     }
 }
 
 Hint Help::hint() const {
     if (!hintsOn_) return Hint::None;
     if (!grabbed_) return Hint::Grab;
-    if (fallen_ && !bitten_) return Hint::Food;
+    if (foodIn_ && !bitten_) return Hint::Food;
     return Hint::None;
 }
 
 void Help::notice(const char* text) {
-    notice_ = text;
+    std::snprintf(notice_, sizeof notice_, "%s", text ? text : "");
     noticeFrames_ = NOTICE_FRAMES;
 }
 

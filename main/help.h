@@ -9,7 +9,7 @@ class World;
 enum class Hint {
     None,
     Grab,  // until the paw first holds something
-    Food,  // once something has fallen in, until the first bite
+    Food,  // once something the bear can eat has fallen in, until the first bite
 };
 
 // A notice stays for two seconds of frames.
@@ -18,10 +18,15 @@ constexpr int NOTICE_FRAMES = 120;
 class Help {
 public:
     // The title screen's keys for the card: F1 or H opens it (not while a demo
-    // plays or a fade-out runs), any key or click closes it. True when the card
-    // has this frame's input, the closing key or click included.
+    // plays or a fade-out runs). A click, Space, Enter or Right turns to the next
+    // page, Left or Backspace back; on the last page those close it, and any other
+    // key closes it on any page. True when the card has this frame's input, the
+    // closing key or click included.
     bool takeTitleInput(bool canOpen);
-    bool cardOpen() const { return cardOpen_; }
+    bool cardOpen() const { return cardPage_ > 0; }
+    // 1 or 2 while open, 0 closed.
+    int cardPage() const { return cardPage_; }
+    static constexpr int CARD_PAGES = 2;
 
     // A round begins: the first one of the run that the player plays has hints.
     void roundStarted(bool playingBack);
@@ -29,7 +34,8 @@ public:
     void watchRound(const World& round);
     Hint hint() const;
 
-    // Shows a notice for NOTICE_FRAMES frames, in place of any other.
+    // Shows a notice for NOTICE_FRAMES frames, in place of any other; a copy of
+    // the text, cut to what fits on the picture.
     void notice(const char* text);
     // One frame passes.
     void step();
@@ -37,12 +43,12 @@ public:
     const char* noticeText() const { return noticeFrames_ > 0 ? notice_ : nullptr; }
 
 private:
-    bool cardOpen_ = false;
+    int cardPage_ = 0;
     bool hintsGiven_ = false;  // the run's first played round has begun
     bool hintsOn_ = false;
     bool grabbed_ = false;
-    bool fallen_ = false;
+    bool foodIn_ = false;
     bool bitten_ = false;
-    const char* notice_ = nullptr;
+    char notice_[64] = {};
     int noticeFrames_ = 0;
 };

@@ -47,13 +47,15 @@ void InputLog::append(const InputFrame& frame) {
     frames_.push_back(frame);
 }
 
-bool InputLog::save(const char* path, uint32_t seed, std::string* why) const {
-    auto fail = [why, path](const char* what, int err) {
+bool InputLog::save(const char* path, uint32_t seed, std::string* why, std::string* brief) const {
+    auto fail = [why, brief, path](const char* what, int err) {
         if (why) *why = std::string(what) + " " + path + (err ? std::string(": ") + std::strerror(err) : "");
+        if (brief) *brief = err ? std::strerror(err) : "not a plain file";
         return false;
     };
     if (!path || !*path) {
         if (why) *why = "no file name given";
+        if (brief) *brief = "no file name";
         return false;
     }
     // Only a plain file is replaced: renaming over a device or a folder would

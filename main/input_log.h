@@ -26,9 +26,10 @@ public:
 
     // Writes seed, count and records; an empty log leaves an empty file. The
     // records go to a temporary file beside the target, which replaces the target
-    // only once all of it is written and closed. False, with the reason in why,
-    // when that fails; the old file is then as it was.
-    bool save(const char* path, uint32_t seed, std::string* why = nullptr) const;
+    // only once all of it is written and closed. False, with the reason in why
+    // (and in brief without the file's name, for the player), when that fails;
+    // the old file is then as it was.
+    bool save(const char* path, uint32_t seed, std::string* why = nullptr, std::string* brief = nullptr) const;
     // Replaces the log and the seed from the file. A file that cannot be opened
     // changes nothing; short records read as zero, and so does movement that is
     // not a finite number. A count beyond what a game can

@@ -63,7 +63,7 @@ void World::chew(float dt) {
     if (chewTime > obj->chewDuration) {
         const float before = fatness;
         fatness += obj->nutrition;
-        if (fatness >= 1.0f && before < 1.0f) fatNotice = 0.01f;
+        if (fatEnough(fatness) && !fatEnough(before)) fatNotice = 0.01f;
         obj->onEaten(biteBody);
         biteBody = nullptr;
         if (obj->dead) releaseGrab();
@@ -83,7 +83,7 @@ void World::updateCrumbs(float dt) {
 // The check repeats on every update the cave is in reach; once the snow begins
 // it is too late.
 void World::startHibernation() {
-    if (caveAhead && sleepPhase == 0 && winterPhase <= 1 && fatness >= 1.0f) {
+    if (caveAhead && sleepPhase == 0 && winterPhase <= 1 && fatEnough(fatness)) {
         sleepPhase = 1;
         sleepClock = 0.0f;
         caveZoom = 1.0f;

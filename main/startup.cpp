@@ -16,6 +16,11 @@ void configureEngine(EngineCallback frame, EngineCallback render, EngineCallback
     engine->System_SetState(STATE_SOUND, true);
     engine->System_SetState(STATE_SCREEN_WIDTH, WINDOW_WIDTH);
     engine->System_SetState(STATE_SCREEN_HEIGHT, WINDOW_HEIGHT);
+#ifndef __EMSCRIPTEN__
+    // The window grows with the player's wish, and starts at twice the picture
+    // where the desktop holds that; in a browser the page sizes the canvas.
+    engine->System_SetState(STATE_WINDOW_SCALE, 2);
+#endif
     engine->System_SetState(STATE_TEXTURE_FILTER, false);
     engine->System_SetState(STATE_FPS, 60);
     engine->System_SetState(STATE_ZBUFFER, false);

@@ -178,3 +178,7 @@ constexpr int MAX_CAB_CONTACT_EVENTS = 512;
 
 // True when the year has modifier k (k = -1: fewer than two modifiers).
 bool modifierActive(int k);
+
+// Fat enough to hibernate. Every meal is a multiple of 1/800, so the slack only
+// forgives the float sum: 25 berries from 0.25 come to 0.9999995, not 1.
+inline bool fatEnough(float fatness) { return fatness >= 1.0f - 1e-4f; }

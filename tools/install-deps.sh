@@ -20,7 +20,29 @@ done
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-echo "Installing:$missing"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+
+# Another package manager (an update in the background) may hold apt's locks for
+# a while: wait for it, up to five minutes, and say so, instead of failing.
+LOCK_WAIT=300
+lock_held() {
+    # apt opens its lock files only to lock them.
+    $SUDO sh -c 'ls -l /proc/[0-9]*/fd 2>/dev/null' |
+        grep -qE '/var/lib/dpkg/lock|/var/lib/apt/lists/lock|/var/cache/apt/archives/lock'
+}
+apt_waiting() {
+    waited=0
+    while lock_held && [ "$waited" -lt "$LOCK_WAIT" ]; do
+        [ "$waited" -eq 0 ] && echo "Another package manager is running: waiting for it (up to $LOCK_WAIT s)..."
+        sleep 5
+        waited=$((waited + 5))
+    done
+    # The timeout covers the gap between the check above and apt taking the lock.
+    # shellcheck disable=SC2086
+    $SUDO apt-get -o DPkg::Lock::Timeout=$LOCK_WAIT "$@"
+}
+
+echo "Installing:$missing"
+apt_waiting update -qq
+# shellcheck disable=SC2086
+apt_waiting install -y -qq --no-install-recommends $missing >/dev/null

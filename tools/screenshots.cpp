@@ -7,6 +7,7 @@
 // asked, the title's demo at the given seconds of its round.
 //
 //   screenshots [output folder] [--demo-at S1,S2,...]   (default /tmp/shots; BMP and PNG of each)
+//   screenshots [output folder] --help-card              (the help's pages, a hint and a notice only)
 //
 // The screens are reached by setting the Game's fields the way its own transitions
 // do (a year survived or lost is a later part of the game); play is entered through
@@ -59,6 +60,10 @@ enum Phase {
     FrozenYear,
     FrozenPlay,
     Demo,
+    HelpCard1,
+    HelpCard2,
+    HelpHintTop,
+    HelpNoticeSaved,
     Finished,
 };
 
@@ -72,6 +77,17 @@ size_t demoShot = 0;
 std::string demoName;
 Navigator navigator;
 PawPilot paw;
+
+// A key pressed and let go, as the window system sends it.
+void pressKey(SDL_Keycode key) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = key;
+    e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    SDL_PushEvent(&e);
+    e.type = SDL_KEYUP;
+    SDL_PushEvent(&e);
+}
 
 void enter(Phase p) {
     phase = p;
@@ -379,6 +395,48 @@ bool toolFrame() {
             enter(Finished);
         }
         break;
+    case HelpCard1:
+        // The help alone: the card's two pages, a hint by the paw at the top of the
+        // picture, and the notice of a saved demo.
+        if (phaseFrames == 1) game->titleTime = 100.0f;
+        if (phaseFrames == 60) pressKey(SDLK_F1);
+        if (phaseFrames == 65) pendingShot = "help_card_1";
+        if (phaseFrames == 70) pressKey(SDLK_SPACE);
+        if (phaseFrames == 75) {
+            pendingShot = "help_card_2";
+            enter(HelpCard2);
+        }
+        break;
+    case HelpCard2:
+        if (phaseFrames == 5) pressKey(SDLK_ESCAPE);
+        if (phaseFrames == 10) {
+            game->fadeDir = -1;
+            game->nextState = Playing;
+            game->idleFrames = 0;
+            enter(HelpHintTop);
+        }
+        break;
+    case HelpHintTop:
+        if (game->state == Playing && world && game->fadeDir == 0) {
+            // The paw up at the windshield, where a hint above it has no room.
+            world->pawX = 10.0f;
+            world->pawY = 1.5f;
+            if (phaseFrames > 30) {
+                pendingShot = "help_hint_top";
+                enter(HelpNoticeSaved);
+            }
+        } else {
+            phaseFrames = 0;
+        }
+        break;
+    case HelpNoticeSaved:
+        if (phaseFrames == 1) game->returnToTitle();
+        if (phaseFrames == 90) pressKey(SDLK_s);
+        if (phaseFrames == 95) {
+            pendingShot = "help_notice_demo_saved";
+            enter(Finished);
+        }
+        break;
     case Finished:
         if (phaseFrames > 2) return true;
         break;
@@ -399,7 +457,9 @@ bool toolRender() {
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--demo-at") && i + 1 < argc) {
+        if (!std::strcmp(argv[i], "--help-card")) {
+            phase = HelpCard1;
+        } else if (!std::strcmp(argv[i], "--demo-at") && i + 1 < argc) {
             for (const char* p = argv[++i]; *p;) {
                 char* end = nullptr;
                 const float t = std::strtof(p, &end);

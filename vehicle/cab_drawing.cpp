@@ -314,3 +314,5 @@ void World::drawPaw() {
     drawTurned(a.arm, g.x, g.y, 0.0f, 1.0f, 1.0f);
     drawTurned(a.pawClosed, g.x, g.y, 0.0f, 1.0f, 1.0f);
 }
+
+void drawFatGaugeMark() { drawFatEnoughMark(); }

@@ -15,3 +15,5 @@ constexpr float CAB_BUMP_LIFT = 32.0f;
 // Engine's generator, whether or not the flake is shown yet.
 constexpr int SNOWFLAKES = 100;
 
+// The fat gauge's gold "fat enough" mark, in cab pixels (also on the help card).
+void drawFatGaugeMark();

@@ -35,6 +35,7 @@ struct EngineContext {
     int screenHeight = 600;
     int screenBpp = 32;
     bool windowed = false;
+    int windowScale = 0;  // STATE_WINDOW_SCALE
     bool zbuffer = false;
     bool textureFilter = true;
 

@@ -255,6 +255,9 @@ void EngineImpl::System_SetState(IntState state, int value) {
     }
     case STATE_POWER_STATUS:
         return;  // read only
+    case STATE_WINDOW_SCALE:
+        if (!ctx_.windowExists) ctx_.windowScale = value < 0 ? 0 : value;
+        return;
     }
 }
 
@@ -330,6 +333,7 @@ int EngineImpl::System_GetState(IntState state) {
     case STATE_STREAM_VOLUME: return ctx_.streamVolume;
     case STATE_FPS: return ctx_.fps;
     case STATE_POWER_STATUS: return ctx_.powerStatus;
+    case STATE_WINDOW_SCALE: return ctx_.windowScale;
     }
     return 0;
 }

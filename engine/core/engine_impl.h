@@ -228,3 +228,7 @@ EngineImpl* engineImpl();
 
 // The engine-wide random seed (Random_Seed and friends).
 uint32_t engineRandomSeed();
+
+// The whole multiple of the screen, 1 to maxScale, that a growing window starts at:
+// the largest whose window, with room for its frame, the area holds.
+int startScale(int screenWidth, int screenHeight, int maxScale, int areaWidth, int areaHeight);

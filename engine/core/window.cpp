@@ -22,7 +22,21 @@ bool invisibleDriverNotAskedFor() {
     return !asked || !std::strstr(asked, driver);
 }
 
+// Room for the window manager's frame and title bar, which are not known before the
+// window is shown.
+constexpr int FRAME_ALLOWANCE_W = 16;
+constexpr int FRAME_ALLOWANCE_H = 48;
+
 }  // namespace
+
+int startScale(int screenWidth, int screenHeight, int maxScale, int areaWidth, int areaHeight) {
+    int scale = 1;
+    while (scale < maxScale && (scale + 1) * screenWidth + FRAME_ALLOWANCE_W <= areaWidth &&
+           (scale + 1) * screenHeight + FRAME_ALLOWANCE_H <= areaHeight) {
+        ++scale;
+    }
+    return scale;
+}
 
 bool EngineImpl::createWindow() {
     if (ctx_.headless) {
@@ -52,19 +66,32 @@ bool EngineImpl::createWindow() {
     uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (!ctx_.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (ctx_.parentWindow) flags |= SDL_WINDOW_BORDERLESS;
+    // A window of its own may grow; one inside a parent has the parent's say.
+    const bool resizable = ctx_.windowScale > 0 && !ctx_.parentWindow;
+    int width = ctx_.screenWidth, height = ctx_.screenHeight;
+    if (resizable) {
+        flags |= SDL_WINDOW_RESIZABLE;
+        SDL_Rect area{0, 0, 0, 0};
+        if (SDL_GetDisplayUsableBounds(0, &area) == 0) {
+            const int scale = startScale(width, height, ctx_.windowScale, area.w, area.h);
+            width *= scale;
+            height *= scale;
+        }
+    }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, ctx_.zbuffer ? 16 : 0);
     int x = ctx_.parentWindow ? 0 : SDL_WINDOWPOS_CENTERED;
-    ctx_.window = SDL_CreateWindow(ctx_.title, x, x, ctx_.screenWidth, ctx_.screenHeight, flags);
+    ctx_.window = SDL_CreateWindow(ctx_.title, x, x, width, height, flags);
     if (!ctx_.window) {
         ctx_.postError("Can't create window");
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         sdlVideo_ = false;
         return false;
     }
+    if (resizable) SDL_SetWindowMinimumSize(ctx_.window, ctx_.screenWidth, ctx_.screenHeight);
     ctx_.windowExists = true;
     if (ctx_.parentWindow) {
         EmbedResult embedded = embedWindow(ctx_.window, ctx_.parentWindow);

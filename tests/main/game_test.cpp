@@ -356,6 +356,42 @@ TEST_F(TitleDemoKeys, LoadingOnlyOnTheTitleOfYearOne) {
     EXPECT_EQ(game->inputLog[1].buttons, 1u);
 }
 
+// Each press of 'S' or 'L' says what came of it, as the sound switches do.
+TEST_F(TitleDemoKeys, SavingAndLoadingSayHowItWent) {
+    const struct {
+        const char* setUp;  // what lies where "demo.dem" goes
+        bool recorded;
+        int key;
+        const char* notice;
+    } cases[] = {
+        {"nothing", true, SDLK_s, "Demo saved"},
+        {"nothing", false, SDLK_s, "No game to save yet"},
+        {"a folder", true, SDLK_s, "Can't save the demo:\nnot a plain file"},
+        {"a demo", false, SDLK_l, "Demo loaded"},
+        {"nothing", false, SDLK_l, "No saved demo"},
+        {"an empty file", false, SDLK_l, "No saved demo"},
+        {"a count beyond any game", false, SDLK_l, "Can't load the saved demo"},
+    };
+    for (const auto& c : cases) {
+        std::remove("demo.dem");
+        if (std::string(c.setUp) == "a folder") {
+            ASSERT_EQ(mkdir("demo.dem", 0700), 0);
+        }
+        if (std::string(c.setUp) == "a demo") writeDemo(twoRecords());
+        if (std::string(c.setUp) == "an empty file") writeDemo("");
+        if (std::string(c.setUp) == "a count beyond any game") writeDemo(std::string("\1\0\0\0\xff\xff\xff\xff", 8));
+        game->inputLog.clear();
+        if (c.recorded) recordSomething();
+        tap(c.key);
+        step();
+        ASSERT_NE(game->help.noticeText(), nullptr) << c.notice;
+        EXPECT_STREQ(game->help.noticeText(), c.notice) << c.setUp;
+        steps(NOTICE_FRAMES);
+        EXPECT_EQ(game->help.noticeText(), nullptr) << c.notice << " stays";
+        rmdir("demo.dem");
+    }
+}
+
 TEST_F(TitleDemoKeys, WithControlHeldTheDemoKeysDoNothing) {
     writeDemo(twoRecords());
     recordSomething();

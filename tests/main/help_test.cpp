@@ -1,11 +1,18 @@
 // The help for a new player, and that none of it reaches a round, its record or a demo.
 #include "engine/core/engine_impl.h"
+#include "engine/font/font.h"
+#include "engine/resources/resource_manager.h"
+#include "forest/animals_badger.h"
+#include "forest/animals_bee.h"
+#include "forest/help_drawing.h"
 #include "forest/pickups_fish.h"
+#include "forest/pickups_round_item.h"
 #include "tests/main/seasons_round.h"
 #include "tests/support/headless_game.h"
 #include "tools/round_fingerprint.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -45,24 +52,46 @@ protected:
     }
 };
 
-TEST_F(HelpForThePlayer, TheCardClosesOnAnyKeyOrClickThatThenDoesNothingElse) {
+void altEnter() {
+    const_cast<Uint8*>(SDL_GetKeyboardState(nullptr))[SDL_SCANCODE_LALT] = 1;
+    dispatchKey(SDLK_RETURN, SDL_SCANCODE_RETURN, true);
+    dispatchKey(SDLK_RETURN, SDL_SCANCODE_RETURN, false);
+}
+
+// Each key or click is pressed once per step, from the card's first page: the
+// pages it shows after each press (0 closed), and nothing else happens.
+TEST_F(HelpForThePlayer, TheCardTurnsItsPagesAndClosesOnAnyOtherKeyOrClickThatThenDoesNothingElse) {
     ASSERT_FALSE(game->inputLog.empty()) << "the shipped demo makes 'D' and idling start a demo";
+    constexpr SDL_Scancode CLICK = SDL_SCANCODE_UNKNOWN;
     const struct {
-        SDL_Scancode opener, closer;  // SDL_SCANCODE_UNKNOWN: a click on the button
-    } cases[] = {{SDL_SCANCODE_F1, SDL_SCANCODE_UNKNOWN}, {SDL_SCANCODE_H, SDL_SCANCODE_SPACE},
-                 {SDL_SCANCODE_F1, SDL_SCANCODE_D}, {SDL_SCANCODE_H, SDL_SCANCODE_ESCAPE},
-                 {SDL_SCANCODE_F1, SDL_SCANCODE_F1}};
+        SDL_Scancode opener;
+        std::vector<SDL_Scancode> presses;
+        std::vector<int> pages;
+    } cases[] = {
+        {SDL_SCANCODE_F1, {CLICK, CLICK}, {2, 0}},
+        {SDL_SCANCODE_H, {SDL_SCANCODE_SPACE, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_RETURN}, {2, 1, 2, 0}},
+        {SDL_SCANCODE_F1, {SDL_SCANCODE_D}, {0}},
+        {SDL_SCANCODE_H, {SDL_SCANCODE_SPACE, SDL_SCANCODE_ESCAPE}, {2, 0}},
+        {SDL_SCANCODE_F1, {SDL_SCANCODE_F1}, {0}},
+        {SDL_SCANCODE_F1, {SDL_SCANCODE_BACKSPACE}, {0}},
+    };
     for (const auto& c : cases) {
         tap(c.opener);
         step();
-        tap(SDL_SCANCODE_LALT);  // as in Alt+Enter, which leaves the card open
-        for (int i = 0; i < 1000; ++i) step();  // past the idle time that starts the demo
-        ASSERT_TRUE(game->help.cardOpen()) << c.closer;
-        c.closer ? tap(c.closer) : (leftButton(true), leftButton(false));
-        EXPECT_FALSE(step()) << c.closer;
-        EXPECT_FALSE(game->help.cardOpen()) << c.closer;
+        tap(SDL_SCANCODE_LALT);
+        altEnter();  // the window changes; the card stays as it is
         step();
-        EXPECT_EQ(game->fadeDir, 0) << c.closer << " started a game or a demo";
+        const_cast<Uint8*>(SDL_GetKeyboardState(nullptr))[SDL_SCANCODE_LALT] = 0;
+        for (int i = 0; i < 1000; ++i) step();  // past the idle time that starts the demo
+        ASSERT_EQ(game->help.cardPage(), 1) << c.opener;
+        for (size_t i = 0; i < c.presses.size(); ++i) {
+            const SDL_Scancode k = c.presses[i];
+            k != CLICK ? tap(k) : (leftButton(true), leftButton(false));
+            EXPECT_FALSE(step()) << k;
+            EXPECT_EQ(game->help.cardPage(), c.pages[i]) << "press " << i << " of case " << c.presses[0];
+        }
+        step();
+        EXPECT_EQ(game->fadeDir, 0) << c.presses.back() << " started a game or a demo";
     }
     tap(SDL_SCANCODE_SPACE);
     step();
@@ -116,6 +145,79 @@ TEST(HelpHints, TheFirstPlayedRoundOfARunHasThemUntilTheFirstGrabAndTheFirstBite
     EXPECT_EQ(help.hint(), Hint::None) << "the hint stayed or came back after the bite";
     help.roundStarted(false);
     EXPECT_EQ(help.hint(), Hint::None) << "a second round of the run has hints";
+}
+
+// What falls in with the paw already on the wheel: only food sends it to the mouth.
+TEST(HelpHints, OnlyWhatTheBearCanEatBringsTheFoodHint) {
+    using Make = CabObject* (*)();
+    const struct {
+        const char* what;
+        Make make;
+        bool food;
+    } cases[] = {
+        {"a bee", [] { return static_cast<CabObject*>(new Bee()); }, false},
+        {"a badger", [] { return static_cast<CabObject*>(new Badger()); }, false},
+        {"a rock", [] { RoundItem* r = new RoundItem(); r->makeRock(); return static_cast<CabObject*>(r); }, false},
+        {"a leaf", [] { RoundItem* r = new RoundItem(); r->makeLeaf(1); return static_cast<CabObject*>(r); }, false},
+        {"a pinecone", [] { RoundItem* r = new RoundItem(); r->makePinecone(); return static_cast<CabObject*>(r); },
+         false},
+        {"a berry", [] { RoundItem* r = new RoundItem(); r->makeBerry(); return static_cast<CabObject*>(r); }, true},
+        {"a fish", [] { return static_cast<CabObject*>(new Fish()); }, true},
+    };
+    for (const auto& c : cases) {
+        SeasonRound round(1, -1, -1, 7u);
+        Help help;
+        help.roundStarted(false);
+        world->grabAt(7.25f, 10.0f);
+        CabObject* thing = c.make();
+        thing->dropIntoCab();
+        world->cabObjects.push_back(thing);
+        help.watchRound(*world);
+        EXPECT_EQ(help.hint(), c.food ? Hint::Food : Hint::None) << c.what;
+        // An eaten berry on its way out is food no more.
+        if (c.food) continue;
+        RoundItem* eaten = new RoundItem();
+        eaten->makeBerry();
+        eaten->dead = true;
+        world->cabObjects.push_back(eaten);
+        help.watchRound(*world);
+        EXPECT_EQ(help.hint(), Hint::None) << c.what << " and an eaten berry";
+    }
+}
+
+// Over every place of the paw, the hint stays on the picture and off the paw and
+// the top of its arm; at round start "Hold" was under the paw near the windshield.
+TEST_F(HelpForThePlayer, TheHintStandsWhereThePawIsNot) {
+    Font* font = resourceManager->FontByName("f1");
+    ASSERT_NE(font, nullptr);
+    font->SetScale(1.0f);
+    for (Hint hint : {Hint::Grab, Hint::Food}) {
+        const float one = font->TextWidth(hintText(hint, false));
+        const float two = font->TextWidth(hintText(hint, true), true);
+        ASSERT_GT(one, 150.0f);
+        ASSERT_LT(two, 0.6f * one) << "broken near its middle";
+        int twoLined = 0;
+        for (float py = 0.0f; py <= 240.0f; py += 3.0f) {
+            for (float px = 0.0f; px <= 320.0f; px += 3.0f) {
+                const HintBox b = placeHint(px, py, one, two, 12.0f);
+                const float right = b.left + b.width, bottom = b.top + b.height;
+                ASSERT_TRUE(b.left >= 0.0f && b.top >= 0.0f && right <= 320.0f && bottom <= 240.0f) << px << "," << py;
+                ASSERT_EQ(b.width, (b.twoLines ? two : one) + 6.0f);
+                twoLined += b.twoLines;
+                // The paw's sprite (24 x 27, point at 12, 16) and the arm, which leans
+                // left as it goes down from the paw point.
+                const bool onPaw = b.left < px + 12.0f && right > px - 12.0f && b.top < py + 11.0f && bottom > py - 16.0f;
+                const bool onArm = bottom > py && b.left < px + 8.0f && right > px - 10.0f - 0.5f * (bottom - py);
+                ASSERT_FALSE(onPaw || onArm) << "paw at " << px << "," << py << " box " << b.left << "," << b.top;
+            }
+        }
+        EXPECT_GT(twoLined, 0) << "the top middle, where one line fits on neither side";
+    }
+    // Where there is room, above the paw and centred on it, as before.
+    const HintBox above = placeHint(160.0f, 160.0f, 200.0f, 120.0f, 12.0f);
+    EXPECT_FALSE(above.twoLines);
+    EXPECT_FLOAT_EQ(above.left + 0.5f * above.width, 160.0f);
+    EXPECT_LT(above.top + above.height, 160.0f - 16.0f);
 }
 
 uint32_t hashed(const std::vector<uint32_t>& bits) {

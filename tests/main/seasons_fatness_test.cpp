@@ -161,6 +161,37 @@ TEST(Chewing, TheSwallowThatMakesTheBearFatEnoughShowsTheNoticeOnce) {
     EXPECT_EQ(world->fatNotice, 0.0f) << "already fat enough";
 }
 
+// From the first year's 0.25, 25 berries fill the gauge, though their float sum
+// falls short of 1: the notice comes with the 25th and the cave takes the bear.
+TEST(Chewing, TwentyFiveBerriesFromAQuarterMakeTheBearFatEnough) {
+    SeasonRound r(1);
+    ASSERT_EQ(world->fatness, 0.25f);
+    const float dt = SeasonRound::dt();
+    int noticeAt = 0;
+    for (int i = 1; i <= 25; ++i) {
+        RoundItem* berry = berryAt(b2Vec2(15.0f, 12.0f));
+        world->mouthBegin(berry->bodies[0]);
+        for (int k = 0; k < 40; ++k) world->chew(dt);
+        ASSERT_TRUE(berry->dead) << i;
+        EXPECT_EQ(fatEnough(world->fatness), i == 25) << i << " berries: " << world->fatness;
+        if (world->fatNotice > 0.0f && noticeAt == 0) noticeAt = i;
+    }
+    EXPECT_LT(world->fatness, 1.0f) << "the sum this test is about";
+    EXPECT_EQ(noticeAt, 25);
+    world->caveAhead = true;
+    world->startHibernation();
+    EXPECT_EQ(world->sleepPhase, 1);
+}
+
+TEST(FatEnough, DrawsTheLineJustBelowOne) {
+    const struct {
+        float fatness;
+        bool enough;
+    } cases[] = {{1.0f, true}, {2.0f, true}, {0.9999995f, true}, {1.0f - 1e-4f, true},
+                 {1.0f - 1.0f / 800.0f, false}, {0.9998f, false}, {0.25f, false}, {-0.25f, false}};
+    for (const auto& c : cases) EXPECT_EQ(fatEnough(c.fatness), c.enough) << c.fatness;
+}
+
 TEST(Chewing, AnEatenObjectMakesThePawLetGoOfWhatItHolds) {
     SeasonRound r;
     world->cabWorld->setGravity(b2Vec2(0.0f, 0.0f));

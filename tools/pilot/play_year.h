@@ -12,8 +12,10 @@ struct YearResult {
     bool won = false;
     float seconds = 0.0f;  // how long the year lasted
     float fatness = 0.0f;  // at its end
+    int grabs = 0;         // button presses of the paw
     YearStats stats;
 };
 
 // Needs the engine and the game; records the pilot's frames into record if given.
-YearResult playFirstYear(uint32_t seed, InputLog* record = nullptr);
+// human: the pilot plays through a HumanHand (tools/pilot/human_hand.h).
+YearResult playFirstYear(uint32_t seed, InputLog* record = nullptr, bool human = false);

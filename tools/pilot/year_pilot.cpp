@@ -68,7 +68,7 @@ void YearPilot::observe() {
     if (world->fatness > lastFatness_) {
         ++stats.meals;
         if (stats.firstMeal < 0.0f) stats.firstMeal = world->elapsed;
-        if (stats.fatAt < 0.0f && world->fatness >= 1.0f) stats.fatAt = world->elapsed;
+        if (stats.fatAt < 0.0f && fatEnough(world->fatness)) stats.fatAt = world->elapsed;
     }
     lastFatness_ = world->fatness;
     for (const CabObject* o : world->cabObjects) {
@@ -284,7 +284,7 @@ InputFrame YearPilot::next() {
         if (done) block(thing, index, 20.0f);
         return f;
     }
-    CabObject* food = world->fatness < 1.0f && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;
+    CabObject* food = !fatEnough(world->fatness) && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;
     hasFood_ = food != nullptr;
     if (food) foodAt_ = food->bodies[index]->GetPosition();
     if (food) {
@@ -294,7 +294,7 @@ InputFrame YearPilot::next() {
         if (givingUp) block(food, index, 15.0f);
         return f;
     }
-    if (world->fatness >= 1.0f) {
+    if (fatEnough(world->fatness)) {
         doing = "driving to the cave";
         return paw_.drive(toCave());
     }

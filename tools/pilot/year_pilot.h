@@ -20,7 +20,7 @@ struct YearStats {
     float firstMeal = -1.0f;  // seconds into the year; -1 none
     int foodFrames = 0;       // updates with food lying in the cab
     int impacts = 0;          // bushes and ponds run through
-    float fatAt = -1.0f;      // seconds into the year when fatness reached 1; -1 never
+    float fatAt = -1.0f;      // seconds into the year when the bear was fat enough; -1 never
 };
 
 class YearPilot {

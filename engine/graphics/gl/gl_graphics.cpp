@@ -601,7 +601,9 @@ bool GlGraphics::placePicture() {
     PictureRect r = fitPicture(w, h, dw, dh);
     bool direct = windowDrawable_ && r.w == w && r.h == h;
     if (direct == direct_ && dw == windowWidth_ && dh == windowHeight_) return false;
-    // fitPicture's offset is taken from the bottom, as the window's rows count.
+    // fitPicture's offset counts from the top, the window's rows from the bottom: an
+    // odd bar height leaves the extra row at the bottom, where the pointer's fit puts it.
+    r.y = dh - r.y - r.h;
     picture_ = r;
     windowWidth_ = dw;
     windowHeight_ = dh;

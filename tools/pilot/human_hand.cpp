@@ -1,0 +1,35 @@
+#include "tools/pilot/human_hand.h"
+
+#include <cmath>
+
+InputFrame HumanHand::next(const InputFrame& meant) {
+    queue_.push_back(meant);
+    // Decisions a quarter second old reach the hand; one with a button holds back
+    // the ones after it until the press is made.
+    while (static_cast<int>(queue_.size()) > DELAY_FRAMES && buttons_ == 0) {
+        const InputFrame f = queue_.front();
+        queue_.pop_front();
+        debt_ += b2Vec2(f.dx, f.dy);
+        buttons_ = f.buttons;
+    }
+    InputFrame out{0.0f, 0.0f, 0};
+    const float length = debt_.Length();
+    if (length > 0.0f) {
+        const float step = std::fmin(length, MAX_STEP);
+        const b2Vec2 move = (step / length) * debt_;
+        debt_ -= move;
+        out.dx = move.x + noise_(scatter_);
+        out.dy = move.y + noise_(scatter_);
+    }
+    if (buttons_ != 0 && debt_.Length() < 1.0f) {
+        out.buttons = buttons_;
+        buttons_ = 0;
+    }
+    return out;
+}
+
+b2Vec2 HumanHand::pending() const {
+    b2Vec2 p = debt_;
+    for (const InputFrame& f : queue_) p += b2Vec2(f.dx, f.dy);
+    return p;
+}
