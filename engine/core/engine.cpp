@@ -110,11 +110,18 @@ bool EngineImpl::System_Initiate() {
 
     System_Log("Init done.\n");
     resetTiming();
+    // Room for half an hour of frames at 60 a second.
+    const char* stats = SDL_getenv("TIMBERDRIVE_FRAME_STATS");
+    frameStats_.start(stats && *stats && std::strcmp(stats, "0") != 0 ? 60 * 60 * 30 : 0);
     return true;
 }
 
 void EngineImpl::System_Finish() {
     System_Log("\nFinishing..");
+    if (frameStats_.recording()) {
+        std::fprintf(stderr, "frame cost: %s\n", frameStats_.summary().c_str());
+        frameStats_.start(0);
+    }
     files_.closeEnumeration();
     input_.clearFrame();
     if (sound_) {
