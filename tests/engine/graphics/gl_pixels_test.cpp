@@ -134,6 +134,42 @@ TEST_P(GlPixelsTest, AlphaBelowOneStepIsDiscardedEvenFromDepth) {
     engine->Target_Free(target);
 }
 
+TEST_P(GlPixelsTest, AlphaBelowOneStepLeavesNoColourInAnyBlendMode) {
+    // Without depth writes faint fragments are blended rather than discarded: the
+    // picture must stay exactly as it was, on the screen and in a target, for a texel
+    // alpha of 0 and for a product of alphas below half a step (100/255 x 1/255),
+    // over bright and dark pixels, towards white and black.
+    TextureHandle holes = makeTexture(4, 4, [](int, int) { return ARGB(0, 255, 255, 255); });
+    TextureHandle faint = makeTexture(4, 4, [](int, int) { return ARGB(100, 255, 255, 255); });
+    TargetHandle target = engine->Target_Create(64, 64, false);
+    ASSERT_NE(target, 0u);
+    const int modes[4] = {BLEND_COLORMUL | BLEND_ALPHABLEND, BLEND_COLORADD | BLEND_ALPHABLEND,
+                          BLEND_COLORMUL | BLEND_ALPHAADD, BLEND_COLORADD | BLEND_ALPHAADD};
+    const uint32_t backgrounds[2] = {0xFFC8C8C8u, 0xFF203040u};
+    for (TargetHandle to : {TargetHandle(0), target}) {
+        for (uint32_t background : backgrounds) {
+            ASSERT_TRUE(engine->Gfx_BeginScene(to));
+            engine->Gfx_Clear(background);
+            for (int i = 0; i < 4; ++i) {
+                const float x = 4.0f + 12.0f * i;
+                Quad q[3] = {quad(x, 4, 8, 8, holes, modes[i], 0xFFFFFFFF),
+                             quad(x, 20, 8, 8, faint, modes[i], 0x01FFFFFF),
+                             quad(x, 36, 8, 8, faint, modes[i], 0x01000000)};
+                for (Quad& one : q) engine->Gfx_DrawQuad(&one);
+            }
+            if (to) engine->Gfx_EndScene();
+            for (int i = 0; i < 4; ++i) {
+                for (int y : {8, 24, 40}) {
+                    EXPECT_EQ(pixel(8 + 12 * i, y, to), background)
+                        << "mode " << modes[i] << " row " << y << (to ? " target" : " screen");
+                }
+            }
+            if (!to) engine->Gfx_EndScene();
+        }
+    }
+    engine->Target_Free(target);
+}
+
 TEST_P(GlPixelsTest, ClipRectangleLimitsDrawing) {
     ASSERT_TRUE(engine->Gfx_BeginScene());
     engine->Gfx_Clear(0xFF000000);
