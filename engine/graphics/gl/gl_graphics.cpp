@@ -53,6 +53,12 @@ void main() {
 )";
 
 constexpr int QUAD_INDEX_COUNT = VERTEX_BUFFER_SIZE / 4 * 6;
+// Quads go in draws of at most this many. Mesa's software renderer rasterises each
+// quad of an indexed draw as one rectangle when the draw reaches it whole, which it
+// does up to 1024 indices (with a base vertex); a larger draw is cut into runs of
+// 1023 indices, which splits quads, and then every quad is two triangles: twice
+// the work for small sprites.
+constexpr int QUADS_PER_DRAW = 1024 / 6;
 // Batches are appended to one stream of this many batches' room; the stream is
 // orphaned only when it is full, so most batches cost no new driver allocation.
 constexpr int STREAM_BATCHES = 8;
@@ -706,7 +712,10 @@ void GlGraphics::deviceDraw(int primType, int primCount, const Vertex* vertices,
     streamVertex_ += vertexCount;
     switch (primType) {
     case PRIM_QUADS:
-        glDrawElementsBaseVertex(GL_TRIANGLES, primCount * 6, GL_UNSIGNED_SHORT, nullptr, first);
+        for (int done = 0; done < primCount; done += QUADS_PER_DRAW) {
+            const int quads = std::min(QUADS_PER_DRAW, primCount - done);
+            glDrawElementsBaseVertex(GL_TRIANGLES, quads * 6, GL_UNSIGNED_SHORT, nullptr, first + done * 4);
+        }
         break;
     case PRIM_TRIPLES:
         glDrawArrays(GL_TRIANGLES, first, vertexCount);

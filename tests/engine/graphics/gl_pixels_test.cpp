@@ -170,6 +170,27 @@ TEST_P(GlPixelsTest, AlphaBelowOneStepLeavesNoColourInAnyBlendMode) {
     engine->Target_Free(target);
 }
 
+TEST_P(GlPixelsTest, EveryQuadOfAFullBatchLandsInItsPlace) {
+    // A full batch goes to the device in several draws: each part must take its own
+    // vertices. 1200 untextured quads of 2 x 2 pixels, each of its own colour.
+    const int count = 1200, perRow = 60;
+    auto colour = [](int i) { return ARGB(255, i & 0xFF, (i >> 8) * 40 + 10, 200); };
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    for (int i = 0; i < count; ++i) {
+        Quad q = quad(static_cast<float>(i % perRow * 4), static_cast<float>(i / perRow * 4), 2, 2, 0, BLEND_DEFAULT,
+                      colour(i));
+        engine->Gfx_DrawQuad(&q);
+    }
+    std::vector<uint32_t> px = read(0, 0, 0, perRow * 4, count / perRow * 4);
+    engine->Gfx_EndScene();
+    for (int i = 0; i < count; ++i) {
+        const int x = i % perRow * 4, y = i / perRow * 4;
+        ASSERT_EQ(px[static_cast<size_t>(y + 1) * perRow * 4 + x + 1], colour(i)) << "quad " << i;
+        ASSERT_EQ(px[static_cast<size_t>(y + 2) * perRow * 4 + x + 2], 0xFF000000u) << "after quad " << i;
+    }
+}
+
 TEST_P(GlPixelsTest, ClipRectangleLimitsDrawing) {
     ASSERT_TRUE(engine->Gfx_BeginScene());
     engine->Gfx_Clear(0xFF000000);
