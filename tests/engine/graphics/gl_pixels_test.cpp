@@ -191,6 +191,39 @@ TEST_P(GlPixelsTest, EveryQuadOfAFullBatchLandsInItsPlace) {
     }
 }
 
+TEST_P(GlPixelsTest, ATargetsPictureBlendsByItsVertexAlphaAndBlendMode) {
+    // A target's texture is opaque: fully opaque vertices in alpha blending cover what
+    // lies below, any other alpha or additive blending mixes with it.
+    TargetHandle target = engine->Target_Create(16, 16, false);
+    ASSERT_NE(target, 0u);
+    ASSERT_TRUE(engine->Gfx_BeginScene(target));
+    engine->Gfx_Clear(0xFF8040C0);
+    engine->Gfx_EndScene();
+    const TextureHandle picture = engine->Target_Texture(target);
+    const struct {
+        TextureHandle tex;
+        int blend;
+        uint32_t colour;
+        int r, g, b;
+    } cases[] = {
+        {picture, BLEND_DEFAULT, 0xFFFFFFFF, 0x80, 0x40, 0xC0},
+        {picture, BLEND_DEFAULT, 0x80FFFFFF, (0x80 * 128 + 0x20 * 127) / 255, (0x40 * 128 + 0x40 * 127) / 255,
+         (0xC0 * 128 + 0x60 * 127) / 255},
+        {picture, BLEND_COLORMUL | BLEND_ALPHAADD, 0xFFFFFFFF, 0xA0, 0x80, 0xFF},
+        {0, BLEND_DEFAULT, 0xFF102030, 0x10, 0x20, 0x30},
+        {0, BLEND_COLORMUL | BLEND_ALPHAADD, 0xFF102030, 0x30, 0x60, 0x90},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(engine->Gfx_BeginScene());
+        engine->Gfx_Clear(0xFF204060);
+        Quad q = quad(0, 0, 16, 16, c.tex, c.blend, c.colour);
+        engine->Gfx_DrawQuad(&q);
+        engine->Gfx_EndScene();
+        EXPECT_TRUE(near(pixel(8, 8), c.r, c.g, c.b, 1)) << "blend " << c.blend << " colour " << std::hex << c.colour;
+    }
+    engine->Target_Free(target);
+}
+
 TEST_P(GlPixelsTest, ClipRectangleLimitsDrawing) {
     ASSERT_TRUE(engine->Gfx_BeginScene());
     engine->Gfx_Clear(0xFF000000);
