@@ -9,6 +9,9 @@
 
 #include <cstdio>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -20,6 +23,20 @@ uint32_t g_randomSeed = 0;
 
 // Timer_Delta's constant: the float 0.0166667 (bits 0x3C88889A).
 constexpr float FRAME_DELTA = 0.0166667f;
+
+// The software renderer allocates and frees buffers of hundreds of kilobytes for every
+// draw. By default glibc maps each from the system and hands it back at once, or trims
+// the heap after it: thousands of page faults a frame. Kept in the heap, they are reused.
+void keepFreedMemory() {
+#if defined(__GLIBC__)
+    static bool done = false;
+    if (done) return;
+    done = true;
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest glibc takes
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_TOP_PAD, 64 << 20);
+#endif
+}
 
 Engine* obtain(int version, bool headless) {
     if (version != ENGINE_VERSION) return nullptr;
@@ -67,6 +84,7 @@ bool EngineImpl::System_Initiate() {
     System_Log("Application: %s", ctx_.title);
 
     if (!createWindow()) return false;
+    if (!ctx_.headless) keepFreedMemory();
 
     Random_Seed(0);
     refreshPowerStatus();
@@ -92,11 +110,18 @@ bool EngineImpl::System_Initiate() {
 
     System_Log("Init done.\n");
     resetTiming();
+    // Room for half an hour of frames at 60 a second.
+    const char* stats = SDL_getenv("TIMBERDRIVE_FRAME_STATS");
+    frameStats_.start(stats && *stats && std::strcmp(stats, "0") != 0 ? 60 * 60 * 30 : 0);
     return true;
 }
 
 void EngineImpl::System_Finish() {
     System_Log("\nFinishing..");
+    if (frameStats_.recording()) {
+        std::fprintf(stderr, "frame cost: %s\n", frameStats_.summary().c_str());
+        frameStats_.start(0);
+    }
     files_.closeEnumeration();
     input_.clearFrame();
     if (sound_) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/core/context.h"
+#include "engine/core/frame_stats.h"
 #include "engine/files/files.h"
 #include "engine/graphics/graphics.h"
 #include "engine/input/input.h"
@@ -41,6 +42,7 @@ public:
     Sound* sound() { return sound_.get(); }
     Input& input() { return input_; }
     Files& files() { return files_; }
+    const FrameStats& frameStats() const { return frameStats_; }
     int frameRate() const { return frameRate_; }  // frames per second the loop keeps, 0 = no limit
     // Hands one SDL event to the engine's dispatcher, as the loop does.
     void dispatchEvent(const SDL_Event& event);
@@ -221,6 +223,7 @@ private:
     int scheduleRate_ = 0;
     uint64_t fpsTickUs_ = 0;
     int frameCount_ = 0;
+    FrameStats frameStats_;
 };
 
 // The live Engine as its implementation (for tests and tools), or null.

@@ -31,6 +31,13 @@ constexpr float LONG_FRAME = 0.2f;
 // Start of frame n of a schedule, exact on average: n / rate seconds, in microseconds.
 uint64_t scheduleOffset(uint64_t n, int rate) { return n * 1000000u / static_cast<uint64_t>(rate); }
 
+// The render callback's time is drawing but for what showing the picture took.
+void recordFrame(FrameStats& stats, uint64_t start, uint64_t updated, uint64_t rendered, uint64_t presentUs) {
+    const uint64_t render = rendered - updated;
+    const uint64_t draw = render > presentUs ? render - presentUs : 0;
+    stats.add(static_cast<uint32_t>(updated - start), static_cast<uint32_t>(draw), static_cast<uint32_t>(presentUs));
+}
+
 }  // namespace
 
 void EngineImpl::setLoopPlatform(LoopPlatform* platform) { platform_ = platform; }
@@ -197,11 +204,18 @@ LoopPass EngineImpl::loopPass() {
         refreshPowerStatus();
     }
 
+    const bool recording = frameStats_.recording();
+    const uint64_t presentedBefore = recording && gfx_ ? gfx_->stats().presentUs : 0;
     if (ctx_.frameFunc()) {
         pass.ended = true;
         return pass;
     }
+    const uint64_t updated = recording ? platform.microseconds() : 0;
     if (ctx_.renderFunc) ctx_.renderFunc();
+    if (recording) {
+        const uint64_t present = gfx_ ? gfx_->stats().presentUs - presentedBefore : 0;
+        recordFrame(frameStats_, now, updated, platform.microseconds(), present);
+    }
     if (soundStarted()) sound_->pump();
     // Inside a parent window the host drives the loop: one frame per call.
     if (ctx_.parentWindow) {

@@ -15,6 +15,7 @@ struct GraphicsStats {
     int lastBatchType = 0;     // primitive type and size of the last batch drawn
     int lastBatchCount = 0;
     int clipX = 0, clipY = 0, clipW = 0, clipH = 0;  // the current target's drawable rectangle
+    uint64_t presentUs = 0;    // time spent showing finished pictures, microseconds
 };
 
 class Graphics {

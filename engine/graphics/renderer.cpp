@@ -3,6 +3,7 @@
 #include "engine/graphics/image_decode.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -147,7 +148,13 @@ void Renderer::endScene() {
     if (!scene_) return;
     renderBatch();
     scene_ = false;
-    if (!currentTarget_) devicePresent();
+    if (!currentTarget_) {
+        using std::chrono::steady_clock;
+        const steady_clock::time_point start = steady_clock::now();
+        devicePresent();
+        stats_.presentUs += static_cast<uint64_t>(
+            std::chrono::duration_cast<std::chrono::microseconds>(steady_clock::now() - start).count());
+    }
 }
 
 void Renderer::flush() {

@@ -48,6 +48,25 @@ FrameCost measureFrames(Frame&& frame, double seconds) {
     return cost;
 }
 
+// A frame loop paced by the engine itself: pass() runs one pass (returning true to
+// stop early) until `seconds` have passed; counts and times the passes.
+template <class Pass>
+FrameCost measureLoop(Pass&& pass, double seconds) {
+    FrameCost cost;
+    const double wall0 = wallSeconds(), cpu0 = cpuSeconds();
+    double wall = 0;
+    while (wall < seconds) {
+        if (pass()) break;
+        ++cost.frames;
+        wall = wallSeconds() - wall0;
+    }
+    if (cost.frames > 0) {
+        cost.wallMs = wall * 1000.0 / cost.frames;
+        cost.cpuMs = (cpuSeconds() - cpu0) * 1000.0 / cost.frames;
+    }
+    return cost;
+}
+
 // The line the driver reads; the LÖVE program prints the same.
 inline void printResult(const std::string& caseName, const char* engine, const char* variant,
                         const FrameCost& cost) {

@@ -1,7 +1,8 @@
 // The driver: runs the same workloads on our engine, SFML and LÖVE, each in its own
-// process and in turn, round after round, then prints the table, how far the game
-// path's pictures differ between engines, and the game-load line last.
-//   peer_bench [--rounds N] [--seconds T]
+// process and in turn, round after round, then each engine's own 60 fps loop; prints
+// the table, how far the game path's pictures differ between engines, and the three
+// comparison lines last.
+//   peer_bench [--rounds N] [--seconds T] [--loop-seconds T]
 #include "tools/peer_bench/report.h"
 #include "tools/peer_bench/workload.h"
 
@@ -35,7 +36,7 @@ struct Runs {
         auto it = index.find(key);
         if (it == index.end()) {
             it = index.emplace(key, series.size()).first;
-            series.push_back({caseName, engine, variant, {}, {}});
+            series.push_back({caseName, engine, variant, {}, {}, caseName == LOOP_CASE});
         }
         series[it->second].wallMs.push_back(wall);
         series[it->second].cpuMs.push_back(cpu);
@@ -108,17 +109,25 @@ int caseRank(const std::string& name) {
     for (size_t i = 0; i < cases.size(); ++i) {
         if (cases[i].name == name) return static_cast<int>(i);
     }
-    return static_cast<int>(cases.size());
+    return static_cast<int>(cases.size());  // the loop, last
+}
+
+std::string windowCaseName(int size, int count) {
+    for (const BenchCase& c : benchCases()) {
+        if (c.kind == CaseKind::Window && c.size == size && c.count == count) return c.name;
+    }
+    return "";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int rounds = 3;
-    double seconds = 1.0;
+    int rounds = 5;
+    double seconds = 1.0, loopSeconds = LOOP_SECONDS;
     for (int i = 1; i + 1 < argc; ++i) {
         if (!std::strcmp(argv[i], "--rounds")) rounds = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--seconds")) seconds = std::max(0.05, std::atof(argv[++i]));
+        else if (!std::strcmp(argv[i], "--loop-seconds")) loopSeconds = std::max(0.5, std::atof(argv[++i]));
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
 
@@ -164,6 +173,11 @@ int main(int argc, char** argv) {
             runEngine(command, runs);
             if (round == 0) shots[peer.engine] = readShot(shot);
         }
+        for (size_t k = 0; k < engines.size(); ++k) {
+            const Peer& peer = engines[(static_cast<size_t>(round) + k) % engines.size()];
+            std::fprintf(stderr, "round %d/%d: %s, %s\n", round + 1, rounds, peer.engine.c_str(), LOOP_CASE);
+            runEngine(peer.command + " --loop " + std::to_string(loopSeconds), runs);
+        }
     }
     fs::remove_all(tmp, ec);
 
@@ -171,8 +185,9 @@ int main(int argc, char** argv) {
         const int ca = caseRank(a.caseName), cb = caseRank(b.caseName);
         return ca != cb ? ca < cb : engineRank(a.engine) < engineRank(b.engine);
     });
-    std::printf("ms per frame (wall clock; cpu = the process's CPU time), %d rounds, >= %.2f s per case and run\n",
-                rounds, seconds);
+    std::printf("ms per frame (wall clock; cpu = the process's CPU time, medians over the rounds), %d rounds, "
+                ">= %.2f s per case and run, %.1f s per loop\n",
+                rounds, seconds, loopSeconds);
     std::printf("%s", formatTable(runs.series).c_str());
     for (const std::string& s : skipped) std::printf("skipped: %s\n", s.c_str());
     for (size_t i = 0; i < engines.size(); ++i) {
@@ -186,6 +201,8 @@ int main(int argc, char** argv) {
                         comparePictures(shots[engines[i].engine], shots[engines[j].engine]).c_str());
         }
     }
-    std::printf("%s\n", gameLoadLine(runs.series, gamePathName()).c_str());
+    std::printf("%s\n", ratioLine(runs.series, "game load", gamePathName()).c_str());
+    std::printf("%s\n", ratioLine(runs.series, "30000 x 2px", windowCaseName(2, 30000)).c_str());
+    std::printf("%s\n", ratioLine(runs.series, "60 fps CPU", LOOP_CASE).c_str());
     return 0;
 }

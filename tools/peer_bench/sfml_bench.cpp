@@ -1,6 +1,8 @@
-// The workloads on SFML through its public API: an sf::Sprite per sprite, and all
-// sprites as quads of one sf::VertexArray in one draw. The vertex array is filled
-// again every frame, as a game whose sprites move must.
+// The workloads on SFML through its public API: an sf::Sprite per sprite; all sprites
+// as quads of one sf::VertexArray in one draw; the same quads sent into an
+// sf::VertexBuffer (a streaming buffer object) and drawn from there. The quads are
+// filled again every frame, as a game whose sprites move must. With --loop, SFML's
+// own frame limiter at 60 frames a second instead.
 #include "tools/peer_bench/child_options.h"
 #include "tools/peer_bench/frame_timer.h"
 #include "tools/peer_bench/workload.h"
@@ -43,6 +45,20 @@ std::vector<uint8_t> readWindow(sf::RenderWindow& window) {
     return std::vector<uint8_t>(p, p + static_cast<size_t>(WINDOW_W) * WINDOW_H * 4);
 }
 
+// An empty frame a pass, paced by setFramerateLimit.
+void runLoop(sf::RenderWindow& window, double seconds) {
+    window.setFramerateLimit(LOOP_FPS);
+    FrameCost cost = measureLoop(
+        [&] {
+            pumpEvents(window);
+            window.clear(sf::Color::Black);
+            window.display();
+            return false;
+        },
+        seconds);
+    printResult(LOOP_CASE, "SFML", "setFramerateLimit", cost);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,6 +67,10 @@ int main(int argc, char** argv) {
                             sf::Style::Titlebar | sf::Style::Close);
     window.setVerticalSyncEnabled(false);
     window.setFramerateLimit(0);
+    if (options.loopSeconds > 0) {
+        runLoop(window, options.loopSeconds);
+        return 0;
+    }
 
     const std::vector<uint8_t> rgba = atlasRgba();
     sf::Image atlasImage;
@@ -68,6 +88,7 @@ int main(int argc, char** argv) {
 
     int status = 0;
     for (const BenchCase& c : benchCases()) {
+        if (!options.runs(c.name)) continue;
         const std::vector<Placement> places = placements(c);
         std::vector<sf::Sprite> sprites;
         sprites.reserve(places.size());
@@ -76,6 +97,8 @@ int main(int argc, char** argv) {
             sprites.back().setPosition(static_cast<float>(p.x), static_cast<float>(p.y));
         }
         sf::VertexArray quads(sf::Quads, places.size() * 4);
+        sf::VertexBuffer buffer(sf::Quads, sf::VertexBuffer::Stream);
+        const bool buffered = sf::VertexBuffer::isAvailable() && buffer.create(quads.getVertexCount());
 
         auto drawSprites = [&](sf::RenderTarget& to) {
             for (const sf::Sprite& s : sprites) to.draw(s);
@@ -83,6 +106,11 @@ int main(int argc, char** argv) {
         auto drawQuads = [&](sf::RenderTarget& to) {
             fillQuads(quads, places, c.size);
             to.draw(quads, &atlas);
+        };
+        auto drawBuffer = [&](sf::RenderTarget& to) {
+            fillQuads(quads, places, c.size);
+            buffer.update(&quads[0]);
+            to.draw(buffer, &atlas);
         };
         // The game's frame: the target is drawn whole, so the window is not cleared.
         auto gameScreen = [&](auto& draw) {
@@ -92,6 +120,7 @@ int main(int argc, char** argv) {
             window.draw(screen);
         };
         auto measure = [&](const char* variant, auto& draw) {
+            if (!options.draws(variant)) return;
             FrameCost cost = measureFrames(
                 [&] {
                     if (c.kind == CaseKind::GamePath) {
@@ -113,6 +142,7 @@ int main(int argc, char** argv) {
         }
         measure("Sprite", drawSprites);
         measure("VertexArray", drawQuads);
+        if (buffered) measure("VertexBuffer", drawBuffer);
         if (c.kind == CaseKind::GamePath && !options.shot.empty()) {
             gameScreen(drawSprites);
             const std::vector<uint8_t> shot = readWindow(window);

@@ -36,6 +36,12 @@ struct Placement {
 
 const std::vector<BenchCase>& benchCases();
 
+// The case in which each engine runs its own frame loop limited to 60 frames a
+// second, showing an empty frame; its figures are CPU per second of the run.
+constexpr const char* LOOP_CASE = "60 fps loop";
+constexpr int LOOP_FPS = 60;
+constexpr double LOOP_SECONDS = 10.0;
+
 // 256 x 256 RGBA bytes, top row first. Alpha is 0 or 255 only: every engine's
 // default blending then gives the same colours, whatever it does with alpha.
 std::vector<uint8_t> atlasRgba();

@@ -36,23 +36,39 @@ void main() {
 }
 )";
 
-const char* const FRAGMENT_SHADER = R"(#version 330 core
+// Four variants: colour added or multiplied, and the discard of fragments too faint
+// to see only where depth is written. Elsewhere blending leaves such a fragment no
+// trace anyway, and a branch or a discard costs a software rasteriser its fast paths.
+const char* const FRAGMENT_SHADER_VERSION = "#version 330 core\n";
+const char* const FRAGMENT_SHADER_BODY = R"(
 in vec4 vColor;
 in vec2 vTex;
 uniform sampler2D uTexture;
-uniform int uColorAdd;
 out vec4 fragColor;
 void main() {
     vec4 t = texture(uTexture, vTex);
-    vec3 rgb = uColorAdd != 0 ? min(t.rgb + vColor.rgb, vec3(1.0)) : t.rgb * vColor.rgb;
-    float a = t.a * vColor.a;
+#ifdef COLOR_ADD
+    fragColor = vec4(min(t.rgb + vColor.rgb, vec3(1.0)), t.a * vColor.a);
+#else
+    fragColor = t * vColor;
+#endif
+#ifdef DEPTH_WRITE
     // An alpha that rounds to 0 of 255 leaves no trace, not even in depth.
-    if (a < 0.5 / 255.0) discard;
-    fragColor = vec4(rgb, a);
+    if (fragColor.a < 0.5 / 255.0) discard;
+#endif
 }
 )";
+const char* const FRAGMENT_VARIANTS[4] = {"", "#define COLOR_ADD\n", "#define DEPTH_WRITE\n",
+                                          "#define COLOR_ADD\n#define DEPTH_WRITE\n"};
+int programIndex(int blend) { return ((blend & BLEND_COLORADD) ? 1 : 0) | ((blend & BLEND_ZWRITE) ? 2 : 0); }
 
 constexpr int QUAD_INDEX_COUNT = VERTEX_BUFFER_SIZE / 4 * 6;
+// Quads go in draws of at most this many. Mesa's software renderer rasterises each
+// quad of an indexed draw as one rectangle when the draw reaches it whole, which it
+// does up to 1024 indices (with a base vertex); a larger draw is cut into runs of
+// 1023 indices, which splits quads, and then every quad is two triangles: twice
+// the work for small sprites.
+constexpr int QUADS_PER_DRAW = 1024 / 6;
 // Batches are appended to one stream of this many batches' room; the stream is
 // orphaned only when it is full, so most batches cost no new driver allocation.
 constexpr int STREAM_BATCHES = 8;
@@ -63,10 +79,11 @@ void clearGlErrors() {
     }
 }
 
-GLuint compileShader(GLenum kind, const char* source) {
+GLuint compileShader(GLenum kind, const char* source, const char* defines = "", const char* body = "") {
     GLuint shader = glCreateShader(kind);
     if (!shader) return 0;
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[3] = {source, defines, body};
+    glShaderSource(shader, 3, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -136,6 +153,8 @@ private:
     bool windowHoldsPicture() const { return direct_ && (backNewer_ || !backStale_); }
     bool createTargetObjects(TargetRecord& target, TextureRecord& tex, TargetResult* result);
     void applyFixedState();
+    // Makes a fragment variant current, with the current matrix.
+    void useProgram(int index);
     void applySwapInterval();
     void bindTexture(GLuint id) {
         if (id != boundTexture_) {
@@ -150,14 +169,19 @@ private:
 
     SDL_GLContext context_ = nullptr;
     int maxTextureSize_ = 0;
-    GLuint program_ = 0;
-    GLint uMatrix_ = -1;
-    GLint uColorAdd_ = -1;
+    // The program of each fragment variant and whether it has the current matrix.
+    GLuint programs_[4] = {};
+    GLint uMatrix_[4] = {-1, -1, -1, -1};
+    bool matrixLoaded_[4] = {};
+    int program_ = 0;
+    float matrix_[16] = {};
     GLuint vao_ = 0;
     GLuint vertexBuffer_ = 0;
     GLint streamVertex_ = 0;  // where the next batch goes in the vertex stream
     GLuint indexBuffer_ = 0;
-    GLuint sampler_ = 0;
+    GLuint sampler_ = 0;      // for textures with mipmaps
+    GLuint flatSampler_ = 0;  // the same filter without a mipmap step, for one level
+    GLuint boundSampler_ = 0;
     GLuint white_ = 0;
     // The screen's picture, row 0 at the top: drawn into when scaled up, a copy of the
     // last finished picture when drawn directly.
@@ -166,6 +190,8 @@ private:
     GLuint screenDepth_ = 0;
     GLuint boundTexture_ = 0;
     bool depthWrite_ = false;
+    int blend_ = BLEND_DEFAULT;
+    bool blendOff_ = false;  // an opaque batch is drawn without blending
     // The window's back buffer can take the screen's drawing: 8-bit colour, no
     // multisampling, a 16-bit depth buffer when the screen has depth, and an origin
     // that can be put at the top left.
@@ -253,30 +279,41 @@ void GlGraphics::askWindow() {
 
 bool GlGraphics::createProgram() {
     GLuint vs = compileShader(GL_VERTEX_SHADER, VERTEX_SHADER);
-    GLuint fs = compileShader(GL_FRAGMENT_SHADER, FRAGMENT_SHADER);
-    if (vs && fs) {
-        program_ = glCreateProgram();
-        glAttachShader(program_, vs);
-        glAttachShader(program_, fs);
-        glLinkProgram(program_);
+    bool ok = vs != 0;
+    for (int i = 0; i < 4 && ok; ++i) {
+        GLuint fs = compileShader(GL_FRAGMENT_SHADER, FRAGMENT_SHADER_VERSION, FRAGMENT_VARIANTS[i],
+                                  FRAGMENT_SHADER_BODY);
+        GLuint program = fs ? glCreateProgram() : 0;
+        if (program) {
+            glAttachShader(program, vs);
+            glAttachShader(program, fs);
+            glLinkProgram(program);
+            programs_[i] = program;
+        }
+        if (fs) glDeleteShader(fs);
+        GLint linked = GL_FALSE;
+        if (program) glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        ok = linked == GL_TRUE;
+        if (ok) {
+            glUseProgram(program);
+            uMatrix_[i] = glGetUniformLocation(program, "uMatrix");
+            glUniform1i(glGetUniformLocation(program, "uTexture"), 0);
+        }
     }
     if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
-    if (!program_) return false;
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
-    if (!linked) return false;
-    glUseProgram(program_);
-    uMatrix_ = glGetUniformLocation(program_, "uMatrix");
-    uColorAdd_ = glGetUniformLocation(program_, "uColorAdd");
-    glUniform1i(glGetUniformLocation(program_, "uTexture"), 0);
+    if (!ok) return false;
+    program_ = 0;
+    glUseProgram(programs_[0]);
 
     glGenVertexArrays(1, &vao_);
     glBindVertexArray(vao_);
-    glGenSamplers(1, &sampler_);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glBindSampler(0, sampler_);
+    for (GLuint* sampler : {&sampler_, &flatSampler_}) {
+        glGenSamplers(1, sampler);
+        glSamplerParameteri(*sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glSamplerParameteri(*sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    }
+    glBindSampler(0, flatSampler_);
+    boundSampler_ = flatSampler_;
     glActiveTexture(GL_TEXTURE0);
 
     // Untextured primitives sample this texel, so the same shader serves both.
@@ -286,7 +323,7 @@ bool GlGraphics::createProgram() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
     boundTexture_ = white_;
-    return vao_ && sampler_ && white_ && glGetError() == GL_NO_ERROR;
+    return vao_ && sampler_ && flatSampler_ && white_ && glGetError() == GL_NO_ERROR;
 }
 
 bool GlGraphics::createScreen() {
@@ -399,10 +436,12 @@ void GlGraphics::applyFixedState() {
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    blend_ = BLEND_DEFAULT;
+    blendOff_ = false;
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
     depthWrite_ = false;
-    glUniform1i(uColorAdd_, 0);
+    useProgram(0);
     deviceSetFilter(ctx_.textureFilter);
 }
 
@@ -430,9 +469,13 @@ void GlGraphics::shutdown() {
     releaseResources();
     if (white_) glDeleteTextures(1, &white_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
+    if (flatSampler_) glDeleteSamplers(1, &flatSampler_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
-    if (program_) glDeleteProgram(program_);
-    white_ = sampler_ = vao_ = program_ = 0;
+    for (GLuint& program : programs_) {
+        if (program) glDeleteProgram(program);
+        program = 0;
+    }
+    white_ = sampler_ = flatSampler_ = boundSampler_ = vao_ = 0;
     SDL_GL_DeleteContext(context_);
     context_ = nullptr;
 }
@@ -668,10 +711,23 @@ void GlGraphics::deviceSetTransform(const Affine2D& v, int targetWidth, int targ
         0.0f, 0.0f, 2.0f, 0.0f,
         sx * v.tx - 1.0f, sy * v.ty - 1.0f, -1.0f, 1.0f,
     };
-    glUniformMatrix4fv(uMatrix_, 1, GL_FALSE, m);
+    std::memcpy(matrix_, m, sizeof(matrix_));
+    for (bool& loaded : matrixLoaded_) loaded = false;
+    glUniformMatrix4fv(uMatrix_[program_], 1, GL_FALSE, matrix_);
+    matrixLoaded_[program_] = true;
+}
+
+void GlGraphics::useProgram(int index) {
+    if (index != program_) glUseProgram(programs_[index]);
+    program_ = index;
+    if (!matrixLoaded_[index]) {
+        glUniformMatrix4fv(uMatrix_[index], 1, GL_FALSE, matrix_);
+        matrixLoaded_[index] = true;
+    }
 }
 
 void GlGraphics::deviceSetBlend(int changedBits, int blend) {
+    blend_ = blend;
     if (changedBits & BLEND_ALPHABLEND) {
         glBlendFunc(GL_SRC_ALPHA, (blend & BLEND_ALPHABLEND) ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
     }
@@ -679,7 +735,7 @@ void GlGraphics::deviceSetBlend(int changedBits, int blend) {
         depthWrite_ = (blend & BLEND_ZWRITE) != 0;
         glDepthMask(depthWrite_ ? GL_TRUE : GL_FALSE);
     }
-    if (changedBits & BLEND_COLORADD) glUniform1i(uColorAdd_, (blend & BLEND_COLORADD) ? 1 : 0);
+    if (changedBits & (BLEND_COLORADD | BLEND_ZWRITE)) useProgram(programIndex(blend));
 }
 
 void GlGraphics::beforeWindowDrawing(bool covered) {
@@ -691,6 +747,25 @@ void GlGraphics::beforeWindowDrawing(bool covered) {
 void GlGraphics::deviceDraw(int primType, int primCount, const Vertex* vertices, TextureRecord* texture) {
     if (drawingIntoWindow()) beforeWindowDrawing(false);
     bindTexture(texture && texture->deviceTexture ? texture->deviceTexture : white_);
+    // Alpha blending of fully opaque fragments gives the fragments themselves: without
+    // it the renderer need not read what lies below, and may skip what it covers.
+    // A target's texture and the white texel are opaque; vertices may not be.
+    bool opaque = (blend_ & BLEND_ALPHABLEND) && !(blend_ & BLEND_ZWRITE) &&
+                  (!texture || !texture->deviceTexture || texture->ofTarget);
+    for (int i = 0, n = primCount * primType; opaque && i < n; ++i) opaque = GETA(vertices[i].col) == 255;
+    if (opaque != blendOff_) {
+        if (opaque) {
+            glDisable(GL_BLEND);
+        } else {
+            glEnable(GL_BLEND);
+        }
+        blendOff_ = opaque;
+    }
+    const GLuint sampler = texture && texture->mipmap ? sampler_ : flatSampler_;
+    if (sampler != boundSampler_) {
+        glBindSampler(0, sampler);
+        boundSampler_ = sampler;
+    }
     GLsizei vertexCount = primCount * primType;
     const GLsizeiptr bytes = GLsizeiptr(sizeof(Vertex)) * vertexCount;
     // Appended after the batches the driver may still be drawing from, so it need
@@ -708,7 +783,10 @@ void GlGraphics::deviceDraw(int primType, int primCount, const Vertex* vertices,
     streamVertex_ += vertexCount;
     switch (primType) {
     case PRIM_QUADS:
-        glDrawElementsBaseVertex(GL_TRIANGLES, primCount * 6, GL_UNSIGNED_SHORT, nullptr, first);
+        for (int done = 0; done < primCount; done += QUADS_PER_DRAW) {
+            const int quads = std::min(QUADS_PER_DRAW, primCount - done);
+            glDrawElementsBaseVertex(GL_TRIANGLES, quads * 6, GL_UNSIGNED_SHORT, nullptr, first + done * 4);
+        }
         break;
     case PRIM_TRIPLES:
         glDrawArrays(GL_TRIANGLES, first, vertexCount);
@@ -816,6 +894,8 @@ void GlGraphics::devicePresent() {
 void GlGraphics::deviceSetFilter(bool linear) {
     glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
     glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST);
+    glSamplerParameteri(flatSampler_, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(flatSampler_, GL_TEXTURE_MIN_FILTER, linear ? GL_LINEAR : GL_NEAREST);
 }
 
 bool GlGraphics::deviceReadPixels(TargetRecord* target, int x, int y, int w, int h, uint32_t* out) {

@@ -50,6 +50,8 @@ std::string g_order;  // F frame, R render, L focus lost, G focus gained
 int g_frames = 0;
 int g_stopAfter = 0;
 uint64_t g_spend = 0;
+uint64_t g_updateSpend = 0;  // every frame
+uint64_t g_renderSpend = 0;
 int g_spendAtFrame = -1;
 int g_newRateAtFrame = -1;
 int g_newRate = 0;
@@ -59,12 +61,14 @@ bool onFrame() {
     g_frameAt.push_back(g_platform->now());
     g_order += 'F';
     if (g_frames == g_spendAtFrame) g_platform->spend(g_spend);
+    g_platform->spend(g_updateSpend);
     if (g_frames == g_newRateAtFrame) g_engine->System_SetState(STATE_FPS, g_newRate);
     ++g_frames;
     return g_frames >= g_stopAfter;
 }
 
 bool onRender() {
+    g_platform->spend(g_renderSpend);
     g_order += 'R';
     return false;
 }
@@ -115,6 +119,7 @@ protected:
         g_frames = 0;
         g_spendAtFrame = -1;
         g_newRateAtFrame = -1;
+        g_updateSpend = g_renderSpend = 0;
         ASSERT_TRUE(g_engine->System_Initiate());
         g_order.clear();  // the window took the focus
     }
@@ -257,6 +262,31 @@ TEST_F(FrameLoop, AHostDrivesTheLoopOnePassAtATime) {
     EXPECT_GE(g_frames, 599);
     EXPECT_LE(g_frames, 601);
     EXPECT_EQ(g_order.substr(0, 6), "FRFRFR");
+}
+
+TEST_F(FrameLoop, FrameStatsRecordEachFramesUpdateAndRenderWhenAskedFor) {
+    for (const char* asked : {"1", "0", ""}) {
+        setenv("TIMBERDRIVE_FRAME_STATS", asked, 1);
+        restart();
+        unsetenv("TIMBERDRIVE_FRAME_STATS");
+        g_engine->System_SetState(STATE_FPS, 60);
+        g_stopAfter = 12;
+        g_updateSpend = 2000;
+        g_renderSpend = 5000;
+        g_engine->System_Start();
+        const FrameStats& stats = engineImpl()->frameStats();
+        if (std::string(asked) != "1") {
+            EXPECT_FALSE(stats.recording()) << asked;
+            continue;
+        }
+        // The frame that ends the loop is not rendered and not counted.
+        EXPECT_EQ(stats.frames(), 11u);
+        EXPECT_EQ(stats.quantileOf(FrameStats::UPDATE, 0.95), 2000u);
+        // Rendering is drawing plus showing the picture (the headless one takes no time
+        // of the fake clock, but may of the real one; an odd count keeps the medians
+        // of the two parts mirrored).
+        EXPECT_EQ(stats.quantileOf(FrameStats::DRAW, 0.5) + stats.quantileOf(FrameStats::PRESENT, 0.5), 5000u);
+    }
 }
 
 TEST_F(FrameLoop, InactiveWindowSleepsUnlessRunInactive) {

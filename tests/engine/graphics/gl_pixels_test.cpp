@@ -134,6 +134,96 @@ TEST_P(GlPixelsTest, AlphaBelowOneStepIsDiscardedEvenFromDepth) {
     engine->Target_Free(target);
 }
 
+TEST_P(GlPixelsTest, AlphaBelowOneStepLeavesNoColourInAnyBlendMode) {
+    // Without depth writes faint fragments are blended rather than discarded: the
+    // picture must stay exactly as it was, on the screen and in a target, for a texel
+    // alpha of 0 and for a product of alphas below half a step (100/255 x 1/255),
+    // over bright and dark pixels, towards white and black.
+    TextureHandle holes = makeTexture(4, 4, [](int, int) { return ARGB(0, 255, 255, 255); });
+    TextureHandle faint = makeTexture(4, 4, [](int, int) { return ARGB(100, 255, 255, 255); });
+    TargetHandle target = engine->Target_Create(64, 64, false);
+    ASSERT_NE(target, 0u);
+    const int modes[4] = {BLEND_COLORMUL | BLEND_ALPHABLEND, BLEND_COLORADD | BLEND_ALPHABLEND,
+                          BLEND_COLORMUL | BLEND_ALPHAADD, BLEND_COLORADD | BLEND_ALPHAADD};
+    const uint32_t backgrounds[2] = {0xFFC8C8C8u, 0xFF203040u};
+    for (TargetHandle to : {TargetHandle(0), target}) {
+        for (uint32_t background : backgrounds) {
+            ASSERT_TRUE(engine->Gfx_BeginScene(to));
+            engine->Gfx_Clear(background);
+            for (int i = 0; i < 4; ++i) {
+                const float x = 4.0f + 12.0f * i;
+                Quad q[3] = {quad(x, 4, 8, 8, holes, modes[i], 0xFFFFFFFF),
+                             quad(x, 20, 8, 8, faint, modes[i], 0x01FFFFFF),
+                             quad(x, 36, 8, 8, faint, modes[i], 0x01000000)};
+                for (Quad& one : q) engine->Gfx_DrawQuad(&one);
+            }
+            if (to) engine->Gfx_EndScene();
+            for (int i = 0; i < 4; ++i) {
+                for (int y : {8, 24, 40}) {
+                    EXPECT_EQ(pixel(8 + 12 * i, y, to), background)
+                        << "mode " << modes[i] << " row " << y << (to ? " target" : " screen");
+                }
+            }
+            if (!to) engine->Gfx_EndScene();
+        }
+    }
+    engine->Target_Free(target);
+}
+
+TEST_P(GlPixelsTest, EveryQuadOfAFullBatchLandsInItsPlace) {
+    // A full batch goes to the device in several draws: each part must take its own
+    // vertices. 1200 untextured quads of 2 x 2 pixels, each of its own colour.
+    const int count = 1200, perRow = 60;
+    auto colour = [](int i) { return ARGB(255, i & 0xFF, (i >> 8) * 40 + 10, 200); };
+    ASSERT_TRUE(engine->Gfx_BeginScene());
+    engine->Gfx_Clear(0xFF000000);
+    for (int i = 0; i < count; ++i) {
+        Quad q = quad(static_cast<float>(i % perRow * 4), static_cast<float>(i / perRow * 4), 2, 2, 0, BLEND_DEFAULT,
+                      colour(i));
+        engine->Gfx_DrawQuad(&q);
+    }
+    std::vector<uint32_t> px = read(0, 0, 0, perRow * 4, count / perRow * 4);
+    engine->Gfx_EndScene();
+    for (int i = 0; i < count; ++i) {
+        const int x = i % perRow * 4, y = i / perRow * 4;
+        ASSERT_EQ(px[static_cast<size_t>(y + 1) * perRow * 4 + x + 1], colour(i)) << "quad " << i;
+        ASSERT_EQ(px[static_cast<size_t>(y + 2) * perRow * 4 + x + 2], 0xFF000000u) << "after quad " << i;
+    }
+}
+
+TEST_P(GlPixelsTest, ATargetsPictureBlendsByItsVertexAlphaAndBlendMode) {
+    // A target's texture is opaque: fully opaque vertices in alpha blending cover what
+    // lies below, any other alpha or additive blending mixes with it.
+    TargetHandle target = engine->Target_Create(16, 16, false);
+    ASSERT_NE(target, 0u);
+    ASSERT_TRUE(engine->Gfx_BeginScene(target));
+    engine->Gfx_Clear(0xFF8040C0);
+    engine->Gfx_EndScene();
+    const TextureHandle picture = engine->Target_Texture(target);
+    const struct {
+        TextureHandle tex;
+        int blend;
+        uint32_t colour;
+        int r, g, b;
+    } cases[] = {
+        {picture, BLEND_DEFAULT, 0xFFFFFFFF, 0x80, 0x40, 0xC0},
+        {picture, BLEND_DEFAULT, 0x80FFFFFF, (0x80 * 128 + 0x20 * 127) / 255, (0x40 * 128 + 0x40 * 127) / 255,
+         (0xC0 * 128 + 0x60 * 127) / 255},
+        {picture, BLEND_COLORMUL | BLEND_ALPHAADD, 0xFFFFFFFF, 0xA0, 0x80, 0xFF},
+        {0, BLEND_DEFAULT, 0xFF102030, 0x10, 0x20, 0x30},
+        {0, BLEND_COLORMUL | BLEND_ALPHAADD, 0xFF102030, 0x30, 0x60, 0x90},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(engine->Gfx_BeginScene());
+        engine->Gfx_Clear(0xFF204060);
+        Quad q = quad(0, 0, 16, 16, c.tex, c.blend, c.colour);
+        engine->Gfx_DrawQuad(&q);
+        engine->Gfx_EndScene();
+        EXPECT_TRUE(near(pixel(8, 8), c.r, c.g, c.b, 1)) << "blend " << c.blend << " colour " << std::hex << c.colour;
+    }
+    engine->Target_Free(target);
+}
+
 TEST_P(GlPixelsTest, ClipRectangleLimitsDrawing) {
     ASSERT_TRUE(engine->Gfx_BeginScene());
     engine->Gfx_Clear(0xFF000000);
