@@ -95,6 +95,7 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
     }
 }
 
+#ifndef __EMSCRIPTEN__  // the browser's loop is in web/browser_loop.cpp
 bool EngineImpl::System_Start() {
     if (!ctx_.windowExists) {
         ctx_.postError("System_Start: System_Initiate wasn't called");
@@ -155,3 +156,4 @@ bool EngineImpl::System_Start() {
     ctx_.active = false;
     return true;
 }
+#endif

@@ -1,0 +1,29 @@
+// Runs inside the game's runtime before main: the player's folder (where "demo.dem"
+// goes) lives in the browser's persistent storage. It is read in before the game
+// starts and written back after every file written there is closed.
+Module['preRun'] = Module['preRun'] || [];
+Module['preRun'].push(function () {
+  var folder = '/home/web_user/.local/share/timberdrive';
+  FS.mkdirTree(folder);
+  FS.mount(IDBFS, {}, folder);
+  addRunDependency('user-folder');
+  FS.syncfs(true, function () { removeRunDependency('user-folder'); });
+
+  var written = {}, saving = false, again = false;
+  Module['userFolderSaves'] = 0;
+  function save() {
+    if (saving) { again = true; return; }
+    saving = true;
+    FS.syncfs(false, function () {
+      saving = false;
+      Module['userFolderSaves']++;
+      if (again) { again = false; save(); }
+    });
+  }
+  FS.trackingDelegate['onWriteToFile'] = function (path) {
+    if (path.indexOf(folder + '/') === 0) written[path] = true;
+  };
+  FS.trackingDelegate['onCloseFile'] = function (path) {
+    if (written[path]) { delete written[path]; save(); }
+  };
+});
