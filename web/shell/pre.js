@@ -9,7 +9,7 @@ Module['preRun'].push(function () {
   addRunDependency('user-folder');
   FS.syncfs(true, function () { removeRunDependency('user-folder'); });
 
-  var written = {}, saving = false, again = false;
+  var saving = false, again = false;
   Module['userFolderSaves'] = 0;
   function save() {
     if (saving) { again = true; return; }
@@ -20,10 +20,13 @@ Module['preRun'].push(function () {
       if (again) { again = false; save(); }
     });
   }
-  FS.trackingDelegate['onWriteToFile'] = function (path) {
-    if (path.indexOf(folder + '/') === 0) written[path] = true;
-  };
-  FS.trackingDelegate['onCloseFile'] = function (path) {
-    if (written[path]) { delete written[path]; save(); }
+  // Every close goes through FS.close; one of a file opened for writing (O_WRONLY,
+  // O_RDWR) in the folder saves the folder.
+  var close = FS.close;
+  FS.close = function (stream) {
+    var written = (stream.flags & 3) !== 0 && stream.path && stream.path.indexOf(folder + '/') === 0;
+    var result = close.apply(this, arguments);
+    if (written) save();
+    return result;
   };
 });
