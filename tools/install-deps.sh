@@ -3,8 +3,8 @@
 # Idempotent and quiet when everything is present; uses sudo when not root.
 set -e
 PACKAGES="build-essential cmake pkg-config ninja-build
- libsdl2-dev libsdl2-image-dev libpng-dev libepoxy-dev
- libopenal-dev libsndfile1-dev libopenmpt-dev
+ libsdl2-dev libsdl2-image-dev libpng-dev libjpeg62-turbo-dev libepoxy-dev
+ libopenal-dev libsndfile1-dev libvorbis-dev libopenmpt-dev
  zlib1g-dev libminizip-dev libbox2d-dev
  libgtest-dev libgmock-dev libbenchmark-dev
  clang libclang-rt-14-dev

@@ -3,7 +3,7 @@
 # take the names the native build gets from pkg-config, so the libraries of the
 # engine, the physics and the game link them unchanged.
 set(TD_WEB_DEPS "" CACHE PATH "Prefix of the browser build's libraries (printed by tools/web/build-deps.sh)")
-if(NOT EXISTS "${TD_WEB_DEPS}/.done")
+if(NOT EXISTS "${TD_WEB_DEPS}/lib/libSDL2.a")
     message(FATAL_ERROR "TD_WEB_DEPS must name the prefix that tools/web/build-deps.sh printed")
 endif()
 # SDL2's headers before emscripten's own SDL 1.2 ones, which would be taken silently.
@@ -21,10 +21,13 @@ endfunction()
 td_web_library(PkgConfig::SDL2 libSDL2.a)
 td_web_library(PkgConfig::SDL2_IMAGE libSDL2_image.a)
 td_web_library(PkgConfig::PNG libpng.a)
+td_web_library(PkgConfig::JPEG libjpeg.a)
 td_web_library(PkgConfig::ZLIB libz.a)
 td_web_library(PkgConfig::MINIZIP libminizip.a)
 set_target_properties(PkgConfig::MINIZIP PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${TD_WEB_DEPS}/include/minizip)
 td_web_library(PkgConfig::SNDFILE libsndfile.a)
+# Ogg Vorbis is not in the browser build yet: its sounds are WAV and modules.
+td_web_library(PkgConfig::VORBISFILE)
 td_web_library(PkgConfig::OPENMPT libopenmpt.a)
 td_web_library(box2d::box2d libbox2d.a)
 # Emscripten's own: WebGL 2 and OpenAL on Web Audio; no threads in the browser build.

@@ -91,11 +91,7 @@ bool EngineImpl::System_Initiate() {
     }
 
     System_Log("Init done.\n");
-    time_ = 0.0f;
-    lastTick_ = fpsTick_ = platform_ ? platform_->ticks() : SDL_GetTicks();
-    frameCount_ = 0;
-    elapsed_ = 0;
-    fps_ = 0;
+    resetTiming();
     return true;
 }
 
@@ -252,7 +248,8 @@ void EngineImpl::System_SetState(IntState state, int value) {
         if (gfx_ && gfx_->sceneOpen()) return;
         bool signChanged = (ctx_.fps < 0) != (value < 0);
         ctx_.fps = value;
-        fixedDelta_ = value > 0 ? static_cast<uint32_t>(1000 / value) : 0;
+        // Above 1000 the frame length of whole milliseconds was 0: no limit.
+        frameRate_ = value > 0 && value <= 1000 ? value : 0;
         if (graphicsStarted() && signChanged) gfx_->reset();
         return;
     }

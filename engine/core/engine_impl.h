@@ -12,14 +12,21 @@
 
 union SDL_Event;
 
-// The clock and the event source of the frame loop. The default one is SDL's; tests
-// put in a fake to drive the loop's timing rules.
+// The clock and the event source of the frame loop. The default one is SDL's with the
+// system's high-resolution clock and sleep; tests put in a fake to drive the loop's
+// timing rules.
 class LoopPlatform {
 public:
     virtual ~LoopPlatform() = default;
-    virtual uint32_t ticks() = 0;
-    virtual void sleep(uint32_t ms) = 0;
+    virtual uint64_t microseconds() = 0;  // a monotonic clock
+    virtual void sleep(uint64_t us) = 0;
     virtual bool pollEvent(SDL_Event* event) = 0;
+};
+
+// What one pass of the frame loop did.
+struct LoopPass {
+    bool ended = false;   // the loop is over: call endLoop()
+    uint64_t waitUs = 0;  // nothing more to do before this much time has passed
 };
 
 class EngineImpl final : public Engine {
@@ -34,7 +41,7 @@ public:
     Sound* sound() { return sound_.get(); }
     Input& input() { return input_; }
     Files& files() { return files_; }
-    uint32_t fixedFrameMs() const { return fixedDelta_; }
+    int frameRate() const { return frameRate_; }  // frames per second the loop keeps, 0 = no limit
     // Hands one SDL event to the engine's dispatcher, as the loop does.
     void dispatchEvent(const SDL_Event& event);
 
@@ -47,6 +54,12 @@ public:
     bool System_Initiate() override;
     void System_Finish() override;
     bool System_Start() override;
+    // System_Start in pieces, for a host that calls one pass per frame of its own (a
+    // browser): beginLoop once (false: System_Start's error), loopPass until it reports
+    // the end, then endLoop. System_Start is these with a sleep between passes.
+    bool beginLoop();
+    LoopPass loopPass();
+    void endLoop();
     const char* System_LastError() override;
     void System_Log(const char* format, ...) override;
     bool System_OpenURL(const char* url) override;
@@ -193,14 +206,22 @@ private:
     int refCount_ = 0;
     LoopPlatform* platform_ = nullptr;
 
-    // Timing.
+    LoopPlatform& loopPlatform();
+    void resetTiming();
+
+    // Timing, in microseconds of the loop platform's clock. Frames with a fixed rate
+    // are due at scheduleStartUs_ + n / scheduleRate_ seconds, so that the rate holds
+    // exactly on average; a frame more than a whole frame late or a new rate starts the
+    // schedule anew.
     float time_ = 0.0f;
     float frameTime_ = 0.0f;
-    uint32_t fixedDelta_ = 0;
+    int frameRate_ = 0;
     int fps_ = 0;
-    uint32_t lastTick_ = 0;
-    uint32_t fpsTick_ = 0;
-    uint32_t elapsed_ = 0;
+    uint64_t lastFrameUs_ = 0;  // when the last frame started
+    uint64_t scheduleStartUs_ = 0;
+    uint64_t scheduledFrames_ = 0;
+    int scheduleRate_ = 0;
+    uint64_t fpsTickUs_ = 0;
     int frameCount_ = 0;
 };
 

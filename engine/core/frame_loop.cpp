@@ -3,16 +3,33 @@
 
 #include <SDL.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
+// SDL's events with the system's monotonic clock and sleep, both finer than the
+// millisecond: the loop sleeps straight to the moment a frame is due.
 class SdlLoopPlatform final : public LoopPlatform {
 public:
-    uint32_t ticks() override { return SDL_GetTicks(); }
-    void sleep(uint32_t ms) override { SDL_Delay(ms); }
+    uint64_t microseconds() override {
+        using namespace std::chrono;
+        return static_cast<uint64_t>(duration_cast<std::chrono::microseconds>(steady_clock::now().time_since_epoch()).count());
+    }
+    void sleep(uint64_t us) override { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
     bool pollEvent(SDL_Event* event) override { return SDL_PollEvent(event) != 0; }
 };
 
 SdlLoopPlatform g_sdlPlatform;
+
+// Unlimited frames still keep a millisecond apart, as frames measured by a
+// millisecond clock did.
+constexpr uint64_t MIN_FRAME_US = 1000;
+constexpr uint64_t INACTIVE_SLEEP_US = 1000;
+constexpr float LONG_FRAME = 0.2f;
+
+// Start of frame n of a schedule, exact on average: n / rate seconds, in microseconds.
+uint64_t scheduleOffset(uint64_t n, int rate) { return n * 1000000u / static_cast<uint64_t>(rate); }
 
 }  // namespace
 
@@ -95,8 +112,18 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
     }
 }
 
-#ifndef __EMSCRIPTEN__  // the browser's loop is in web/browser_loop.cpp
-bool EngineImpl::System_Start() {
+LoopPlatform& EngineImpl::loopPlatform() { return platform_ ? *platform_ : g_sdlPlatform; }
+
+void EngineImpl::resetTiming() {
+    time_ = 0.0f;
+    lastFrameUs_ = fpsTickUs_ = scheduleStartUs_ = loopPlatform().microseconds();
+    scheduledFrames_ = 0;
+    scheduleRate_ = frameRate_;
+    frameCount_ = 0;
+    fps_ = 0;
+}
+
+bool EngineImpl::beginLoop() {
     if (!ctx_.windowExists) {
         ctx_.postError("System_Start: System_Initiate wasn't called");
         return false;
@@ -105,55 +132,105 @@ bool EngineImpl::System_Start() {
         ctx_.postError("System_Start: No frame function defined");
         return false;
     }
-    LoopPlatform& platform = platform_ ? *platform_ : static_cast<LoopPlatform&>(g_sdlPlatform);
     ctx_.active = true;
     quitRequested_ = false;
+    return true;
+}
 
-    for (;;) {
-        // Also inside a parent window: SDL reads this window's events from its own
-        // connection, which no message loop of the host empties.
-        SDL_Event event;
-        while (!quitRequested_ && platform.pollEvent(&event)) dispatchEvent(event);
-        if (quitRequested_) break;
-        input_.updateMouseInside();
+LoopPass EngineImpl::loopPass() {
+    LoopPlatform& platform = loopPlatform();
+    LoopPass pass;
+    // Also inside a parent window: SDL reads this window's events from its own
+    // connection, which no message loop of the host empties.
+    SDL_Event event;
+    while (!quitRequested_ && platform.pollEvent(&event)) dispatchEvent(event);
+    if (quitRequested_) {
+        pass.ended = true;
+        return pass;
+    }
+    input_.updateMouseInside();
 
-        if (!ctx_.active && !ctx_.runInactive) {
-            platform.sleep(1);
-            continue;
-        }
-
-        uint32_t now;
-        do {
-            now = platform.ticks();
-            elapsed_ = now - lastTick_;
-        } while (elapsed_ < 1);
-
-        if (elapsed_ < fixedDelta_) {
-            if (fixedDelta_ && elapsed_ + 3 < fixedDelta_) platform.sleep(1);
-            continue;
-        }
-
-        frameTime_ = static_cast<float>(elapsed_) * 0.001f;
-        if (frameTime_ > 0.2f) frameTime_ = fixedDelta_ ? static_cast<float>(fixedDelta_) * 0.001f : 0.01f;
-        time_ += frameTime_;
-        lastTick_ = now;
-        if (now - fpsTick_ <= 1000) {
-            ++frameCount_;
-        } else {
-            fps_ = frameCount_;
-            frameCount_ = 0;
-            fpsTick_ = now;
-            refreshPowerStatus();
-        }
-
-        if (ctx_.frameFunc()) break;
-        if (ctx_.renderFunc) ctx_.renderFunc();
-        if (ctx_.parentWindow) break;
-        input_.clearFrame();
+    if (!ctx_.active && !ctx_.runInactive) {
+        pass.waitUs = INACTIVE_SLEEP_US;
+        return pass;
     }
 
+    // A frame runs once its time has come: a whole step of the schedule after the
+    // last one, or a millisecond after it without a fixed rate.
+    const int rate = frameRate_;
+    uint64_t now = platform.microseconds();
+    if (rate != scheduleRate_) {
+        scheduleRate_ = rate;
+        scheduleStartUs_ = lastFrameUs_;
+        scheduledFrames_ = 0;
+    }
+    if (rate > 0) {
+        const uint64_t due = scheduleStartUs_ + scheduleOffset(scheduledFrames_ + 1, rate);
+        if (now < due) {
+            pass.waitUs = due - now;
+            return pass;
+        }
+        if (now >= scheduleStartUs_ + scheduleOffset(scheduledFrames_ + 2, rate)) {
+            // More than a frame behind (a long frame, an inactive spell):
+            // no burst of frames to catch up, the schedule starts again here.
+            scheduleStartUs_ = now;
+            scheduledFrames_ = 0;
+        } else {
+            ++scheduledFrames_;
+        }
+    } else if (now - lastFrameUs_ < MIN_FRAME_US) {
+        pass.waitUs = lastFrameUs_ + MIN_FRAME_US - now;
+        return pass;
+    }
+
+    frameTime_ = static_cast<float>(now - lastFrameUs_) * 1e-6f;
+    if (frameTime_ > LONG_FRAME) frameTime_ = rate > 0 ? 1.0f / static_cast<float>(rate) : 0.01f;
+    time_ += frameTime_;
+    lastFrameUs_ = now;
+    if (now - fpsTickUs_ <= 1000000u) {
+        ++frameCount_;
+    } else {
+        fps_ = frameCount_;
+        frameCount_ = 0;
+        fpsTickUs_ = now;
+        refreshPowerStatus();
+    }
+
+    if (ctx_.frameFunc()) {
+        pass.ended = true;
+        return pass;
+    }
+    if (ctx_.renderFunc) ctx_.renderFunc();
+    // Inside a parent window the host drives the loop: one frame per call.
+    if (ctx_.parentWindow) {
+        pass.ended = true;
+        return pass;
+    }
+    input_.clearFrame();
+
+    // Until the next frame is due nothing can happen: the next pass can wait for it.
+    const uint64_t next = rate > 0 ? scheduleStartUs_ + scheduleOffset(scheduledFrames_ + 1, rate)
+                                   : lastFrameUs_ + MIN_FRAME_US;
+    now = platform.microseconds();
+    if (now < next) pass.waitUs = next - now;
+    return pass;
+}
+
+void EngineImpl::endLoop() {
     input_.clearFrame();
     ctx_.active = false;
+}
+
+#ifndef __EMSCRIPTEN__  // the browser's loop is in web/browser_loop.cpp
+bool EngineImpl::System_Start() {
+    if (!beginLoop()) return false;
+    LoopPlatform& platform = loopPlatform();
+    for (;;) {
+        const LoopPass pass = loopPass();
+        if (pass.ended) break;
+        if (pass.waitUs) platform.sleep(pass.waitUs);
+    }
+    endLoop();
     return true;
 }
 #endif

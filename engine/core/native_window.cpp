@@ -76,10 +76,9 @@ bool windowShowsBackBuffer(SDL_Window* window) {
 
 namespace {
 
-// The copies' errors: the handler stays for the program's life and passes on every
-// error not from a copy, so no copy has to wait for the server's answer.
+// The copies' errors: the handler stays and passes on every error not from a copy,
+// so no copy has to wait for the server's answer.
 XErrorHandler g_passOn = nullptr;
-bool g_copyHandler = false;
 unsigned long g_copyFirst = 0, g_copyEnd = 0;  // the serials of the last copy's requests
 bool g_copyFailed = false;
 
@@ -99,10 +98,11 @@ bool showBackBuffer(int width, int height) {
     if (!display || !drawable) return false;
     // The X server refuses a rectangle larger than the driver's buffer: that must come
     // here, not to Xlib's default handler, which ends the program.
-    if (!g_copyHandler) {
-        g_passOn = XSetErrorHandler(noteCopyError);
-        g_copyHandler = true;
-    }
+    // Others replace it: SDL puts back the handler it found when its video quits, and
+    // a handler installed later may keep errors to itself. Whatever is current is put
+    // behind ours again (setting a handler asks nothing of the server).
+    XErrorHandler current = XSetErrorHandler(noteCopyError);
+    if (current != noteCopyError) g_passOn = current;
     // An earlier copy failed, as its answer tells only now: that picture was lost, and
     // this one goes through a swap.
     if (g_copyFailed) {

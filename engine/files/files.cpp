@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,7 @@ struct Pack {
     char key[ENGINE_PATH_MAX];   // the full path upper-cased: what identifies the pack
     char path[ENGINE_PATH_MAX];  // the full path as given, to open it
     char password[PACK_PASSWORD_MAX];
+    std::unique_ptr<PackIndex> index;
 };
 
 bool isAbsoluteName(const char* name) {
@@ -129,7 +131,13 @@ struct Files::State {
     char found[ENGINE_PATH_MAX] = "";  // the record whose name is returned
 };
 
-Files::Files(EngineContext& ctx) : ctx_(ctx), s_(new State) {}
+Files::Files(EngineContext& ctx) : ctx_(ctx), s_(new State) {
+    // A write past the file size limit (ulimit -f) must fail with EFBIG, for the
+    // writer to report and to remove its temporary file, not end the program. A
+    // handler the program set itself stays.
+    struct sigaction current {};
+    if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGXFSZ, SIG_IGN);
+}
 Files::~Files() = default;
 
 // ---------------------------------------------------------------------------------
@@ -170,7 +178,7 @@ void* Files::load(const char* filename, uint32_t* size) {
             for (const Pack& pack : s_->packs) {
                 void* block = nullptr;
                 uint32_t n = 0;
-                PackResult r = packLoad(pack.path, pack.password, key, &block, &n);
+                PackResult r = pack.index->load(pack.password, key, &block, &n);
                 if (r == PackResult::NotFound) continue;
                 if (r == PackResult::Failed) {
                     // A pack that holds the name but cannot give it: the disk is not tried.
@@ -200,19 +208,26 @@ void Files::free(void* block) { std::free(block); }
 // Packs.
 
 bool Files::addPack(const char* filename, const char* password) {
-    if (!filename) return false;
-    if (password && std::strlen(password) >= PACK_PASSWORD_MAX) return false;  // never a cut password
+    // Every refusal says why, after the one text of the file group.
+    auto refuse = [&](const char* why) {
+        ctx_.postError("Can't load resource: %s: %s", filename ? filename : "", why);
+        return false;
+    };
+    if (!filename) return refuse("no name");
+    if (password && std::strlen(password) >= PACK_PASSWORD_MAX) return refuse("password too long");  // never cut
     Pack pack;
     const char* path = fullPath(filename);
-    if (!path[0]) return false;
+    if (!path[0]) return refuse("path too long");
     copyText(pack.path, sizeof(pack.path), path);
     packNormalizeName(pack.path, pack.key, sizeof(pack.key));
     copyText(pack.password, sizeof(pack.password), password);
     for (const Pack& p : s_->packs) {
-        if (std::strcmp(p.key, pack.key) == 0) return false;
+        if (std::strcmp(p.key, pack.key) == 0) return refuse("already attached");
     }
-    if (!packProbe(pack.path)) return false;
-    s_->packs.insert(s_->packs.begin(), pack);
+    std::string why;
+    pack.index = PackIndex::open(pack.path, &why);
+    if (!pack.index) return refuse(why.c_str());
+    s_->packs.insert(s_->packs.begin(), std::move(pack));
     return true;
 }
 

@@ -1,20 +1,31 @@
-// ZIP packs through minizip's unzip interface. Nothing in an archive is trusted:
+// ZIP packs. minizip walks the archive's directory once, when the pack is
+// attached, and the entries are indexed by name; a look-up then costs one hash
+// and a few reads, however large the archive. Nothing in an archive is trusted:
 // names that do not fit are skipped, sizes are capped, memory grows only as data
 // actually arrives, and every entry must end exactly at its declared size with a
 // matching CRC.
 //
-// minizip finds the entries; their bytes are read raw from the file and decrypted
-// and inflated here: the system's minizip is built without decryption (the
-// traditional ZIP cipher is small enough to own), and it misreads ZIP64 sizes.
-// Its verifier byte catches most wrong passwords at once; the CRC catches the rest.
+// An entry's bytes are read raw from the file, and decrypted and inflated here:
+// the system's minizip is built without decryption (the traditional ZIP cipher is
+// small enough to own), it misreads ZIP64 sizes, and it refuses an entry whose
+// local header holds the real sizes where the directory holds the ZIP64 marks (as
+// Go writes them). Only the directory's sizes count; the local header gives just
+// where the data starts. Its verifier byte catches most wrong passwords at once;
+// the CRC catches the rest.
 #include "engine/files/pack.h"
 
 #include <unzip.h>
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -22,20 +33,216 @@ namespace {
 constexpr uint32_t INITIAL_BLOCK = 64u << 10;
 constexpr unsigned CHUNK = 16u << 10;
 constexpr int ENCRYPTION_HEADER = 12;
+constexpr uint64_t ZIP64_MARK = 0xFFFFFFFFu;
+constexpr size_t DIRECTORY_RECORD = 46;
+constexpr size_t LOCAL_HEADER = 30;
 
-class Archive {
+uint64_t le(const unsigned char* p, int bytes) {
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+// A regular file opened for reading without blocking (a FIFO must not wait for a
+// writer), read through one buffer: minizip asks for its fields a byte at a time.
+class File {
 public:
-    explicit Archive(const char* path) : uf_(path ? unzOpen64(path) : nullptr) {}
-    ~Archive() {
-        if (uf_) unzClose(uf_);
+    File() = default;
+    ~File() { close(); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // 0, or the errno of the failure (ENODEV for what is not a regular file).
+    int open(const char* path) {
+        close();
+        fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd_ < 0) return errno;
+        if (fstat(fd_, &st_) != 0 || !S_ISREG(st_.st_mode)) {
+            close();
+            return ENODEV;
+        }
+        return 0;
     }
-    Archive(const Archive&) = delete;
-    Archive& operator=(const Archive&) = delete;
-    unzFile get() const { return uf_; }
+    void close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        bufLen_ = 0;
+    }
+    bool isOpen() const { return fd_ >= 0; }
+    const struct stat& stat() const { return st_; }
+    uint64_t size() const { return static_cast<uint64_t>(st_.st_size); }
+
+    // Bytes read at `at`; fewer than n only at the end of the file or on an error.
+    size_t readAt(uint64_t at, void* out, size_t n) {
+        unsigned char* dst = static_cast<unsigned char*>(out);
+        size_t done = 0;
+        while (done < n) {
+            uint64_t pos = at + done;
+            if (pos >= bufAt_ && pos < bufAt_ + bufLen_) {
+                size_t take = static_cast<size_t>(bufAt_ + bufLen_ - pos);
+                if (take > n - done) take = n - done;
+                std::memcpy(dst + done, buf_ + (pos - bufAt_), take);
+                done += take;
+                continue;
+            }
+            if (n - done >= sizeof(buf_)) {  // large reads go straight through
+                ssize_t r = pread(fd_, dst + done, n - done, static_cast<off_t>(pos));
+                if (r < 0 && errno == EINTR) continue;
+                if (r <= 0) break;
+                done += static_cast<size_t>(r);
+                continue;
+            }
+            ssize_t r = pread(fd_, buf_, sizeof(buf_), static_cast<off_t>(pos));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            bufAt_ = pos;
+            bufLen_ = static_cast<size_t>(r);
+        }
+        return done;
+    }
+
+    // minizip's file functions over this file: they read through the buffer and
+    // remember where minizip last moved to.
+    zlib_filefunc64_def functions() {
+        zlib_filefunc64_def f{};
+        f.zopen64_file = [](voidpf opaque, const void*, int) -> voidpf { return opaque; };
+        f.zread_file = [](voidpf, voidpf stream, void* buf, uLong size) -> uLong {
+            File* self = static_cast<File*>(stream);
+            size_t n = self->readAt(self->pos_, buf, size);
+            self->pos_ += n;
+            return static_cast<uLong>(n);
+        };
+        f.zwrite_file = [](voidpf, voidpf, const void*, uLong) -> uLong { return 0; };
+        f.ztell64_file = [](voidpf, voidpf stream) -> ZPOS64_T { return static_cast<File*>(stream)->pos_; };
+        f.zseek64_file = [](voidpf, voidpf stream, ZPOS64_T offset, int origin) -> long {
+            File* self = static_cast<File*>(stream);
+            if (origin == ZLIB_FILEFUNC_SEEK_SET) {
+                self->pos_ = offset;
+                self->lastSet_ = offset;
+            } else if (origin == ZLIB_FILEFUNC_SEEK_CUR) {
+                self->pos_ += offset;
+            } else {
+                self->pos_ = self->size() + offset;
+            }
+            return 0;
+        };
+        f.zclose_file = [](voidpf, voidpf) -> int { return 0; };  // the File closes itself
+        f.zerror_file = [](voidpf, voidpf) -> int { return 0; };
+        f.opaque = this;
+        return f;
+    }
+    // minizip moves to an entry's directory record before it reads the entry's
+    // information, and only moves on from there.
+    uint64_t lastSeek() const { return lastSet_; }
 
 private:
-    unzFile uf_;
+    int fd_ = -1;
+    struct stat st_ {};
+    unsigned char buf_[CHUNK];
+    uint64_t bufAt_ = 0;
+    size_t bufLen_ = 0;
+    uint64_t pos_ = 0;
+    uint64_t lastSet_ = 0;
 };
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Why a file minizip will not open is no pack we can read, from its end record.
+std::string whyNoArchive(File& file) {
+    const uint64_t size = file.size();
+    const size_t tail = static_cast<size_t>(size < 22 + 0xFFFF ? size : 22 + 0xFFFF);
+    std::vector<unsigned char> bytes(tail);
+    if (file.readAt(size - tail, bytes.data(), tail) != tail) return "cannot be read";
+    for (size_t at = tail >= 22 ? tail - 22 + 1 : 0; at-- > 0;) {
+        const unsigned char* p = &bytes[at];
+        if (p[0] != 'P' || p[1] != 'K' || p[2] != 5 || p[3] != 6) continue;
+        const uint64_t disk = le(p + 4, 2), directoryDisk = le(p + 6, 2);
+        if ((disk != 0 && disk != 0xFFFF) || (directoryDisk != 0 && directoryDisk != 0xFFFF)) {
+            return "one part of a split archive";
+        }
+        return "damaged ZIP directory";
+    }
+    unsigned char magic[4] = {};
+    if (file.readAt(0, magic, 4) == 4 && std::memcmp(magic, "PK\x03\x04", 4) == 0) {
+        return "cut short: no ZIP directory at its end";
+    }
+    return "not a ZIP archive";
+}
+
+struct Entry {
+    std::string name;
+    uint64_t local = 0;  // where its local header starts
+    uint64_t compressed = 0;
+    uint64_t uncompressed = 0;
+    uint32_t crc = 0;
+    uint32_t dosDate = 0;
+    uint16_t flag = 0;
+    uint16_t method = 0;
+    bool sizesKnown = true;  // false when a ZIP64 mark has no value behind it
+};
+
+// The ZIP64 values (0x0001 extra field) of the fields the record marks, in their
+// order: uncompressed size, compressed size, local header offset. False when a
+// marked value is missing.
+bool zip64Values(const unsigned char* extra, size_t size, uint64_t* const fields[3]) {
+    for (size_t at = 0; at + 4 <= size;) {
+        const size_t id = static_cast<size_t>(le(extra + at, 2)), len = static_cast<size_t>(le(extra + at + 2, 2));
+        at += 4;
+        if (len > size - at) return false;
+        if (id == 1) {
+            size_t field = at;
+            for (int i = 0; i < 3; ++i) {
+                if (*fields[i] != ZIP64_MARK) continue;
+                if (field + 8 > at + len) return false;
+                *fields[i] = le(extra + field, 8);
+                field += 8;
+            }
+            return true;
+        }
+        at += len;
+    }
+    return false;
+}
+
+// The current entry from its directory record, which minizip has just read at
+// `record` (its own position of it is `listed`: the two differ by whatever comes
+// before the archive). False when the entry cannot be one of ours.
+bool readEntryRecord(unzFile uf, File& file, uint64_t record, Entry* e) {
+    char raw[PACK_NAME_MAX];
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(uf, &info, raw, sizeof(raw), nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+    // minizip leaves a name that fills the buffer unterminated.
+    if (info.size_filename >= sizeof(raw)) return false;
+    raw[info.size_filename] = '\0';
+    if (std::strlen(raw) != info.size_filename) return false;
+    char name[PACK_NAME_MAX];
+    if (!packNormalizeName(raw, name, sizeof(name))) return false;
+
+    unsigned char rec[DIRECTORY_RECORD];
+    if (file.readAt(record, rec, sizeof(rec)) != sizeof(rec) || le(rec, 4) != 0x02014b50u) return false;
+    e->name = name;
+    e->method = static_cast<uint16_t>(info.compression_method);
+    e->flag = static_cast<uint16_t>(info.flag);
+    e->crc = static_cast<uint32_t>(info.crc);
+    e->dosDate = static_cast<uint32_t>(info.dosDate);
+    e->compressed = le(rec + 20, 4);
+    e->uncompressed = le(rec + 24, 4);
+    e->local = le(rec + 42, 4);
+    if (e->compressed == ZIP64_MARK || e->uncompressed == ZIP64_MARK || e->local == ZIP64_MARK) {
+        const size_t nameLen = static_cast<size_t>(le(rec + 28, 2)), extraLen = static_cast<size_t>(le(rec + 30, 2));
+        std::vector<unsigned char> extra(extraLen);
+        uint64_t* const fields[3] = {&e->uncompressed, &e->compressed, &e->local};
+        e->sizesKnown = file.readAt(record + DIRECTORY_RECORD + nameLen, extra.data(), extraLen) == extraLen &&
+                        zip64Values(extra.data(), extraLen, fields);
+    }
+    // Offsets in the directory count from the archive's start, which is not the
+    // file's when something (a self-extractor) comes before it.
+    e->local += record - unzGetOffset64(uf);
+    return true;
+}
 
 // The traditional PKWARE stream cipher.
 class ZipCipher {
@@ -65,54 +272,6 @@ private:
     const z_crc_t* table_;
     uint32_t keys_[3] = {0x12345678u, 0x23456789u, 0x34567890u};
 };
-
-// The current entry's normalized name; false when it cannot be one of ours (too
-// long for the buffer or holding a zero byte).
-bool currentName(unzFile uf, unz_file_info64* info, char* out) {
-    char raw[PACK_NAME_MAX];
-    if (unzGetCurrentFileInfo64(uf, info, raw, sizeof(raw), nullptr, 0, nullptr, 0) != UNZ_OK) return false;
-    // minizip leaves a name that fills the buffer unterminated.
-    if (info->size_filename >= sizeof(raw)) return false;
-    raw[info->size_filename] = '\0';
-    if (std::strlen(raw) != info->size_filename) return false;
-    return packNormalizeName(raw, out, PACK_NAME_MAX);
-}
-
-// The sizes minizip 1.1 leaves at 0xFFFFFFFF for ZIP64 entries, from the entry's
-// 0x0001 extra field. False when a size so marked is missing from it.
-bool zip64Sizes(unzFile uf, unz_file_info64* info) {
-    constexpr ZPOS64_T MARK = 0xFFFFFFFFu;
-    if (info->uncompressed_size != MARK && info->compressed_size != MARK) return true;
-    std::vector<unsigned char> extra(info->size_file_extra);
-    if (extra.empty() ||
-        unzGetCurrentFileInfo64(uf, nullptr, nullptr, 0, extra.data(), static_cast<uLong>(extra.size()), nullptr,
-                                0) != UNZ_OK) {
-        return false;
-    }
-    auto le = [&](size_t at, int bytes) {
-        uint64_t v = 0;
-        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | extra[at + static_cast<size_t>(i)];
-        return v;
-    };
-    for (size_t at = 0; at + 4 <= extra.size();) {
-        const size_t id = static_cast<size_t>(le(at, 2)), len = static_cast<size_t>(le(at + 2, 2));
-        at += 4;
-        if (len > extra.size() - at) return false;
-        if (id == 1) {
-            // Only the marked sizes are present, uncompressed first.
-            size_t field = at;
-            for (ZPOS64_T* size : {&info->uncompressed_size, &info->compressed_size}) {
-                if (*size != MARK) continue;
-                if (field + 8 > at + len) return false;
-                *size = le(field, 8);
-                field += 8;
-            }
-            return true;
-        }
-        at += len;
-    }
-    return false;
-}
 
 // The output block: grows towards the declared size plus one byte, the byte that
 // shows an entry holding more than it declares.
@@ -191,57 +350,48 @@ bool inflateInto(z_stream& z, unsigned char* in, unsigned len, Output& out, bool
     return true;
 }
 
-// An entry's stored bytes, read from the archive file itself: minizip would take
-// its own idea of the compressed size, which is wrong for ZIP64 entries.
+
+// An entry's stored bytes, straight from the file.
 class RawData {
 public:
-    RawData(const char* path, ZPOS64_T offset, ZPOS64_T size) : f_(std::fopen(path, "rb")), left_(size) {
-        if (f_ && fseeko(f_, static_cast<off_t>(offset), SEEK_SET) != 0) {
-            std::fclose(f_);
-            f_ = nullptr;
-        }
-    }
-    ~RawData() {
-        if (f_) std::fclose(f_);
-    }
-    RawData(const RawData&) = delete;
-    RawData& operator=(const RawData&) = delete;
-    bool ok() const { return f_ != nullptr; }
+    RawData(File& file, uint64_t offset, uint64_t size) : file_(file), at_(offset), left_(size) {}
     // Bytes read, 0 at the end, -1 when the file ends before the entry does.
     int read(unsigned char* buf, unsigned cap) {
         size_t want = left_ < cap ? static_cast<size_t>(left_) : cap;
         if (want == 0) return 0;
-        if (std::fread(buf, 1, want, f_) != want) return -1;
+        if (file_.readAt(at_, buf, want) != want) return -1;
+        at_ += want;
         left_ -= want;
         return static_cast<int>(want);
     }
 
 private:
-    FILE* f_;
-    ZPOS64_T left_;
+    File& file_;
+    uint64_t at_;
+    uint64_t left_;
 };
 
-// Reads the current entry whole. The caller has checked the declared size.
-bool readEntry(const char* path, unzFile uf, const unz_file_info64& info, const char* password, void** block) {
-    const bool encrypted = (info.flag & 1u) != 0;
-    const bool deflated = info.compression_method == Z_DEFLATED;
-    if (!deflated && info.compression_method != 0) return false;
-    if (info.flag & 0x40u) return false;  // strong encryption: not ours
+// Reads an entry whole. The caller has checked the declared size.
+bool readEntry(File& file, const Entry& e, const char* password, void** block) {
+    const bool encrypted = (e.flag & 1u) != 0;
+    const bool deflated = e.method == Z_DEFLATED;
+    if (!deflated && e.method != 0) return false;
+    if (e.flag & 0x40u) return false;  // strong encryption: not ours
     if (encrypted && (!password || !password[0])) return false;
 
-    int method = 0, level = 0;
-    if (unzOpenCurrentFile2(uf, &method, &level, 1) != UNZ_OK) return false;
-    struct Close {
-        unzFile uf;
-        ~Close() { unzCloseCurrentFile(uf); }
-    } close{uf};
-    RawData raw(path, unzGetCurrentFileZStreamPos64(uf), info.compressed_size);
-    if (!raw.ok()) return false;
+    // The local header says only where the data starts; its sizes may be marks or
+    // zeros, and the directory's are the ones that count.
+    unsigned char local[LOCAL_HEADER];
+    if (file.readAt(e.local, local, sizeof(local)) != sizeof(local) || le(local, 4) != 0x04034b50u ||
+        le(local + 8, 2) != e.method) {
+        return false;
+    }
+    RawData raw(file, e.local + LOCAL_HEADER + le(local + 26, 2) + le(local + 28, 2), e.compressed);
 
     ZipCipher cipher(encrypted ? password : "");
     Inflater inflater;
     if (deflated && !inflater.ok()) return false;
-    const uint32_t declared = static_cast<uint32_t>(info.uncompressed_size);
+    const uint32_t declared = static_cast<uint32_t>(e.uncompressed);
     Output out(declared);
 
     unsigned char chunk[CHUNK];
@@ -260,8 +410,8 @@ bool readEntry(const char* path, unzFile uf, const unz_file_info64& info, const 
             if (headerLeft == 0) {
                 // The header's last byte repeats the CRC's high byte (or, when the sizes
                 // follow the data, the high byte of the time): a wrong password shows here.
-                unsigned char verifier = (info.flag & 8u) ? static_cast<unsigned char>((info.dosDate >> 8) & 0xFFu)
-                                                          : static_cast<unsigned char>((info.crc >> 24) & 0xFFu);
+                unsigned char verifier = (e.flag & 8u) ? static_cast<unsigned char>((e.dosDate >> 8) & 0xFFu)
+                                                       : static_cast<unsigned char>((e.crc >> 24) & 0xFFu);
                 if (p[take - 1] != verifier) return false;
             }
             p += take;
@@ -284,13 +434,95 @@ bool readEntry(const char* path, unzFile uf, const unz_file_info64& info, const 
     if (deflated && !ended && !inflateInto(inflater.stream(), nullptr, 0, out, &ended)) return false;
     if (headerLeft > 0 || !ended || out.size() != declared) return false;
     uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(out.data()), out.size());
-    if (crc != info.crc) return false;
+    if (crc != e.crc) return false;
     if (!out.data() && !out.reserve()) return false;  // an empty entry still gets a block
     *block = out.release();
     return true;
 }
 
 }  // namespace
+
+struct PackIndex::Data {
+    std::string path;
+    struct stat st {};  // the file as indexed
+    std::vector<Entry> entries;
+    std::vector<std::string> names;
+    // Into `entries` by name; the first of equal names wins, as a walk would find it.
+    std::unordered_map<std::string_view, uint32_t> byName;
+
+    // Reads the directory of the file at `path`, open in `file`.
+    bool build(File& file, std::string* why) {
+        entries.clear();
+        names.clear();
+        byName.clear();
+        st = file.stat();
+        zlib_filefunc64_def functions = file.functions();
+        unzFile uf = unzOpen2_64(path.c_str(), &functions);
+        if (!uf) {
+            *why = whyNoArchive(file);
+            return false;
+        }
+        unz_global_info64 global{};
+        int err = unzGetGlobalInfo64(uf, &global);
+        if (err == UNZ_OK && global.number_entry > 0) {
+            uint64_t walked = 0;
+            for (err = unzGoToFirstFile(uf); err == UNZ_OK; err = unzGoToNextFile(uf), ++walked) {
+                Entry e;
+                const uint64_t record = file.lastSeek();
+                if (readEntryRecord(uf, file, record, &e)) entries.push_back(std::move(e));
+            }
+            // A count of 0xFFFF without a ZIP64 end record (minizip writes them) means
+            // "more": the directory ends where the records do.
+            if (err == UNZ_END_OF_LIST_OF_FILE || (global.number_entry == 0xFFFF && walked >= 0xFFFF)) err = UNZ_OK;
+        }
+        unzClose(uf);
+        if (err != UNZ_OK) {
+            *why = "damaged ZIP directory";
+            return false;
+        }
+        // The views point into `entries`, which no longer moves.
+        names.reserve(entries.size());
+        byName.reserve(entries.size());
+        for (uint32_t i = 0; i < entries.size(); ++i) {
+            names.push_back(entries[i].name);
+            byName.emplace(entries[i].name, i);
+        }
+        return true;
+    }
+};
+
+PackIndex::PackIndex(std::unique_ptr<Data> data) : d_(std::move(data)) {}
+PackIndex::~PackIndex() = default;
+
+std::unique_ptr<PackIndex> PackIndex::open(const char* path, std::string* why) {
+    auto d = std::make_unique<Data>();
+    d->path = path;
+    File file;
+    if (int err = file.open(path)) {
+        *why = err == ENODEV ? "not a file" : std::strerror(err);
+        return nullptr;
+    }
+    if (!d->build(file, why)) return nullptr;
+    return std::unique_ptr<PackIndex>(new PackIndex(std::move(d)));
+}
+
+const std::vector<std::string>& PackIndex::names() const { return d_->names; }
+
+PackResult PackIndex::load(const char* password, const char* normalizedName, void** block, uint32_t* size) {
+    Data& d = *d_;
+    File file;
+    if (file.open(d.path.c_str()) != 0) return PackResult::NotFound;
+    std::string why;
+    if (!sameFile(file.stat(), d.st) && !d.build(file, &why)) return PackResult::NotFound;
+    auto it = d.byName.find(normalizedName);
+    if (it == d.byName.end()) return PackResult::NotFound;
+    const Entry& e = d.entries[it->second];
+    if (!e.sizesKnown || e.uncompressed > RESOURCE_SIZE_MAX || !readEntry(file, e, password, block)) {
+        return PackResult::Failed;
+    }
+    *size = static_cast<uint32_t>(e.uncompressed);
+    return PackResult::Found;
+}
 
 bool packNormalizeName(const char* name, char* out, size_t cap) {
     size_t n = 0;
@@ -302,39 +534,5 @@ bool packNormalizeName(const char* name, char* out, size_t cap) {
         out[n] = c;
     }
     out[n] = '\0';
-    return true;
-}
-
-bool packProbe(const char* path) {
-    Archive archive(path);
-    return archive.get() != nullptr;
-}
-
-PackResult packLoad(const char* path, const char* password, const char* normalizedName, void** block,
-                    uint32_t* size) {
-    Archive archive(path);
-    unzFile uf = archive.get();
-    if (!uf) return PackResult::NotFound;
-    char name[PACK_NAME_MAX];
-    for (int err = unzGoToFirstFile(uf); err == UNZ_OK; err = unzGoToNextFile(uf)) {
-        unz_file_info64 info;
-        if (!currentName(uf, &info, name) || std::strcmp(name, normalizedName) != 0) continue;
-        if (!zip64Sizes(uf, &info) || info.uncompressed_size > RESOURCE_SIZE_MAX) return PackResult::Failed;
-        if (!readEntry(path, uf, info, password, block)) return PackResult::Failed;
-        *size = static_cast<uint32_t>(info.uncompressed_size);
-        return PackResult::Found;
-    }
-    return PackResult::NotFound;
-}
-
-bool packList(const char* path, std::vector<std::string>* names, size_t max) {
-    Archive archive(path);
-    unzFile uf = archive.get();
-    if (!uf) return false;
-    char name[PACK_NAME_MAX];
-    for (int err = unzGoToFirstFile(uf); err == UNZ_OK && names->size() < max; err = unzGoToNextFile(uf)) {
-        unz_file_info64 info;
-        if (currentName(uf, &info, name)) names->emplace_back(name);
-    }
     return true;
 }

@@ -1,7 +1,14 @@
 // PNG goes through libpng, reading from memory so that a file cut short is an
 // error rather than stale bytes read again (SDL_image's reader ignores short reads
-// and libpng then loops on the same chunk). BMP, JPG and TGA go through SDL_image.
-// Neither library may write to standard error: their messages are dropped.
+// and libpng then loops on the same chunk). JPG goes through libjpeg, which SDL_image
+// would let fill a cut file with grey and hand CMYK over unconverted. BMP and TGA go
+// through SDL_image once their pixel data is known to lie whole in the file.
+// No library may write to standard error: their messages are dropped.
+//
+// Memory: a picture is at most MAX_IMAGE_SIDE square, and no buffer of its size is
+// made before the file has shown it holds that picture (BMP and TGA are walked first;
+// JPEG rows are made as they decode), so a small file that claims a huge picture costs
+// little, while a small file that truly holds one (runs, arithmetic coding) loads.
 #include "engine/graphics/image_decode.h"
 
 #include <SDL.h>
@@ -9,7 +16,15 @@
 #include <png.h>
 
 #include <climits>
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
+#include <new>
+
+// After <cstdio>: libjpeg's headers use FILE and size_t without including them, and
+// its messages depend on the build's settings in jpeglib.h.
+#include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -25,68 +40,6 @@ ImageKind imageKind(const uint8_t* d, uint32_t n) {
     if (n >= 2 && d[0] == 'B' && d[1] == 'M') return ImageKind::Bmp;
     if (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) return ImageKind::Jpg;
     return ImageKind::Tga;  // the one format without a signature
-}
-
-// The picture size the header declares; false when it cannot be found.
-bool declaredSize(ImageKind kind, const uint8_t* d, uint32_t n, int64_t* w, int64_t* h) {
-    switch (kind) {
-    case ImageKind::Png:
-        if (n < 24) return false;
-        *w = be32(d + 16);
-        *h = be32(d + 20);
-        return true;
-    case ImageKind::Bmp:
-        if (n < 26) return false;
-        if (le32(d + 14) == 12) {  // the old core header
-            *w = le16(d + 18);
-            *h = le16(d + 20);
-        } else {
-            *w = static_cast<int32_t>(le32(d + 18));
-            *h = static_cast<int32_t>(le32(d + 22));
-            if (*h < 0) *h = -*h;  // top-down rows
-        }
-        return true;
-    case ImageKind::Jpg:
-        // Walk the marker segments up to the first start-of-frame.
-        for (uint32_t i = 2; i + 9 <= n;) {
-            if (d[i] != 0xFF) return false;
-            uint8_t m = d[i + 1];
-            if (m == 0xFF) {
-                ++i;
-                continue;
-            }
-            if (m == 0x01 || (m >= 0xD0 && m <= 0xD8)) {
-                i += 2;
-                continue;
-            }
-            if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
-                *h = be16(d + i + 5);
-                *w = be16(d + i + 7);
-                return true;
-            }
-            i += 2 + be16(d + i + 2);
-        }
-        return false;
-    case ImageKind::Tga:
-        if (n < 18) return false;
-        *w = le16(d + 12);
-        *h = le16(d + 14);
-        return true;
-    }
-    return false;
-}
-
-// The most pixels a file of n bytes can hold, at the best its format's coding can do
-// (for PNG, readPng checks the exact rows against deflate's 1032:1). A header that
-// declares more is damaged, and is refused before a buffer of its size is made.
-uint64_t mostPixels(ImageKind kind, uint32_t n) {
-    switch (kind) {
-    case ImageKind::Png: return uint64_t(n) * 8 * 1032;  // 1-bit rows, all deflated
-    case ImageKind::Tga: return uint64_t(n) * 128;       // a run packet of 2 bytes: 128 pixels
-    case ImageKind::Bmp:                                 // runs and the end-of-picture escape
-    case ImageKind::Jpg: return uint64_t(n) * 4096;      // uniform blocks, arithmetic coding
-    }
-    return 0;
 }
 
 // ---------------------------------------------------------------------------------
@@ -185,7 +138,205 @@ bool decodePng(const uint8_t* data, uint32_t size, std::vector<uint32_t>& pixels
 }
 
 // ---------------------------------------------------------------------------------
-// BMP, JPG, TGA
+// JPEG
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void jpegFail(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1); }
+
+// Warnings that mean pixels are missing or made up end the decode; others (extra bytes
+// between markers, an odd JFIF version) leave the picture whole.
+void jpegMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    switch (cinfo->err->msg_code) {
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_JPEG_EOF: jpegFail(cinfo);
+    default: break;
+    }
+}
+void jpegQuiet(j_common_ptr) {}
+
+// The end of the bytes before the end-of-image marker is a cut file: libjpeg's own
+// memory source would make up an end marker and grey rows.
+boolean jpegCut(j_decompress_ptr cinfo) { jpegFail(reinterpret_cast<j_common_ptr>(cinfo)); }
+
+// More scans than any encoder writes are refused before they are decoded: each
+// progressive scan passes over the whole picture again.
+constexpr int MAX_JPEG_SCANS = 1000;
+
+bool tooManyScans(const uint8_t* d, uint32_t n) {
+    int scans = 0;
+    for (uint32_t i = 0; i + 1 < n; ++i) {
+        if (d[i] == 0xFF && d[i + 1] == 0xDA && ++scans > MAX_JPEG_SCANS) return true;
+    }
+    return false;
+}
+
+uint8_t mul255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
+
+// One row of CMYK (or YCCK, which libjpeg turns into CMYK) to ARGB. Adobe's tools
+// store the inks inverted (255 is no ink), and their APP14 marker says so.
+void cmykRow(const uint8_t* cmyk, uint32_t* argb, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
+        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        argb[x] = 0xFF000000u | uint32_t(mul255(c, k)) << 16 | uint32_t(mul255(m, k)) << 8 | mul255(y, k);
+    }
+}
+
+// What lives across libjpeg's long jump: only through this pointer.
+struct JpegJob {
+    jpeg_decompress_struct cinfo;
+    JpegError error;
+    std::vector<uint32_t>* pixels;
+    std::vector<uint8_t> cmyk;
+};
+
+bool readJpeg(JpegJob* job, const uint8_t* data, uint32_t size) {
+    jpeg_decompress_struct& cinfo = job->cinfo;
+    if (setjmp(job->error.jump)) return false;
+    jpeg_mem_src(&cinfo, data, size);
+    cinfo.src->fill_input_buffer = jpegCut;
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    if (cinfo.image_width > MAX_IMAGE_SIDE || cinfo.image_height > MAX_IMAGE_SIDE) return false;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    if (cmyk) {
+        cinfo.out_color_space = JCS_CMYK;
+    } else if (cinfo.jpeg_color_space == JCS_GRAYSCALE || cinfo.jpeg_color_space == JCS_YCbCr ||
+               cinfo.jpeg_color_space == JCS_RGB) {
+#if SDL_BYTEORDER == SDL_BIG_ENDIAN
+        cinfo.out_color_space = JCS_EXT_ARGB;
+#else
+        cinfo.out_color_space = JCS_EXT_BGRA;
+#endif
+    } else {
+        return false;
+    }
+    jpeg_start_decompress(&cinfo);
+    const size_t width = cinfo.output_width;
+    if (cinfo.output_components != 4 || width == 0 || cinfo.output_height == 0) return false;
+    // Reserved, not touched: rows take memory only as they decode.
+    job->pixels->reserve(width * cinfo.output_height);
+    if (cmyk) job->cmyk.resize(width * 4);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const size_t at = job->pixels->size();
+        job->pixels->resize(at + width);
+        uint32_t* row = job->pixels->data() + at;
+        JSAMPROW out = cmyk ? job->cmyk.data() : reinterpret_cast<JSAMPROW>(row);
+        if (jpeg_read_scanlines(&cinfo, &out, 1) != 1) return false;
+        if (cmyk) cmykRow(job->cmyk.data(), row, cinfo.output_width, cinfo.saw_Adobe_marker);
+    }
+    jpeg_finish_decompress(&cinfo);  // a file must run whole to its end marker
+    return true;
+}
+
+bool decodeJpeg(const uint8_t* data, uint32_t size, std::vector<uint32_t>& pixels, int* width, int* height) {
+    if (tooManyScans(data, size)) return false;
+    JpegJob job{};
+    job.pixels = &pixels;
+    job.cinfo.err = jpeg_std_error(&job.error.mgr);
+    job.error.mgr.error_exit = jpegFail;
+    job.error.mgr.emit_message = jpegMessage;
+    job.error.mgr.output_message = jpegQuiet;
+    jpeg_create_decompress(&job.cinfo);
+    bool ok = false;
+    try {
+        ok = readJpeg(&job, data, size);
+    } catch (const std::bad_alloc&) {  // rows of a true picture too big for this machine
+    }
+    *width = static_cast<int>(job.cinfo.output_width);
+    *height = static_cast<int>(job.cinfo.output_height);
+    jpeg_destroy_decompress(&job.cinfo);
+    if (!ok) pixels.clear();
+    return ok;
+}
+
+// ---------------------------------------------------------------------------------
+// BMP and TGA: their pixel data is walked before SDL_image makes a surface of the size
+// the header claims, so a cut or hostile file is refused first.
+
+bool sideFits(int64_t w, int64_t h) { return w > 0 && h > 0 && w <= MAX_IMAGE_SIDE && h <= MAX_IMAGE_SIDE; }
+
+// Run-length BMP data (RLE8 or RLE4) from at: whole when the end-of-bitmap escape comes
+// before the bytes end, which is where SDL stops (rows it never reached stay colour 0).
+bool bmpRunsWhole(const uint8_t* d, uint32_t n, uint32_t at, bool rle4) {
+    while (n - at >= 2) {
+        const uint8_t count = d[at], code = d[at + 1];
+        at += 2;
+        if (count != 0 || code == 0) continue;  // a run, or the end of a row
+        if (code == 1) return true;             // the end of the bitmap
+        if (code == 2) {                        // a move: two more bytes
+            if (n - at < 2) return false;
+            at += 2;
+            continue;
+        }
+        const uint32_t bytes = rle4 ? (code + 1u) / 2 : code;  // literal pixels, to a 16-bit boundary
+        const uint32_t padded = bytes + (bytes & 1);
+        if (n - at < padded) return false;
+        at += padded;
+    }
+    return false;
+}
+
+bool bmpWhole(const uint8_t* d, uint32_t n) {
+    if (n < 26) return false;
+    const uint32_t offset = le32(d + 10), header = le32(d + 14);
+    int64_t w, h;
+    uint32_t bpp, compression = 0;
+    if (header == 12) {  // the old core header
+        w = le16(d + 18);
+        h = le16(d + 20);
+        bpp = le16(d + 24);
+    } else {
+        if (n < 34) return false;
+        w = static_cast<int32_t>(le32(d + 18));
+        h = static_cast<int32_t>(le32(d + 22));
+        if (h < 0) h = -h;  // top-down rows
+        bpp = le16(d + 28);
+        compression = le32(d + 30);
+    }
+    if (!sideFits(w, h) || bpp == 0 || bpp > 32) return false;
+    // Where the pixels start: the header's offset, or past the headers when it has none.
+    const uint64_t at = offset != 0 ? offset : uint64_t(14) + header;
+    if (at >= n) return false;
+    if (compression == 1 || compression == 2) return bmpRunsWhole(d, n, static_cast<uint32_t>(at), compression == 2);
+    const uint64_t stride = (uint64_t(w) * bpp + 31) / 32 * 4;
+    return n - at >= stride * uint64_t(h);
+}
+
+bool tgaWhole(const uint8_t* d, uint32_t n) {
+    if (n < 18) return false;
+    const uint32_t type = d[2], bytes = (d[16] + 7u) / 8;
+    const uint64_t w = le16(d + 12), h = le16(d + 14), pixels = w * h;
+    if (!sideFits(int64_t(w), int64_t(h)) || bytes == 0 || bytes > 4) return false;
+    const uint64_t mapBytes = d[1] != 0 ? uint64_t(le16(d + 5)) * ((d[7] + 7u) / 8) : 0;
+    uint64_t at = 18 + uint64_t(d[0]) + mapBytes;
+    if (type < 8) return at <= n && n - at >= pixels * bytes;
+    // Run-length packets: a count byte, then one pixel (a run) or count pixels.
+    for (uint64_t done = 0; done < pixels;) {
+        if (at >= n) return false;
+        const uint8_t head = d[at++];
+        const uint64_t count = (head & 0x7Fu) + 1, need = (head & 0x80) ? bytes : count * bytes;
+        if (n - at < need) return false;
+        at += need;
+        done += count;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// BMP, TGA
 
 bool decodeWithSdl(ImageKind kind, const void* data, uint32_t size, std::vector<uint32_t>& pixels, int* width,
                    int* height) {
@@ -194,9 +345,9 @@ bool decodeWithSdl(ImageKind kind, const void* data, uint32_t size, std::vector<
     SDL_Surface* loaded = nullptr;
     switch (kind) {
     case ImageKind::Bmp: loaded = IMG_LoadBMP_RW(rw); break;
-    case ImageKind::Jpg: loaded = IMG_LoadJPG_RW(rw); break;
     case ImageKind::Tga: loaded = IMG_LoadTGA_RW(rw); break;
-    case ImageKind::Png: break;
+    case ImageKind::Png:
+    case ImageKind::Jpg: break;
     }
     SDL_RWclose(rw);
     if (!loaded) return false;
@@ -225,12 +376,12 @@ bool decodeWithSdl(ImageKind kind, const void* data, uint32_t size, std::vector<
 bool decodeImage(const void* data, uint32_t size, std::vector<uint32_t>& pixels, int* width, int* height) {
     if (!data || size == 0 || size > static_cast<uint32_t>(INT_MAX)) return false;
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    ImageKind kind = imageKind(bytes, size);
-    int64_t w = 0, h = 0;
-    if (!declaredSize(kind, bytes, size, &w, &h) || w <= 0 || h <= 0 || w > MAX_IMAGE_SIDE ||
-        h > MAX_IMAGE_SIDE || uint64_t(w) * uint64_t(h) > mostPixels(kind, size)) {
-        return false;
+    const ImageKind kind = imageKind(bytes, size);
+    switch (kind) {
+    case ImageKind::Png: return decodePng(bytes, size, pixels, width, height);
+    case ImageKind::Jpg: return decodeJpeg(bytes, size, pixels, width, height);
+    case ImageKind::Bmp: return bmpWhole(bytes, size) && decodeWithSdl(kind, data, size, pixels, width, height);
+    case ImageKind::Tga: return tgaWhole(bytes, size) && decodeWithSdl(kind, data, size, pixels, width, height);
     }
-    if (kind == ImageKind::Png) return decodePng(bytes, size, pixels, width, height);
-    return decodeWithSdl(kind, data, size, pixels, width, height);
+    return false;
 }

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-// The largest image side accepted. Headers are checked before decoding, so a small
-// file that claims a huge picture is refused instead of unpacked.
+// The largest image side accepted. No buffer of a picture's size is made before the
+// file has shown it holds that picture, so a small file that claims a huge one costs
+// little, while a small file that truly holds one (runs, arithmetic coding) loads.
 constexpr int MAX_IMAGE_SIDE = 8192;
 
 // False, silently, for anything that is not a whole image of a known format.

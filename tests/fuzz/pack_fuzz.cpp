@@ -1,12 +1,15 @@
 // Fuzzes the pack reader: the input is a ZIP file, attached as a pack with the
 // password "bear". Every entry it names is read through Resource_Load (relative
 // names) or the pack reader itself (any name), with and without the password.
-// Whatever comes back must be a clear failure or a block of the declared size.
+// Whatever comes back must be a clear failure or a block of the declared size; a
+// refused archive must say why.
 #include "engine/engine.h"
 #include "engine/files/pack.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -47,14 +50,20 @@ bool relative(const std::string& name) { return !name.empty() && name[0] != '/' 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeInput(data, size);
     const char* path = packPath().c_str();
-    std::vector<std::string> names;
-    if (!packList(path, &names, 8)) return 0;
+    std::string why;
+    std::unique_ptr<PackIndex> pack = PackIndex::open(path, &why);
+    if (!pack) {
+        if (why.empty()) std::abort();
+        return 0;
+    }
+    std::vector<std::string> names(pack->names().begin(),
+                                   pack->names().begin() + static_cast<long>(std::min<size_t>(8, pack->names().size())));
 
     for (const char* password : {"bear", static_cast<const char*>(nullptr)}) {
         for (const std::string& name : names) {
             void* block = nullptr;
             uint32_t got = 0;
-            if (packLoad(path, password, name.c_str(), &block, &got) == PackResult::Found) {
+            if (pack->load(password, name.c_str(), &block, &got) == PackResult::Found) {
                 if (!block || got > RESOURCE_SIZE_MAX) std::abort();
                 volatile char last = got ? static_cast<const char*>(block)[got - 1] : 0;  // the block holds it all
                 (void)last;

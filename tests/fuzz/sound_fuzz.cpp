@@ -7,10 +7,6 @@
 #include <cstdlib>
 #include <vector>
 
-// libsndfile 1.2.0 leaks the Vorbis header state when an Ogg file fails to open
-// (allocated in libvorbis, never freed on that error path); nothing of ours can free it.
-extern "C" const char* __lsan_default_suppressions() { return "leak:vorbis_info_init\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecodedSample sample;
     const DecodeResult result = decodeSample(data, size, &sample);

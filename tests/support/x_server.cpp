@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <csignal>
@@ -31,9 +32,16 @@ int spawn(const std::vector<std::string>& args) {
     _exit(127);
 }
 
+// SIGTERM, and SIGKILL for a program that has not ended 2 s later (a window manager
+// busy with a grab may never get to its handler).
 void stop(int pid) {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
+    for (int i = 0; i < 200; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 }
 
@@ -76,8 +84,33 @@ PrivateXServer::PrivateXServer(int width, int height, const char* wm) : width_(w
             failure_ = std::string(wm) + " cannot be started (tools/install-deps.sh installs it)";
             return;
         }
-        if (!waitFor([this] { return managed(); })) failure_ = std::string(wm) + " did not take over the screen";
+        if (!waitFor([this] { return managed(); })) {
+            failure_ = std::string(wm) + " did not take over the screen";
+        } else if (!probeWindowManager()) {
+            failure_ = std::string(wm) + " did not frame a window";
+        }
     }
+}
+
+// A window manager selects redirection on the root before it is ready: openbox,
+// asked to map a window during its own start-up, may leave the request pending
+// until something else happens on the root. So it counts as running once it has
+// framed a window of ours, and the root is poked (a property change) until it has.
+bool PrivateXServer::probeWindowManager() {
+    Window probe = createManagedWindow(64, 64);
+    Atom poke = XInternAtom(display_, "_TIMBERDRIVE_TEST_POKE", False);
+    bool framedOnce = false;
+    for (int i = 0; i < 2000 && !framedOnce; ++i) {
+        long value = i;
+        XChangeProperty(display_, DefaultRootWindow(display_), poke, XA_INTEGER, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&value), 1);
+        sync();
+        framedOnce = framed(probe);
+        if (!framedOnce) pause();
+    }
+    XDeleteProperty(display_, DefaultRootWindow(display_), poke);
+    destroyWindow(probe);
+    return framedOnce;
 }
 
 PrivateXServer::~PrivateXServer() {
@@ -147,6 +180,22 @@ PrivateXServer::WindowId PrivateXServer::createWindow(int x, int y, int w, int h
     return id;
 }
 
+PrivateXServer::WindowId PrivateXServer::createManagedWindow(int w, int h) {
+    Window id = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, static_cast<unsigned>(w),
+                                    static_cast<unsigned>(h), 0, 0, 0);
+    // A position of the user's own: twm would otherwise wait for a click to place it.
+    XSizeHints hints{};
+    hints.flags = USPosition | PPosition;
+    XSetWMNormalHints(display_, id, &hints);
+    XMapWindow(display_, id);
+    XSync(display_, False);
+    return id;
+}
+
+bool PrivateXServer::framed(WindowId window) {
+    return parentOf(window) != root() && viewable(window);
+}
+
 void PrivateXServer::destroyWindow(WindowId window) {
     XDestroyWindow(display_, window);
     XSync(display_, False);
@@ -179,3 +228,22 @@ PrivateXServer::Rect PrivateXServer::rect(WindowId window) {
     r.h = a.height;
     return r;
 }
+
+namespace {
+int g_swallowed = 0;
+int swallowXError(Display*, XErrorEvent*) {
+    ++g_swallowed;
+    return 0;
+}
+}  // namespace
+
+SwallowingXErrorHandler::SwallowingXErrorHandler()
+    : previous_(reinterpret_cast<void*>(XSetErrorHandler(swallowXError))) {
+    g_swallowed = 0;
+}
+
+SwallowingXErrorHandler::~SwallowingXErrorHandler() {
+    XSetErrorHandler(reinterpret_cast<XErrorHandler>(previous_));
+}
+
+int SwallowingXErrorHandler::caught() const { return g_swallowed; }

@@ -56,6 +56,10 @@ public:
     static WindowId idOf(SDL_Window* window);
     // A plain window of one colour, placed by no window manager.
     WindowId createWindow(int x, int y, int w, int h, uint32_t rgb);
+    // A plain window mapped as an application's is, for the window manager to frame.
+    WindowId createManagedWindow(int w, int h);
+    // Whether the window manager has put the window into a frame of its own and shows it.
+    bool framed(WindowId window);
     void destroyWindow(WindowId window);
     void resizeWindow(WindowId window, int w, int h);
     // What a window manager sends when the close box is clicked.
@@ -64,6 +68,7 @@ public:
 
 private:
     static void pause();
+    bool probeWindowManager();
 
     int width_, height_;
     std::string failure_;
@@ -72,4 +77,18 @@ private:
     int serverPid_ = -1;
     int wmPid_ = -1;
     _XDisplay* display_ = nullptr;
+};
+
+// While it lives, the process's X error handler is one that keeps every error to
+// itself, as a program's own handler may; caught() counts them.
+class SwallowingXErrorHandler {
+public:
+    SwallowingXErrorHandler();
+    ~SwallowingXErrorHandler();
+    SwallowingXErrorHandler(const SwallowingXErrorHandler&) = delete;
+    SwallowingXErrorHandler& operator=(const SwallowingXErrorHandler&) = delete;
+    int caught() const;
+
+private:
+    void* previous_;
 };

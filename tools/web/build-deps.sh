@@ -2,11 +2,11 @@
 # Usage: tools/web/build-deps.sh
 # Builds the browser build's libraries with emcc from Debian's source packages
 # (tools/fetch-source.sh) into a cache outside the clone and prints the prefix.
-# The prefix is keyed by this recipe, the package versions and emcc's version, so
-# an unchanged recipe costs nothing the second time. Emscripten's ports would
+# The prefix is keyed by emcc's version; each library in it by its recipe and its
+# source's version, so that only a changed one is built again. Emscripten's ports would
 # download from the internet and are not used.
 #
-# What is built: zlib with minizip, libpng, SDL2 (emscripten backend), SDL2_image
+# What is built: zlib with minizip, libpng, libjpeg-turbo, SDL2 (emscripten backend), SDL2_image
 # (BMP, TGA, JPG through its own stb reader: the engine reads PNG with libpng),
 # libopenmpt and libsndfile. libsndfile's Ogg Vorbis needs FLAC and Opus built
 # too; the game's sounds are WAV, so the browser build reads WAV, AIFF and the
@@ -15,7 +15,7 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cache=${TD_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/timberdrive}
 JOBS=${JOBS:-2}
-PACKAGES="zlib libpng1.6 libsdl2 libsdl2-image libopenmpt libsndfile box2d"
+PACKAGES="zlib libpng1.6 libjpeg-turbo libsdl2 libsdl2-image libopenmpt libsndfile box2d"
 
 # Autotools' and CMake's test programs run under node; node's fetch makes
 # emscripten's output take the wrong path, and -O2 links need node's modules.
@@ -29,9 +29,9 @@ for p in $PACKAGES; do
     d=$("$ROOT/tools/fetch-source.sh" "$p")
     srcs="$srcs $d"
 done
-key=$( (for d in $srcs; do basename "$d"; done; emcc --version | head -n 1) | sha256sum | cut -c1-16)
+key=$(emcc --version | head -n 1 | sha256sum | cut -c1-16)
 prefix=$cache/web-deps/$key
-recipe=$(sha256sum "$0" | cut -c1-16)
+recipe=$( (cat "$0"; for d in $srcs; do basename "$d"; done) | sha256sum | cut -c1-16)
 if [ -f "$prefix/.done-$recipe" ]; then
     echo "$prefix"
     exit 0
@@ -71,6 +71,28 @@ step_png() {
         compile_archive libpng.a "-I$prefix/include" png.c pngerror.c pngget.c pngmem.c pngpread.c pngread.c \
             pngrio.c pngrtran.c pngrutil.c pngset.c pngtrans.c pngwio.c pngwrite.c pngwtran.c pngwutil.c &&
         cp png.h pngconf.h pnglibconf.h "$prefix/include/")
+}
+
+# libjpeg-turbo's library without SIMD, as libjpeg 8 (Debian's API), configured by
+# hand: CMake would only find what wasm32 is.
+step_jpeg() {
+    cp -a "$(src libjpeg-turbo)" "$work/jpeg"
+    (cd "$work/jpeg" &&
+        sed -e 's/@JPEG_LIB_VERSION@/80/; s/@VERSION@/2.1.5/; s/@LIBJPEG_TURBO_VERSION_NUMBER@/2001005/' \
+            -e 's/@BITS_IN_JSAMPLE@/8/; s/#cmakedefine \([A-Z_]*\) 1/#define \1 1/' \
+            -e 's/#define WITH_SIMD 1//; s/#define RIGHT_SHIFT_IS_UNSIGNED 1//' jconfig.h.in >jconfig.h &&
+        sed -e 's/@BUILD@/emscripten/; s/@INLINE@/inline __attribute__((always_inline))/; s/@THREAD_LOCAL@//' \
+            -e 's/@CMAKE_PROJECT_NAME@/libjpeg-turbo/; s/@VERSION@/2.1.5/; s/@SIZE_T@/4/' \
+            -e 's/#cmakedefine HAVE_BUILTIN_CTZL/#define HAVE_BUILTIN_CTZL/; s/#cmakedefine HAVE_INTRIN_H//' \
+            jconfigint.h.in >jconfigint.h &&
+        sed 's/@COPYRIGHT_YEAR@/1991-2022/' jversion.h.in >jversion.h &&
+        compile_archive libjpeg.a "-I." jcapimin.c jcapistd.c jccoefct.c jccolor.c jcdctmgr.c jchuff.c jcicc.c \
+            jcinit.c jcmainct.c jcmarker.c jcmaster.c jcomapi.c jcparam.c jcphuff.c jcprepct.c jcsample.c \
+            jctrans.c jdapimin.c jdapistd.c jdatadst.c jdatasrc.c jdcoefct.c jdcolor.c jddctmgr.c jdhuff.c \
+            jdicc.c jdinput.c jdmainct.c jdmarker.c jdmaster.c jdmerge.c jdphuff.c jdpostct.c jdsample.c \
+            jdtrans.c jerror.c jfdctflt.c jfdctfst.c jfdctint.c jidctflt.c jidctfst.c jidctint.c jidctred.c \
+            jquant1.c jquant2.c jutils.c jmemmgr.c jmemnobs.c jaricom.c jcarith.c jdarith.c jsimd_none.c &&
+        cp jpeglib.h jconfig.h jmorecfg.h jerror.h "$prefix/include/")
 }
 
 # SDL's own configuration for emscripten (SDL_config_emscripten.h) is complete: the
@@ -139,8 +161,10 @@ step_sndfile() {
 }
 
 # Each step is done again only when its own recipe changed.
-for step in zlib png sdl2 sdl2_image box2d openmpt sndfile; do
-    stamp=$prefix/.step-$step-$(declare -f "step_$step" | sha256sum | cut -c1-16)
+for step in zlib png jpeg sdl2 sdl2_image box2d openmpt sndfile; do
+    # The step's recipe and the version of the source it takes.
+    stamp=$prefix/.step-$step-$( (declare -f "step_$step"; declare -f "step_$step" | grep -o 'src [a-z0-9.-]*' |
+        while read -r _ p; do basename "$(src "$p")"; done) | sha256sum | cut -c1-16)
     [ -f "$stamp" ] && continue
     log "$step"
     "step_$step" || exit 1

@@ -1,7 +1,11 @@
 // The frame loop in a browser: the browser calls one pass per picture it shows
-// (requestAnimationFrame), and a pass never blocks. The game still steps at its
-// fixed rate of real time (FramePacer); a hidden page gets no passes at all, so the
-// game stands still there and starts over on its clock when the page comes back.
+// (requestAnimationFrame) and a pass never blocks. Each pass is the loop's own
+// (loopPass), on a clock of the frames' due times: when FramePacer says the display
+// has reached the next frame, the clock stands exactly at that frame's time, so the
+// loop's schedule runs it and the game steps at its fixed rate of real time on 60,
+// 120 or 144 Hz displays alike, where the display's own jitter around the due time
+// would make the schedule drop every other frame. A hidden page gets no passes: the
+// game stands still there, and starts over on its clock when the page comes back.
 #include "engine/core/engine_impl.h"
 #include "engine/core/frame_pacer.h"
 
@@ -10,25 +14,30 @@
 
 namespace {
 
+class BrowserClock final : public LoopPlatform {
+public:
+    uint64_t microseconds() override { return now_; }
+    void sleep(uint64_t) override {}
+    bool pollEvent(SDL_Event* event) override { return SDL_PollEvent(event) != 0; }
+
+    uint64_t now_ = 0;
+};
+
+BrowserClock g_clock;
 FramePacer g_pacer;
+int g_rate = -1;         // the frame rate the pacer keeps
+uint64_t g_rateStart = 0;  // the clock when it was set
+uint64_t g_frames = 0;     // frames since then
 
 void runPass(void* engine) { static_cast<EngineImpl*>(engine)->browserPass(); }
 
 }  // namespace
 
 bool EngineImpl::System_Start() {
-    if (!ctx_.windowExists) {
-        ctx_.postError("System_Start: System_Initiate wasn't called");
-        return false;
-    }
-    if (!ctx_.frameFunc) {
-        ctx_.postError("System_Start: No frame function defined");
-        return false;
-    }
-    ctx_.active = true;
-    quitRequested_ = false;
-    g_pacer.setStep(ctx_.fps > 0 ? 1000.0 / ctx_.fps : 0.0);
-    g_pacer.start(emscripten_get_now());
+    if (!beginLoop()) return false;
+    setLoopPlatform(&g_clock);
+    resetTiming();
+    g_rate = -1;
     // Does not return: the browser owns the loop from here (the caller's stack is
     // unwound, its objects on the heap stay).
     emscripten_set_main_loop_arg(runPass, this, 0, 1);
@@ -36,37 +45,26 @@ bool EngineImpl::System_Start() {
 }
 
 void EngineImpl::browserPass() {
-    SDL_Event event;
-    while (!quitRequested_ && SDL_PollEvent(&event)) dispatchEvent(event);
-    if (!quitRequested_) {
-        input_.updateMouseInside();
-        const double now = emscripten_get_now();
-        if (!ctx_.active && !ctx_.runInactive) {
-            g_pacer.start(now);
-            return;
-        }
-        if (!g_pacer.pass(now)) return;
-
-        frameTime_ = g_pacer.step() > 0.0 ? static_cast<float>(g_pacer.step() * 0.001) : 0.01f;
-        time_ += frameTime_;
-        const uint32_t tick = static_cast<uint32_t>(now);
-        if (tick - fpsTick_ <= 1000) {
-            ++frameCount_;
-        } else {
-            fps_ = frameCount_;
-            frameCount_ = 0;
-            fpsTick_ = tick;
-        }
-        if (!ctx_.frameFunc()) {
-            if (ctx_.renderFunc) ctx_.renderFunc();
-            input_.clearFrame();
-            return;
-        }
-        quitRequested_ = true;
+    const double nowMs = emscripten_get_now();
+    const int rate = frameRate_ > 0 ? frameRate_ : 60;
+    if (rate != g_rate) {
+        g_rate = rate;
+        g_rateStart = g_clock.now_;
+        g_frames = 0;
+        g_pacer.setStep(1000.0 / rate);
+        g_pacer.start(nowMs);
     }
+    if (!ctx_.active && !ctx_.runInactive) {
+        g_pacer.start(nowMs);
+    } else if (g_pacer.pass(nowMs)) {
+        // Just past the loop's due time for the next frame, however it rounds.
+        ++g_frames;
+        g_clock.now_ = g_rateStart + g_frames * 1000000u / static_cast<uint64_t>(rate) + 1;
+    }
+    if (!loopPass().ended) return;
+
     // The game ended: no more passes, nothing heard, and the page takes over.
-    input_.clearFrame();
-    ctx_.active = false;
+    endLoop();
     emscripten_cancel_main_loop();
     SDL_SetRelativeMouseMode(SDL_FALSE);
     if (soundStarted()) sound_->channelStopAll();

@@ -3,6 +3,7 @@
 #include <libopenmpt/libopenmpt.h>
 #include <libopenmpt/libopenmpt_ext.h>
 #include <sndfile.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cmath>
@@ -59,22 +60,122 @@ constexpr int MAX_RATE = 768000;
 constexpr int MAX_FILE_CHANNELS = 64;
 constexpr int MAX_SCAN_ROWS = 4096;  // rows looked back after a seek
 
-SNDFILE* openMemory(MemoryFile* file, SF_INFO* info) {
+// A sound file decoded into float frames of its own channels.
+class Source {
+public:
+    virtual ~Source() = default;
+    // Interleaved frames; fewer than asked only at the end, 0 there.
+    virtual size_t read(float* out, size_t frames) = 0;
+    // The frame it lands on, or -1.
+    virtual int64_t seek(int64_t frame) = 0;
+    int channels = 0;
+    int rate = 0;
+    int64_t frames = -1;  // -1 when the file does not say
+};
+
+class SndfileSource : public Source {
+public:
+    explicit SndfileSource(SNDFILE* sf) : sf_(sf) {}
+    ~SndfileSource() override { sf_close(sf_); }
+    size_t read(float* out, size_t frames) override {
+        const sf_count_t n = sf_readf_float(sf_, out, static_cast<sf_count_t>(frames));
+        return n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    int64_t seek(int64_t frame) override { return sf_seek(sf_, frame, SEEK_SET); }
+
+private:
+    SNDFILE* sf_;
+};
+
+// Ogg Vorbis goes through libvorbisfile, which frees its decoder state on every error
+// path (libsndfile leaks it when a damaged file fails to open).
+size_t vorbisRead(void* out, size_t size, size_t count, void* user) {
+    if (size == 0) return 0;
+    return static_cast<size_t>(memRead(out, static_cast<sf_count_t>(size * count), user)) / size;
+}
+int vorbisSeek(void* user, ogg_int64_t offset, int whence) { return memSeek(offset, whence, user) < 0 ? -1 : 0; }
+long vorbisTell(void* user) { return static_cast<long>(memTell(user)); }
+
+class VorbisSource : public Source {
+public:
+    ~VorbisSource() override {
+        if (open_) ov_clear(&vf_);
+    }
+    static std::unique_ptr<VorbisSource> open(MemoryFile* file) {
+        std::unique_ptr<VorbisSource> src(new VorbisSource());
+        const ov_callbacks io = {vorbisRead, vorbisSeek, nullptr, vorbisTell};
+        if (ov_open_callbacks(file, &src->vf_, nullptr, 0, io) != 0) return nullptr;
+        src->open_ = true;
+        const vorbis_info* info = ov_info(&src->vf_, -1);
+        if (!info) return nullptr;
+        src->channels = info->channels;
+        src->rate = static_cast<int>(std::min<long>(info->rate, std::numeric_limits<int>::max()));
+        const ogg_int64_t total = ov_pcm_total(&src->vf_, -1);
+        src->frames = total > 0 ? total : -1;
+        return src;
+    }
+    size_t read(float* out, size_t frames) override {
+        size_t done = 0;
+        int holes = 0;
+        while (done < frames) {
+            float** pcm = nullptr;
+            int link = 0;
+            const long want = static_cast<long>(std::min<size_t>(frames - done, 4096));
+            const long n = ov_read_float(&vf_, &pcm, static_cast<int>(want), &link);
+            if (n == OV_HOLE && ++holes < 64) continue;  // a gap in damaged data: play on past it
+            if (n <= 0) break;
+            // A chained file whose next part has other channels or another rate ends here.
+            const vorbis_info* info = ov_info(&vf_, link);
+            if (!info || info->channels != channels || info->rate != rate) break;
+            for (long i = 0; i < n; ++i) {
+                for (int c = 0; c < channels; ++c) out[(done + static_cast<size_t>(i)) * channels + c] = pcm[c][i];
+            }
+            done += static_cast<size_t>(n);
+        }
+        return done;
+    }
+    int64_t seek(int64_t frame) override { return ov_pcm_seek(&vf_, frame) == 0 ? frame : -1; }
+
+private:
+    VorbisSource() = default;
+    OggVorbis_File vf_{};
+    bool open_ = false;
+};
+
+std::unique_ptr<Source> openMemory(MemoryFile* file) {
     if (!soundFileKnown(file->data, static_cast<size_t>(file->size))) return nullptr;
-    SF_VIRTUAL_IO io = memoryIo();
-    std::memset(info, 0, sizeof(*info));
-    SNDFILE* sf = sf_open_virtual(&io, SFM_READ, info, file);
-    if (!sf) return nullptr;
-    if (info->samplerate <= 0 || info->samplerate > MAX_RATE || info->channels <= 0 ||
-        info->channels > MAX_FILE_CHANNELS) {
-        sf_close(sf);
+    std::unique_ptr<Source> src;
+    // Every Ogg file: libsndfile would reach its Vorbis code through any page of one.
+    if (std::memcmp(file->data, "OggS", 4) == 0) {
+        src = VorbisSource::open(file);
+    } else {
+        SF_VIRTUAL_IO io = memoryIo();
+        SF_INFO info;
+        std::memset(&info, 0, sizeof(info));
+        SNDFILE* sf = sf_open_virtual(&io, SFM_READ, &info, file);
+        if (!sf) return nullptr;
+        src = std::make_unique<SndfileSource>(sf);
+        src->channels = info.channels;
+        src->rate = info.samplerate;
+        src->frames = (info.seekable && info.frames > 0) ? info.frames : -1;
+    }
+    if (!src || src->rate <= 0 || src->rate > MAX_RATE || src->channels <= 0 || src->channels > MAX_FILE_CHANNELS) {
         return nullptr;
     }
-    return sf;
+    return src;
 }
 
 // Folds the file's channels into what OpenAL plays: 1 and 2 as they are, more to mono.
 int outputChannels(int fileChannels) { return fileChannels <= 2 ? fileChannels : 1; }
+
+// Full scale is 1.0 in float; loud lossy files and float files go past it, and are
+// clipped rather than wrapped.
+int16_t toPcm16(float v) {
+    const float scaled = v * 32768.0f;
+    if (!(scaled > -32768.0f)) return scaled == scaled ? -32768 : 0;  // NaN is silence
+    if (scaled >= 32767.0f) return 32767;
+    return static_cast<int16_t>(std::lrint(scaled));
+}
 
 }  // namespace
 
@@ -91,51 +192,49 @@ bool soundFileKnown(const void* data, size_t size) {
 DecodeResult decodeSample(const void* data, size_t size, DecodedSample* out) {
     *out = DecodedSample();
     MemoryFile file{static_cast<const unsigned char*>(data), static_cast<sf_count_t>(size), 0};
-    SF_INFO info;
-    SNDFILE* sf = openMemory(&file, &info);
-    if (!sf) return DecodeResult::Failed;
+    std::unique_ptr<Source> src = openMemory(&file);
+    if (!src) return DecodeResult::Failed;
 
-    const int inCh = info.channels;
+    const int inCh = src->channels;
     const int outCh = outputChannels(inCh);
     DecodeResult result = DecodeResult::Ok;
     try {
         // The header's length is not trusted: grow by what actually decodes.
         constexpr size_t CHUNK = 4096;
-        std::vector<int16_t> chunk(CHUNK * static_cast<size_t>(inCh));
+        std::vector<float> chunk(CHUNK * static_cast<size_t>(inCh));
         size_t frames = 0;
         for (;;) {
-            sf_count_t n = sf_readf_short(sf, chunk.data(), CHUNK);
-            if (n <= 0) break;
-            if (frames + static_cast<size_t>(n) > MAX_SAMPLE_FRAMES) {
+            const size_t n = src->read(chunk.data(), CHUNK);
+            if (n == 0) break;
+            if (frames + n > MAX_SAMPLE_FRAMES) {
                 result = DecodeResult::NoMemory;
                 break;
             }
-            size_t at = out->pcm.size();
-            out->pcm.resize(at + static_cast<size_t>(n) * outCh);
+            const size_t at = out->pcm.size();
+            out->pcm.resize(at + n * static_cast<size_t>(outCh));
             int16_t* dst = out->pcm.data() + at;
             if (inCh == outCh) {
-                std::memcpy(dst, chunk.data(), static_cast<size_t>(n) * inCh * sizeof(int16_t));
+                for (size_t i = 0; i < n * static_cast<size_t>(inCh); ++i) dst[i] = toPcm16(chunk[i]);
             } else {
-                for (sf_count_t i = 0; i < n; ++i) {
-                    int sum = 0;
-                    for (int c = 0; c < inCh; ++c) sum += chunk[static_cast<size_t>(i) * inCh + c];
-                    dst[i] = static_cast<int16_t>(sum / inCh);
+                for (size_t i = 0; i < n; ++i) {
+                    float sum = 0.0f;
+                    for (int c = 0; c < inCh; ++c) sum += chunk[i * static_cast<size_t>(inCh) + c];
+                    dst[i] = toPcm16(sum / static_cast<float>(inCh));
                 }
             }
-            frames += static_cast<size_t>(n);
+            frames += n;
         }
         out->frames = frames;
     } catch (const std::bad_alloc&) {
         result = DecodeResult::NoMemory;
     }
-    sf_close(sf);
     if (result == DecodeResult::Ok && out->frames == 0) result = DecodeResult::Failed;
     if (result != DecodeResult::Ok) {
         *out = DecodedSample();
         return result;
     }
     out->channels = outCh;
-    out->rate = info.samplerate;
+    out->rate = src->rate;
     out->pcm.shrink_to_fit();
     return DecodeResult::Ok;
 }
@@ -146,10 +245,7 @@ DecodeResult decodeSample(const void* data, size_t size, DecodedSample* out) {
 struct StreamDecoder::Impl {
     std::vector<unsigned char> data;
     MemoryFile file;
-    SNDFILE* sf = nullptr;
-    ~Impl() {
-        if (sf) sf_close(sf);
-    }
+    std::unique_ptr<Source> src;
 };
 
 StreamDecoder::~StreamDecoder() = default;
@@ -160,16 +256,16 @@ std::unique_ptr<StreamDecoder> StreamDecoder::open(std::vector<unsigned char> da
     Impl& impl = *dec->impl_;
     impl.data = std::move(data);
     impl.file = MemoryFile{impl.data.data(), static_cast<sf_count_t>(impl.data.size()), 0};
-    SF_INFO info;
-    impl.sf = openMemory(&impl.file, &info);
-    if (!impl.sf) return nullptr;
+    impl.src = openMemory(&impl.file);
+    Source* src = impl.src.get();
+    if (!src) return nullptr;
     // A stream that decodes nothing at all is no stream.
     float probe[MAX_FILE_CHANNELS];
-    if (sf_readf_float(impl.sf, probe, 1) != 1 || sf_seek(impl.sf, 0, SEEK_SET) != 0) return nullptr;
-    dec->fileChannels_ = info.channels;
-    dec->outChannels_ = outputChannels(info.channels);
-    dec->rate_ = info.samplerate;
-    dec->frames_ = (info.seekable && info.frames > 0) ? info.frames : -1;
+    if (src->read(probe, 1) != 1 || src->seek(0) != 0) return nullptr;
+    dec->fileChannels_ = src->channels;
+    dec->outChannels_ = outputChannels(src->channels);
+    dec->rate_ = src->rate;
+    dec->frames_ = src->frames;
     if (dec->fileChannels_ > 2) dec->wide_.resize(1024 * static_cast<size_t>(dec->fileChannels_));
     return dec;
 }
@@ -177,20 +273,19 @@ std::unique_ptr<StreamDecoder> StreamDecoder::open(std::vector<unsigned char> da
 size_t StreamDecoder::read(float* out, size_t frames) {
     size_t done = 0;
     if (fileChannels_ <= 2) {
-        sf_count_t n = sf_readf_float(impl_->sf, out, static_cast<sf_count_t>(frames));
-        done = n > 0 ? static_cast<size_t>(n) : 0;
+        done = impl_->src->read(out, frames);
     } else {
         while (done < frames) {
             size_t want = std::min<size_t>(frames - done, 1024);
-            sf_count_t n = sf_readf_float(impl_->sf, wide_.data(), static_cast<sf_count_t>(want));
-            if (n <= 0) break;
-            for (sf_count_t i = 0; i < n; ++i) {
+            const size_t n = impl_->src->read(wide_.data(), want);
+            if (n == 0) break;
+            for (size_t i = 0; i < n; ++i) {
                 float sum = 0.0f;
                 for (int c = 0; c < fileChannels_; ++c) sum += wide_[static_cast<size_t>(i) * fileChannels_ + c];
-                out[done + static_cast<size_t>(i)] = sum / static_cast<float>(fileChannels_);
+                out[done + i] = sum / static_cast<float>(fileChannels_);
             }
-            done += static_cast<size_t>(n);
-            if (static_cast<size_t>(n) < want) break;
+            done += n;
+            if (n < want) break;
         }
     }
     position_ += static_cast<int64_t>(done);
@@ -200,7 +295,7 @@ size_t StreamDecoder::read(float* out, size_t frames) {
 bool StreamDecoder::seek(int64_t frame) {
     if (frame < 0) frame = 0;
     if (frames_ >= 0 && frame > frames_) frame = frames_;
-    sf_count_t at = sf_seek(impl_->sf, frame, SEEK_SET);
+    const int64_t at = impl_->src->seek(frame);
     if (at < 0) return false;
     position_ = at;
     return true;

@@ -1,6 +1,6 @@
 // The decoders behind the sound group, free of OpenAL: whole samples and incremental
-// streams through libsndfile (WAV, OGG, FLAC from memory), tracker modules through
-// libopenmpt. Every input may be malformed: they fail cleanly and never trust a header.
+// streams from memory through libvorbisfile (Ogg Vorbis) and libsndfile (WAV, FLAC),
+// tracker modules through libopenmpt. Every input may be malformed: they fail cleanly and never trust a header.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,8 @@ struct openmpt_module_ext;
 // A sound file's container as its first bytes tell; only these three are opened.
 bool soundFileKnown(const void* data, size_t size);
 
-// A whole sample for an effect: 16-bit, interleaved, 1 or 2 channels.
+// A whole sample for an effect: 16-bit, interleaved, 1 or 2 channels, clipped where
+// the file goes past full scale.
 struct DecodedSample {
     std::vector<int16_t> pcm;
     int channels = 0;

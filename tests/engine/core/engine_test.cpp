@@ -88,17 +88,17 @@ TEST(EngineStates, DeviceSizedSettingsAreFrozenAfterInitiate) {
     e->Release();
 }
 
-TEST(EngineStates, FrameRateGivesTheFixedFrameLength) {
+TEST(EngineStates, FrameRateGivesTheLoopsRate) {
     Engine* e = engineCreateHeadless(ENGINE_VERSION);
     EngineImpl* impl = engineImpl();
-    e->System_SetState(STATE_FPS, 60);
-    EXPECT_EQ(impl->fixedFrameMs(), 16u);
-    e->System_SetState(STATE_FPS, 0);
-    EXPECT_EQ(impl->fixedFrameMs(), 0u);
-    e->System_SetState(STATE_FPS, FPS_VSYNC);
-    EXPECT_EQ(impl->fixedFrameMs(), 0u);
-    e->System_SetState(STATE_FPS, 1);
-    EXPECT_EQ(impl->fixedFrameMs(), 1000u);
+    const struct {
+        int fps, rate;
+    } cases[] = {{60, 60}, {0, 0}, {FPS_VSYNC, 0}, {1, 1}, {1000, 1000}, {1001, 0}};
+    for (const auto& c : cases) {
+        e->System_SetState(STATE_FPS, c.fps);
+        EXPECT_EQ(impl->frameRate(), c.rate) << c.fps;
+        EXPECT_EQ(e->System_GetState(STATE_FPS), c.fps);
+    }
     e->Release();
 }
 

@@ -3,170 +3,275 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
 
-// A clock that moves 1 ms per reading and by the slept time, plus whatever the
-// frame callback spends.
+constexpr uint64_t SECOND = 1000000;
+constexpr uint64_t START = 5 * SECOND;
+
+// A clock that moves only by what the loop sleeps (plus a late wake-up by a repeating
+// pattern) and by what the frame callback spends. Events arrive at given times.
 class FakePlatform final : public LoopPlatform {
 public:
-    uint32_t ticks() override { return now_++; }
-    void sleep(uint32_t ms) override {
-        now_ += ms;
-        sleeps.push_back(ms);
-        sleptAt.push_back(now_);
+    uint64_t microseconds() override { return now_; }
+    void sleep(uint64_t us) override {
+        now_ += us;
+        if (!oversleep.empty()) now_ += oversleep[sleeps.size() % oversleep.size()];
+        sleeps.push_back(us);
+        wokeAt.push_back(now_);
     }
     bool pollEvent(SDL_Event* event) override {
-        std::vector<SDL_Event>& queue = pending.empty() && sleeps.size() >= lateAfterSleeps ? late : pending;
-        if (queue.empty()) return false;
-        *event = queue.front();
-        queue.erase(queue.begin());
+        ++polls;
+        if (events.empty() || events.front().first > now_) return false;
+        *event = events.front().second;
+        events.erase(events.begin());
         return true;
     }
-    void spend(uint32_t ms) { now_ += ms; }
-    uint32_t now() const { return now_; }
+    void spend(uint64_t us) { now_ += us; }
+    uint64_t now() const { return now_; }
 
-    std::vector<uint32_t> sleeps;
-    std::vector<uint32_t> sleptAt;
-    std::vector<SDL_Event> pending;
-    std::vector<SDL_Event> late;  // delivered once this many sleeps have passed:
-    size_t lateAfterSleeps = 0;
+    std::vector<uint64_t> oversleep;
+    std::vector<uint64_t> sleeps;
+    std::vector<uint64_t> wokeAt;
+    std::vector<std::pair<uint64_t, SDL_Event>> events;  // (arrival, event), in order
+    int polls = 0;
 
 private:
-    uint32_t now_ = 1000;
+    uint64_t now_ = START;
 };
 
 FakePlatform* g_platform = nullptr;
 Engine* g_engine = nullptr;
 std::vector<float> g_times;
-std::vector<uint32_t> g_frameTicks;
+std::vector<uint64_t> g_frameAt;
+std::string g_order;  // F frame, R render, L focus lost, G focus gained
 int g_frames = 0;
 int g_stopAfter = 0;
-uint32_t g_spendOnFrame = 0;
+uint64_t g_spend = 0;
 int g_spendAtFrame = -1;
-int g_renders = 0;
+int g_newRateAtFrame = -1;
+int g_newRate = 0;
 
 bool onFrame() {
     g_times.push_back(g_engine->Timer_Time());
-    g_frameTicks.push_back(g_platform->now());
-    if (g_frames == g_spendAtFrame) g_platform->spend(g_spendOnFrame);
+    g_frameAt.push_back(g_platform->now());
+    g_order += 'F';
+    if (g_frames == g_spendAtFrame) g_platform->spend(g_spend);
+    if (g_frames == g_newRateAtFrame) g_engine->System_SetState(STATE_FPS, g_newRate);
     ++g_frames;
     return g_frames >= g_stopAfter;
 }
 
 bool onRender() {
-    ++g_renders;
+    g_order += 'R';
+    return false;
+}
+
+bool onFocusLost() {
+    g_order += 'L';
+    return false;
+}
+
+bool onFocusGained() {
+    g_order += 'G';
     return false;
 }
 
 bool refuseExit() { return false; }
 
+SDL_Event windowEvent(uint8_t kind) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = kind;
+    return e;
+}
+
+SDL_Event quitEvent() {
+    SDL_Event e{};
+    e.type = SDL_QUIT;
+    return e;
+}
+
+// When frame n of a schedule started at `start` is due at `rate` frames a second.
+uint64_t due(uint64_t start, uint64_t n, int rate) { return start + n * SECOND / static_cast<uint64_t>(rate); }
+
 class FrameLoop : public ::testing::Test {
 protected:
     void SetUp() override {
+        platform_ = FakePlatform();
         g_engine = engineCreateHeadless(ENGINE_VERSION);
         g_engine->System_SetState(STATE_SOUND, false);
         g_engine->System_SetState(STATE_FRAME_FUNC, onFrame);
         g_engine->System_SetState(STATE_RENDER_FUNC, onRender);
+        g_engine->System_SetState(STATE_FOCUS_LOST_FUNC, onFocusLost);
+        g_engine->System_SetState(STATE_FOCUS_GAINED_FUNC, onFocusGained);
         engineImpl()->setLoopPlatform(&platform_);
         g_platform = &platform_;
         g_times.clear();
-        g_frameTicks.clear();
+        g_frameAt.clear();
+        g_order.clear();
         g_frames = 0;
-        g_renders = 0;
         g_spendAtFrame = -1;
+        g_newRateAtFrame = -1;
         ASSERT_TRUE(g_engine->System_Initiate());
+        g_order.clear();  // the window took the focus
     }
     void TearDown() override {
         engineImpl()->setLoopPlatform(nullptr);
         g_engine->Release();
     }
+    // A fresh engine and clock for the next case of a table.
+    void restart() {
+        TearDown();
+        SetUp();
+    }
     FakePlatform platform_;
 };
 
-TEST_F(FrameLoop, FixedRateFramesStartEverySixteenMilliseconds) {
-    g_engine->System_SetState(STATE_FPS, 60);
-    g_stopAfter = 5;
-    EXPECT_TRUE(g_engine->System_Start());
-    ASSERT_EQ(g_frames, 5);
-    EXPECT_EQ(g_renders, 4);  // the frame that ends the loop is not rendered
-    for (size_t i = 1; i < g_frameTicks.size(); ++i) {
-        EXPECT_GE(g_frameTicks[i] - g_frameTicks[i - 1], 16u);
-        EXPECT_LE(g_frameTicks[i] - g_frameTicks[i - 1], 17u);
-    }
-    // Each frame adds its measured length, 16 ms here.
-    EXPECT_NEAR(g_times[1] - g_times[0], 0.016f, 1e-5f);
-    EXPECT_FLOAT_EQ(g_engine->Timer_Delta(), 0.0166667f);
-}
-
-TEST_F(FrameLoop, SleepsOnlyWhenMoreThanThreeMillisecondsRemain) {
-    g_engine->System_SetState(STATE_FPS, 60);
-    g_stopAfter = 3;
-    g_engine->System_Start();
-    ASSERT_FALSE(platform_.sleeps.empty());
-    for (size_t i = 0; i < platform_.sleeps.size(); ++i) EXPECT_EQ(platform_.sleeps[i], 1u);
-    // Every sleep happened with the frame still at least 3 ms away.
-    size_t frame = 0;
-    for (uint32_t at : platform_.sleptAt) {
-        while (frame < g_frameTicks.size() && g_frameTicks[frame] < at) ++frame;
-        if (frame < g_frameTicks.size()) {
-            EXPECT_GE(g_frameTicks[frame] - at, 2u);
+TEST_F(FrameLoop, AMinuteAtSixtyHasExactly3600Updates) {
+    // Punctual wake-ups, and wake-ups up to 2.5 ms late: the schedule absorbs lateness.
+    const std::vector<std::vector<uint64_t>> wakeUps = {{}, {0, 2500, 700, 1300, 90}};
+    for (const std::vector<uint64_t>& late : wakeUps) {
+        restart();
+        platform_.oversleep = late;
+        g_engine->System_SetState(STATE_FPS, 60);
+        g_stopAfter = 3700;
+        EXPECT_TRUE(g_engine->System_Start());
+        ASSERT_EQ(g_frameAt.size(), 3700u);
+        const uint64_t first = g_frameAt[0];
+        size_t inMinute = 0;
+        for (size_t n = 0; n < g_frameAt.size(); ++n) {
+            inMinute += g_frameAt[n] - first < 60 * SECOND;
+            // No frame before its time, none a whole frame late.
+            EXPECT_GE(g_frameAt[n], due(first, n, 60)) << n;
+            EXPECT_LT(g_frameAt[n], due(first, n + 1, 60)) << n;
         }
+        EXPECT_EQ(inMinute, 3600u);
+        // The game's clock keeps time with the wall clock, and its step stays 1/60 s.
+        EXPECT_NEAR(g_times[3600] - g_times[0], 60.0f, 0.02f);
+        EXPECT_FLOAT_EQ(g_engine->Timer_Delta(), 0.0166667f);
     }
 }
 
-TEST_F(FrameLoop, LongFramesAreClampedToTheFixedFrame) {
+TEST_F(FrameLoop, StepsAlternateSixteenAndSeventeenMilliseconds) {
     g_engine->System_SetState(STATE_FPS, 60);
-    g_stopAfter = 3;
-    g_spendAtFrame = 1;  // frame 1 takes 250 ms
-    g_spendOnFrame = 250;
+    g_stopAfter = 7;
     g_engine->System_Start();
-    ASSERT_EQ(g_times.size(), 3u);
-    EXPECT_NEAR(g_times[2] - g_times[1], 0.016f, 1e-5f);
+    ASSERT_EQ(g_frameAt.size(), 7u);
+    std::vector<uint64_t> gaps;
+    for (size_t i = 1; i < g_frameAt.size(); ++i) gaps.push_back(g_frameAt[i] - g_frameAt[i - 1]);
+    EXPECT_EQ(gaps, (std::vector<uint64_t>{16667, 16667, 16666, 16667, 16667, 16666}));
+    // Each frame adds its measured length.
+    EXPECT_NEAR(g_times[2] - g_times[1], 0.016667f, 1e-6f);
 }
 
-TEST_F(FrameLoop, LongFramesWithoutFixedRateCountOneHundredth) {
-    g_engine->System_SetState(STATE_FPS, 0);
-    g_stopAfter = 3;
-    g_spendAtFrame = 1;
-    g_spendOnFrame = 250;
+TEST_F(FrameLoop, EventsThenFrameThenRenderInEveryPass) {
+    g_engine->System_SetState(STATE_FPS, 60);
+    g_engine->System_SetState(STATE_RUN_INACTIVE, true);
+    g_stopAfter = 4;
+    // Focus goes during the first frame's wait and comes back during the third's.
+    platform_.events = {{START + 5000, windowEvent(SDL_WINDOWEVENT_FOCUS_LOST)},
+                        {START + 40000, windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED)}};
     g_engine->System_Start();
-    ASSERT_EQ(g_times.size(), 3u);
-    EXPECT_NEAR(g_times[2] - g_times[1], 0.01f, 1e-6f);
-    // Unlimited: frames follow each other after the 1 ms minimum, never sleeping.
-    EXPECT_TRUE(platform_.sleeps.empty());
+    // The frame that ends the loop is not rendered.
+    EXPECT_EQ(g_order, "LFRFRGFRF");
+}
+
+TEST_F(FrameLoop, SleepsOnceStraightToTheNextFrame) {
+    g_engine->System_SetState(STATE_FPS, 60);
+    g_stopAfter = 30;
+    g_engine->System_Start();
+    ASSERT_EQ(g_frameAt.size(), 30u);
+    // One sleep and one poll of the events per frame, not a millisecond at a time.
+    EXPECT_EQ(platform_.sleeps.size(), 30u);
+    EXPECT_LE(platform_.polls, 31);
+    // Every sleep ends exactly when the next frame starts.
+    for (size_t i = 1; i < g_frameAt.size(); ++i) EXPECT_EQ(platform_.wokeAt[i], g_frameAt[i]) << i;
+}
+
+TEST_F(FrameLoop, LongFramesCountOneStepAndAreNotCaughtUp) {
+    const struct {
+        int fps;
+        float step;     // what a long frame adds to Timer_Time
+        uint64_t next;  // the step after the late frame
+    } cases[] = {{60, 1.0f / 60.0f, 16666}, {0, 0.01f, 1000}};
+    for (const auto& c : cases) {
+        restart();
+        g_engine->System_SetState(STATE_FPS, c.fps);
+        g_stopAfter = 4;
+        g_spendAtFrame = 1;  // frame 1 takes 250 ms
+        g_spend = 250000;
+        g_engine->System_Start();
+        ASSERT_EQ(g_times.size(), 4u);
+        EXPECT_NEAR(g_times[2] - g_times[1], c.step, 1e-6f) << c.fps;
+        // The late frame runs at once and the schedule starts again from it: no burst
+        // of frames to catch up.
+        EXPECT_EQ(g_frameAt[2] - g_frameAt[1], 250000u) << c.fps;
+        EXPECT_EQ(g_frameAt[3] - g_frameAt[2], c.next) << c.fps;
+    }
+}
+
+TEST_F(FrameLoop, UnlimitedFramesKeepAMillisecondApart) {
+    g_engine->System_SetState(STATE_FPS, 0);
+    g_stopAfter = 20;
+    g_engine->System_Start();
+    for (size_t i = 1; i < g_frameAt.size(); ++i) EXPECT_EQ(g_frameAt[i] - g_frameAt[i - 1], 1000u) << i;
+}
+
+TEST_F(FrameLoop, ANewRateTakesEffectAtTheNextFrame) {
+    // Regression: frames counted at 60 must not be placed on the 30 Hz schedule.
+    g_engine->System_SetState(STATE_FPS, 60);
+    g_stopAfter = 205;
+    g_newRateAtFrame = 200;
+    g_newRate = 30;
+    g_engine->System_Start();
+    ASSERT_EQ(g_frameAt.size(), 205u);
+    EXPECT_EQ(g_frameAt[201] - g_frameAt[200], 33333u);
+    EXPECT_EQ(g_frameAt[204] - g_frameAt[201], 100000u);
 }
 
 TEST_F(FrameLoop, FramesPerSecondRollsOverAfterASecond) {
     g_engine->System_SetState(STATE_FPS, 60);
     g_stopAfter = 70;
     g_engine->System_Start();
-    // 62 or 63 frames fit in the first 1000 ms at 16 ms each.
-    EXPECT_GE(g_engine->Timer_FPS(), 61);
-    EXPECT_LE(g_engine->Timer_FPS(), 63);
+    EXPECT_EQ(g_engine->Timer_FPS(), 60);
+}
+
+TEST_F(FrameLoop, AHostDrivesTheLoopOnePassAtATime) {
+    // A browser calls one pass per its own frame, here every 4 ms: frames still keep
+    // the schedule, and the pass says how long nothing is due.
+    g_engine->System_SetState(STATE_FPS, 60);
+    g_stopAfter = 1000000;
+    EngineImpl* impl = engineImpl();
+    ASSERT_TRUE(impl->beginLoop());
+    for (int i = 0; i < 250 * 10; ++i) {  // ten seconds
+        const LoopPass pass = impl->loopPass();
+        ASSERT_FALSE(pass.ended);
+        EXPECT_LE(pass.waitUs, 16667u);
+        platform_.spend(4000);
+    }
+    impl->endLoop();
+    // Each frame runs at the first pass at or after its time.
+    EXPECT_GE(g_frames, 599);
+    EXPECT_LE(g_frames, 601);
+    EXPECT_EQ(g_order.substr(0, 6), "FRFRFR");
 }
 
 TEST_F(FrameLoop, InactiveWindowSleepsUnlessRunInactive) {
     g_engine->System_SetState(STATE_FPS, 60);
     g_stopAfter = 1000;
-    SDL_Event lost{};
-    lost.type = SDL_WINDOWEVENT;
-    lost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-
-    // Focus goes at once; the close comes 50 sleeps later: no frame runs meanwhile.
-    platform_.pending = {lost};
-    platform_.late = {quit};
-    platform_.lateAfterSleeps = 50;
+    // Focus goes at once; the close comes 50 ms later: no frame runs meanwhile.
+    platform_.events = {{0, windowEvent(SDL_WINDOWEVENT_FOCUS_LOST)}, {START + 50000, quitEvent()}};
     g_engine->System_Start();
     EXPECT_EQ(g_frames, 0);
-    EXPECT_GE(platform_.sleeps.size(), 50u);
+    EXPECT_EQ(platform_.sleeps.size(), 50u);
+    EXPECT_EQ(platform_.sleeps.front(), 1000u);
 
     // Running while inactive: frames go on although the window has no focus.
     g_engine->System_SetState(STATE_RUN_INACTIVE, true);
-    platform_.pending = {lost};
+    platform_.events = {{0, windowEvent(SDL_WINDOWEVENT_FOCUS_LOST)}};
     g_stopAfter = 4;
     g_engine->System_Start();
     EXPECT_EQ(g_frames, 4);
@@ -176,15 +281,13 @@ TEST_F(FrameLoop, ExitCallbackCanRefuseTheClose) {
     g_engine->System_SetState(STATE_FPS, 60);
     g_engine->System_SetState(STATE_EXIT_FUNC, refuseExit);
     g_stopAfter = 3;
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    platform_.pending = {quit};
+    platform_.events = {{0, quitEvent()}};
     g_engine->System_Start();
     EXPECT_EQ(g_frames, 3);  // the close was refused; the frame callback ended the loop
 
     g_engine->System_SetState(STATE_EXIT_FUNC, nullptr);
     g_frames = 0;
-    platform_.pending = {quit};
+    platform_.events = {{0, quitEvent()}};
     g_engine->System_Start();
     EXPECT_EQ(g_frames, 0);
 }

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <sys/resource.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -147,18 +149,82 @@ TEST_F(FilesTest, ThePackIsRefusedASecondTimeWhateverTheCaseOrSlashes) {
     EXPECT_TRUE(engine->Resource_AddPack((root + "\\p.zip").c_str(), nullptr));
 }
 
-TEST_F(FilesTest, WhatIsNoZipIsNoPack) {
+TEST_F(FilesTest, WhatIsNoZipIsNoPackAndTheRefusalSaysWhy) {
+    ASSERT_TRUE(writeZip(root + "/p.zip", {{"a.txt", "a"}, {"b.txt", std::string(3000, 'b')}}));
+    const std::string good = readBytes(root + "/p.zip");
+    const size_t end = good.rfind("PK\x05\x06");
+    std::string split = good;  // the last part of two: its directory starts on disk 1
+    split[end + 4] = 1;
+    split[end + 6] = 1;
+    std::string overcounted = good;  // the end record counts more entries than there are
+    overcounted[end + 8] = overcounted[end + 10] = 3;
     disk("text.zip", "PK\x03\x04 but nothing more");
     disk("empty.zip", "");
-    EXPECT_FALSE(engine->Resource_AddPack((rel + "text.zip").c_str(), nullptr));
-    EXPECT_FALSE(engine->Resource_AddPack((rel + "empty.zip").c_str(), nullptr));
-    EXPECT_FALSE(engine->Resource_AddPack((rel + "missing.zip").c_str(), nullptr));
-    EXPECT_FALSE(engine->Resource_AddPack(rel.c_str(), nullptr));  // a folder
-    ASSERT_TRUE(writeZip(root + "/p.zip", {{"a.txt", "a"}}));
-    std::string longPassword(PACK_PASSWORD_MAX, 'p');  // would be cut: refused
-    EXPECT_FALSE(engine->Resource_AddPack((rel + "p.zip").c_str(), longPassword.c_str()));
-    longPassword.pop_back();
-    EXPECT_TRUE(engine->Resource_AddPack((rel + "p.zip").c_str(), longPassword.c_str()));
+    disk("cut.zip", good.substr(0, good.size() / 2));
+    disk("split.zip", split);
+    disk("overcounted.zip", overcounted);
+    fs::create_directories(fs::path(root) / "folder.zip");
+    const std::string longPassword(PACK_PASSWORD_MAX, 'p');  // would be cut
+
+    struct Case {
+        std::string name;
+        const char* password;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"text.zip", nullptr, "cut short: no ZIP directory at its end"},
+        {"cut.zip", nullptr, "cut short: no ZIP directory at its end"},
+        {"empty.zip", nullptr, "not a ZIP archive"},
+        {"split.zip", nullptr, "one part of a split archive"},
+        {"overcounted.zip", nullptr, "damaged ZIP directory"},
+        {"missing.zip", nullptr, "No such file or directory"},
+        {"folder.zip", nullptr, "not a file"},
+        {"p.zip", longPassword.c_str(), "password too long"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(engine->Resource_AddPack((rel + c.name).c_str(), c.password)) << c.name;
+        EXPECT_EQ(std::string(engine->System_LastError()), "Can't load resource: " + rel + c.name + ": " + c.why);
+    }
+    std::string fits = longPassword.substr(1);
+    EXPECT_TRUE(engine->Resource_AddPack((rel + "p.zip").c_str(), fits.c_str()));
+    EXPECT_FALSE(engine->Resource_AddPack((rel + "P.ZIP").c_str(), nullptr));
+    EXPECT_EQ(std::string(engine->System_LastError()), "Can't load resource: " + rel + "P.ZIP: already attached");
+}
+
+// The names are indexed when the pack is attached; the index must keep what a walk
+// of the archive would find, and follow the file when it changes.
+TEST_F(FilesTest, TheIndexFindsWhatAWalkWouldAndFollowsARewrittenPack) {
+    ASSERT_TRUE(writeZip(root + "/p.zip", {{"Dup.txt", "first"}, {"dup.TXT", "second"}, {"a/B\\c.txt", "abc"}}));
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "p.zip").c_str(), nullptr));
+    EXPECT_EQ(load("DUP.txt"), "first");
+    EXPECT_EQ(load("a\\b/C.TXT"), "abc");
+    EXPECT_EQ(load("dup"), "<null>");
+
+    ASSERT_TRUE(writeZip(root + "/p.zip", {{"new.txt", "a new entry"}, {"dup.txt", "rewritten"}}));
+    EXPECT_EQ(load("new.txt"), "a new entry");
+    EXPECT_EQ(load("dup.txt"), "rewritten");
+    EXPECT_EQ(load("a/b/c.txt"), "<null>");
+    fs::remove(root + "/p.zip");
+    EXPECT_EQ(load("new.txt"), "<null>");  // the pack is gone, and so are its entries
+}
+
+// Past 65,535 entries minizip's writer counts 0xFFFF and writes no ZIP64 end record.
+TEST_F(FilesTest, APackOfMoreThan65535EntriesIsWalkedToItsEnd) {
+    std::vector<ZipEntry> entries;
+    for (int i = 0; i < 65600; ++i) entries.push_back({std::to_string(i), std::to_string(i), nullptr, 0});
+    ASSERT_TRUE(writeZip(root + "/many.zip", entries));
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "many.zip").c_str(), nullptr)) << engine->System_LastError();
+    EXPECT_EQ(load("65599"), "65599");
+    EXPECT_EQ(load("0"), "0");
+}
+
+// What comes before the archive (a self-extractor's stub) shifts every offset in it.
+TEST_F(FilesTest, AnArchiveAfterAStubReads) {
+    ASSERT_TRUE(writeZip(root + "/p.zip", {{"x.txt", "after the stub"}, {"y.txt", std::string(5000, 'y'), "honey"}}));
+    disk("stub.zip", std::string(777, '#') + readBytes(root + "/p.zip"));
+    ASSERT_TRUE(engine->Resource_AddPack((rel + "stub.zip").c_str(), "honey"));
+    EXPECT_EQ(load("x.txt"), "after the stub");
+    EXPECT_EQ(load("y.txt"), std::string(5000, 'y'));
 }
 
 TEST_F(FilesTest, AWrongPasswordFailsWithTheErrorTextAndDoesNotFallThroughToTheDisk) {
@@ -225,6 +291,15 @@ std::string withUncompressedSize(std::string zip, uint32_t size, bool local, boo
     return zip;
 }
 
+// Sets the method of the first entry in both of its headers.
+std::string withMethod(std::string zip, uint16_t method) {
+    for (size_t at : {zip.find("PK\x03\x04") + 8, zip.find("PK\x01\x02") + 10}) {
+        zip[at] = static_cast<char>(method & 0xFF);
+        zip[at + 1] = static_cast<char>(method >> 8);
+    }
+    return zip;
+}
+
 // Bytes that do not compress away, so that damage lands in real data.
 std::string noise(size_t n) {
     std::string s(n, '\0');
@@ -257,6 +332,8 @@ TEST_F(FilesTest, CorruptPacksFailCleanly) {
         {"headers disagree", withUncompressedSize(good, 100, false, true)},
         {"claims nearly 4 GB", withUncompressedSize(good, 0xF0000000u, true, true)},
         {"a flipped data byte", flipped},
+        {"bzip2, a method we do not read", withMethod(stored, 12)},
+        {"AES, an encryption we do not read", withMethod(stored, 99)},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -298,6 +375,24 @@ TEST_F(FilesTest, EntryNamesTooLongForTheBufferAreSkipped) {
     ASSERT_TRUE(engine->Resource_AddPack((rel + "long.zip").c_str(), nullptr));
     EXPECT_EQ(load(cutName), "<null>");  // the cut name is not the entry's
     EXPECT_EQ(load("short.txt"), "short");
+}
+
+// Past the file size limit a write used to end the program (SIGXFSZ).
+TEST_F(FilesTest, AWritePastTheFileSizeLimitFailsAndLeavesNothingBehind) {
+    engine->System_SetState(STATE_INI_FILE, (rel + "big.ini").c_str());
+    engine->Ini_SetString("s", "small", "fits");
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    engine->Ini_SetString("s", "big", std::string(200, 'x').c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_STREQ(engine->Ini_GetString("s", "big", "none"), "none");
+    EXPECT_STREQ(engine->Ini_GetString("s", "small", "none"), "fits");
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(root)) names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"big.ini"}) << "no temporary file left behind";
 }
 
 TEST_F(FilesTest, EnumerationsSkipDotEntriesAndShareOneCursor) {
@@ -410,15 +505,18 @@ TEST_F(FilesTest, Zip64EntriesTakeTheirSizesFromTheExtraField) {
     const std::string small = "bear data ";
     const std::string big = noise(70000) + std::string(70000, 'z');
     int n = 0;
-    for (bool deflated : {false, true}) {
-        for (bool compressedToo : {false, true}) {
-            for (const std::string& data : {small, big}) {
-                std::string pack = "z64_" + std::to_string(n++) + ".zip";
-                disk(pack, zip64Pack("Z.BIN", data, deflated, compressedToo));
-                ASSERT_TRUE(engine->Resource_AddPack((rel + pack).c_str(), nullptr));
-                EXPECT_EQ(load("z.bin"), data) << pack << (deflated ? " deflated" : " stored")
-                                               << (compressedToo ? ", both sizes" : ", uncompressed size");
-                engine->Resource_DropAllPacks();
+    for (bool goLayout : {false, true}) {  // Go: real sizes and no extra in the local header
+        for (bool deflated : {false, true}) {
+            for (bool compressedToo : {false, true}) {
+                for (const std::string& data : {small, big}) {
+                    std::string pack = "z64_" + std::to_string(n++) + ".zip";
+                    disk(pack, zip64Pack("Z.BIN", data, deflated, compressedToo, goLayout));
+                    ASSERT_TRUE(engine->Resource_AddPack((rel + pack).c_str(), nullptr));
+                    EXPECT_EQ(load("z.bin"), data) << pack << (goLayout ? " Go's layout," : " zip's layout,")
+                                                   << (deflated ? " deflated" : " stored")
+                                                   << (compressedToo ? ", both sizes" : ", uncompressed size");
+                    engine->Resource_DropAllPacks();
+                }
             }
         }
     }

@@ -116,8 +116,10 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
 
 // A one-entry pack in the ZIP64 form: both headers give 0xFFFFFFFF for the sizes
 // named and carry the real ones in the 0x0001 extra field, as zip -fz writes them.
+// With `realLocalSizes` the local header gives the real sizes and no extra field,
+// as Go's writer lays it out.
 inline std::string zip64Pack(const std::string& name, const std::string& data, bool deflated,
-                             bool compressedToo) {
+                             bool compressedToo, bool realLocalSizes = false) {
     const std::string body = deflated ? rawDeflate(data) : data;
     const uint32_t crc = static_cast<uint32_t>(
         crc32(0L, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
@@ -131,6 +133,10 @@ inline std::string zip64Pack(const std::string& name, const std::string& data, b
     std::string local = "PK\x03\x04" + common + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) +
                         le(name.size(), 2) + le(20, 2) + name + le(1, 2) + le(16, 2) + le(data.size(), 8) +
                         le(body.size(), 8) + body;
+    if (realLocalSizes) {
+        local = "PK\x03\x04" + common + le(body.size(), 4) + le(data.size(), 4) + le(name.size(), 2) + le(0, 2) +
+                name + body;
+    }
     std::string extra = le(data.size(), 8) + (compressedToo ? le(body.size(), 8) : "");
     std::string central = "PK\x01\x02" + le(45, 2) + common +
                           le(compressedToo ? 0xFFFFFFFFu : body.size(), 4) + le(0xFFFFFFFFu, 4) +

@@ -1,6 +1,8 @@
-// PNG decoding through Texture_Load: every colour type and bit depth against the
-// pixels another decoder reads, and files cut short or damaged anywhere.
+// Image decoding through Texture_Load: every PNG colour type and bit depth against
+// the pixels another decoder reads, JPEG colour spaces and codings, TGA and RLE BMP,
+// and files cut short, damaged or claiming more than they hold.
 #include "tests/engine/graphics/gfx_fixture.h"
+#include "tests/engine/graphics/image_files.h"
 #include "tests/engine/graphics/png_cases.h"
 
 #include <zlib.h>
@@ -11,6 +13,8 @@
 
 namespace {
 
+using namespace imagetest;
+
 std::vector<uint8_t> fromHex(const char* hex) {
     std::vector<uint8_t> out;
     for (const char* p = hex; p[0] && p[1]; p += 2) {
@@ -19,7 +23,7 @@ std::vector<uint8_t> fromHex(const char* hex) {
     return out;
 }
 
-class PngDecodeTest : public GfxTest {
+class ImageDecodeTest : public GfxTest {
 protected:
     // The texture's pixels, or none when it does not load.
     std::vector<uint32_t> load(const std::vector<uint8_t>& bytes) {
@@ -32,9 +36,21 @@ protected:
         engine->Texture_Free(t);
         return pixels;
     }
+    // Every cut of a whole file is refused with the texture error, and quietly.
+    void expectEveryCutRefused(const std::vector<uint8_t>& whole, const char* kind) {
+        testing::internal::CaptureStderr();
+        int loaded = 0;
+        for (size_t n = 1; n < whole.size(); ++n) {
+            engine->System_LastError();
+            if (!load(std::vector<uint8_t>(whole.begin(), whole.begin() + long(n))).empty()) ++loaded;
+            else if (std::string(engine->System_LastError()) != "Can't create texture") ADD_FAILURE() << kind << n;
+        }
+        EXPECT_EQ(loaded, 0) << kind << ": cuts that loaded, of " << whole.size();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << kind;
+    }
 };
 
-TEST_P(PngDecodeTest, EveryColourTypeAndDepthGivesTheARGBAnotherDecoderReads) {
+TEST_P(ImageDecodeTest, EveryColourTypeAndDepthGivesTheARGBAnotherDecoderReads) {
     for (const PngCase& c : PNG_CASES) {
         std::vector<uint32_t> want(c.argb, c.argb + PNG_CASE_W * PNG_CASE_H);
         EXPECT_EQ(load(fromHex(c.hex)), want) << c.name;
@@ -42,21 +58,13 @@ TEST_P(PngDecodeTest, EveryColourTypeAndDepthGivesTheARGBAnotherDecoderReads) {
 }
 
 // A cut inside an optional chunk once made the reader loop for ever on stale bytes.
-TEST_P(PngDecodeTest, EveryCutFailsQuietlyWithTheTextureError) {
+TEST_P(ImageDecodeTest, EveryCutFailsQuietlyWithTheTextureError) {
     const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
     ASSERT_EQ(load(whole).size(), size_t(PNG_CASE_W * PNG_CASE_H));
-    testing::internal::CaptureStderr();
-    int loaded = 0;
-    for (size_t n = 1; n < whole.size(); ++n) {
-        engine->System_LastError();
-        if (!load(std::vector<uint8_t>(whole.begin(), whole.begin() + long(n))).empty()) ++loaded;
-        else if (std::string(engine->System_LastError()) != "Can't create texture") ADD_FAILURE() << n;
-    }
-    EXPECT_EQ(loaded, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    expectEveryCutRefused(whole, "png");
 }
 
-TEST_P(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
+TEST_P(ImageDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
     const std::vector<uint8_t> whole = fromHex(PNG_ALL_CHUNKS_HEX);
     auto withBadCrc = [&](const char* kind) {
         std::vector<uint8_t> bytes = whole;
@@ -73,6 +81,131 @@ TEST_P(PngDecodeTest, DamagedChunksAreDroppedOrRefusedWithoutANoise) {
     EXPECT_TRUE(load(withBadCrc("IDAT")).empty());
     EXPECT_TRUE(load(withBadCrc("PLTE")).empty());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// A 16 x 16 picture: R rising to the right, G rising down, B a checker of 4 x 4.
+std::vector<uint8_t> rgbPicture(int w, int h) {
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            rgb.insert(rgb.end(), {uint8_t(x * 255 / (w - 1)), uint8_t(y * 255 / (h - 1)),
+                                   uint8_t(((x / 4 + y / 4) & 1) * 255)});
+        }
+    }
+    return rgb;
+}
+
+// Each channel within tolerance of what was asked, alpha opaque.
+void expectNear(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want, int tolerance, const char* kind) {
+    ASSERT_EQ(got.size(), want.size()) << kind;
+    int wrong = 0;
+    for (size_t i = 0; i < want.size(); ++i) {
+        bool near = (got[i] >> 24) == (want[i] >> 24);
+        for (int shift = 0; shift < 24; shift += 8) {
+            near = near && std::abs(int((got[i] >> shift) & 0xFF) - int((want[i] >> shift) & 0xFF)) <= tolerance;
+        }
+        if (!near && wrong++ < 3) ADD_FAILURE() << kind << " pixel " << i << std::hex << ": " << got[i] << " not " << want[i];
+    }
+    EXPECT_EQ(wrong, 0) << kind;
+}
+
+// Adobe's tools store CMYK inverted (255 = no ink) and say so in their APP14 marker;
+// YCCK is the same inks colour-transformed; a file without the marker stores plain inks.
+TEST_P(ImageDecodeTest, CmykJpegsComeOutInTheColoursOfTheirInks) {
+    struct Ink {
+        uint8_t c, m, y, k;
+        uint32_t argb;  // on paper: each colour is (255 - ink) x (255 - black) / 255
+    };
+    const Ink inks[4] = {{255, 0, 0, 0, 0xFF00FFFF},
+                         {0, 128, 0, 64, 0xFFBF5FBF},
+                         {0, 0, 255, 0, 0xFFFFFF00},
+                         {30, 60, 90, 0, 0xFFE1C3A5}};
+    const struct {
+        const char* kind;
+        J_COLOR_SPACE stored;
+        bool adobe;
+    } cases[] = {{"adobe cmyk", JCS_CMYK, true}, {"adobe ycck", JCS_YCCK, true}, {"plain cmyk", JCS_CMYK, false}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> samples;
+        std::vector<uint32_t> want;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {  // one ink to each 8 x 8 block
+                const Ink& ink = inks[(y / 8) * 2 + x / 8];
+                for (uint8_t v : {ink.c, ink.m, ink.y, ink.k}) samples.push_back(c.adobe ? uint8_t(255 - v) : v);
+                want.push_back(ink.argb);
+            }
+        }
+        JpegSpec spec;
+        spec.input = JCS_CMYK;
+        spec.stored = c.stored;
+        spec.adobe = c.adobe;
+        expectNear(load(jpegFile(spec, samples)), want, 3, c.kind);
+    }
+}
+
+TEST_P(ImageDecodeTest, CutJpegAndTgaFilesAreRefusedAtEveryLength) {
+    const std::vector<uint8_t> rgb = rgbPicture(16, 16);
+    std::vector<uint8_t> bgra;
+    std::vector<uint32_t> argb;
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        const uint8_t alpha = uint8_t(i % 7 == 0 ? 0x80 : 0xFF);
+        bgra.insert(bgra.end(), {rgb[i + 2], rgb[i + 1], rgb[i], alpha});
+        argb.push_back(uint32_t(alpha) << 24 | uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
+    }
+    std::vector<uint32_t> opaque = argb;
+    for (uint32_t& p : opaque) p |= 0xFF000000u;
+    JpegSpec baseline, progressive, arithmetic;
+    progressive.progressive = true;
+    arithmetic.arithmetic = true;
+    const struct {
+        const char* kind;
+        std::vector<uint8_t> file;
+        const std::vector<uint32_t>& want;
+        int tolerance;
+    } cases[] = {
+        {"baseline jpeg", jpegFile(baseline, rgb), opaque, 8},
+        {"progressive jpeg", jpegFile(progressive, rgb), opaque, 8},
+        {"arithmetic jpeg", jpegFile(arithmetic, rgb), opaque, 8},
+        {"tga", tgaFile(16, 16, 3, false, bgra), opaque, 0},
+        {"rle tga", tgaFile(16, 16, 4, true, bgra), argb, 0},
+    };
+    for (const auto& c : cases) {
+        expectNear(load(c.file), c.want, c.tolerance, c.kind);
+        expectEveryCutRefused(c.file, c.kind);
+    }
+}
+
+// A picture of one colour arithmetic-coded, or drawn by runs that end at the
+// end-of-bitmap escape, holds millions of pixels in a few hundred bytes.
+TEST_P(ImageDecodeTest, SmallFilesThatTrulyHoldBigPicturesLoad) {
+    const int side = 2048;
+    JpegSpec spec;
+    spec.width = spec.height = side;
+    spec.arithmetic = true;
+    std::vector<uint8_t> plain;
+    for (int i = 0; i < side * side; ++i) plain.insert(plain.end(), {200, 100, 50});
+    const std::vector<uint8_t> jpeg = jpegFile(spec, plain);
+    EXPECT_LT(jpeg.size(), 1000u);
+    const std::vector<uint32_t> flat = load(jpeg);
+    EXPECT_EQ(flat.size(), size_t(side * side));
+    if (flat.size() == size_t(side * side)) {
+        expectNear({flat.front(), flat[flat.size() / 2 + 77], flat.back()}, std::vector<uint32_t>(3, 0xFFC86432), 2,
+                   "arithmetic jpeg");
+    }
+
+    // Bottom row: 4 pixels of colour 1; a move 10 right and 5 up; 3 pixels of colour 2; the end.
+    const std::vector<uint8_t> bmp =
+        bmpRle8File(side, side, {0x000080, 0xFF0000, 0x00FF00}, {4, 1, 0, 2, 10, 5, 3, 2, 0, 1});
+    const std::vector<uint32_t> drawn = load(bmp);
+    ASSERT_EQ(drawn.size(), size_t(side * side));
+    auto at = [&](int x, int yUp) { return drawn[size_t(side - 1 - yUp) * side + size_t(x)]; };
+    EXPECT_EQ(at(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(at(3, 0), 0xFFFF0000u);
+    EXPECT_EQ(at(4, 0), 0xFF000080u);
+    EXPECT_EQ(at(14, 5), 0xFF00FF00u);
+    EXPECT_EQ(at(16, 5), 0xFF00FF00u);
+    EXPECT_EQ(at(13, 5), 0xFF000080u);
+    EXPECT_EQ(at(side - 1, side - 1), 0xFF000080u);
 }
 
 // VmHWM of this process in kB after the peak is reset to the present size, or -1
@@ -98,7 +231,7 @@ long peakKb() {
 
 // A small file whose header promises a picture of 8192 x 8192, or a chunk of 1.7 GB,
 // once made a buffer of that size before finding it had no such bytes.
-TEST_P(PngDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuffer) {
+TEST_P(ImageDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuffer) {
     std::vector<uint8_t> png = fromHex(PNG_ALL_CHUNKS_HEX);
     for (int i = 0; i < 2; ++i) {  // IHDR's width and height, and its check sum again
         png[16 + 4 * i] = 0;
@@ -115,10 +248,39 @@ TEST_P(PngDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuf
     tga.resize(2000, 0x7F);
     std::vector<uint8_t> jpg = {0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0x20, 0, 0x20, 0, 1, 1, 0x11, 0};
     jpg.resize(200, 0);
+    // Real JPEGs of 16 x 16 whose frame header is made to say 8192 x 8192.
+    auto claimingBig = [](std::vector<uint8_t> file) {
+        for (size_t i = 2; i + 9 < file.size(); ++i) {
+            if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2)) {
+                file[i + 5] = file[i + 7] = 0x20;
+                file[i + 6] = file[i + 8] = 0;
+                break;
+            }
+        }
+        return file;
+    };
+    JpegSpec progressive;
+    progressive.progressive = true;
+    const std::vector<uint8_t> baselineBig = claimingBig(jpegFile(JpegSpec(), rgbPicture(16, 16)));
+    const std::vector<uint8_t> progressiveBig = claimingBig(jpegFile(progressive, rgbPicture(16, 16)));
+    std::vector<uint8_t> bmp = bmpRle8File(8192, 8192, {0xFFFFFF}, {});
+    bmp[28] = 32;  // 32-bit rows, uncompressed, that are not there
+    bmp[30] = 0;
+    bmp.resize(2000, 0x7F);
+    std::vector<uint8_t> runs;  // runs that never reach the end-of-bitmap escape
+    for (int i = 0; i < 1000; ++i) runs.insert(runs.end(), {255, 0});
+    const std::vector<uint8_t> rle = bmpRle8File(8192, 8192, {0xFFFFFF}, runs);
     const struct {
         const char* kind;
         const std::vector<uint8_t>& bytes;
-    } cases[] = {{"png", png}, {"png text", text}, {"tga", tga}, {"jpg", jpg}};
+    } cases[] = {{"png", png},
+                 {"png text", text},
+                 {"tga", tga},
+                 {"jpg", jpg},
+                 {"baseline jpg", baselineBig},
+                 {"progressive jpg", progressiveBig},
+                 {"bmp", bmp},
+                 {"rle bmp", rle}};
     for (const auto& c : cases) {
         if (resetPeakKb() < 0) GTEST_SKIP() << "the peak memory cannot be reset here";
         const long before = peakKb();
@@ -127,7 +289,7 @@ TEST_P(PngDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyBuf
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Headless, PngDecodeTest, ::testing::Values(Backend::Null), backendName);
+INSTANTIATE_TEST_SUITE_P(Headless, ImageDecodeTest, ::testing::Values(Backend::Null), backendName);
 
 // The window icon is an image file too: one cut short must neither hang start-up
 // nor print anything.

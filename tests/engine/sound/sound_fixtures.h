@@ -5,9 +5,12 @@
 #include "engine/sound/loopback.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -58,6 +61,32 @@ inline std::vector<uint8_t> sineWav(double freq, double seconds, int rate = 4410
         s[i] = static_cast<int16_t>(std::lround(32767.0 * amplitude * std::sin(2.0 * PI * freq * i / rate)));
     }
     return wavFile(s, 1, rate);
+}
+
+// A file libsndfile writes in one of its formats (OGG Vorbis, FLAC, float WAV...) of
+// the given interleaved samples, full scale 1.0.
+inline std::vector<uint8_t> sndfileEncoded(int format, const std::vector<float>& samples, int channels = 1,
+                                           int rate = 22050) {
+    std::vector<uint8_t> out;
+    char path[] = "/tmp/td_sound_XXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0) return out;
+    close(fd);
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    if (SNDFILE* sf = sf_open(path, SFM_WRITE, &info)) {
+        sf_command(sf, SFC_SET_CLIPPING, nullptr, SF_FALSE);  // what is past full scale stays so
+        sf_writef_float(sf, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
+        sf_close(sf);
+        FILE* f = std::fopen(path, "rb");
+        int c;
+        while (f && (c = std::fgetc(f)) != EOF) out.push_back(static_cast<uint8_t>(c));
+        if (f) std::fclose(f);
+    }
+    std::remove(path);
+    return out;
 }
 
 // ---------------------------------------------------------------------------------
