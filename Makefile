@@ -1,11 +1,12 @@
 # Thin wrapper over CMake. `make run` installs what is missing, builds and starts
 # the game; `make test` installs what is missing, builds and runs every test;
 # `make install` installs the game under PREFIX (DESTDIR is honoured); `make deb`
-# builds the Debian package build/timberdrive_<version>_amd64.deb.
+# builds the Debian package build/timberdrive_<version>_amd64.deb. `make web` builds
+# the browser game into build-web/site; `make web-run` serves it on 127.0.0.1.
 JOBS ?= 2
 PREFIX ?= /usr/local
 
-.PHONY: run build test install deb clean
+.PHONY: run build test install deb clean web web-run
 
 build:
 	tools/install-deps.sh
@@ -24,5 +25,12 @@ install: build
 deb: build
 	cd build && cpack -G DEB
 
+web:
+	tools/install-deps.sh
+	tools/web/build.sh build-web
+
+web-run: web
+	tools/web/serve.py build-web/site
+
 clean:
-	rm -rf build build-asan build-tsan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz build-web

@@ -10,12 +10,15 @@ PACKAGES="build-essential cmake pkg-config ninja-build
  clang libclang-rt-14-dev
  xvfb xauth xdotool x11-apps libgl1-mesa-dri libx11-dev twm openbox
  python3 python3-pil python3-numpy sox
- dpkg-dev file lintian desktop-file-utils appstream"
+ dpkg-dev file lintian desktop-file-utils appstream
+ emscripten binaryen nodejs chromium"
 
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
+# npm comes with some builds of nodejs; Debian's own nodejs needs the package.
+command -v npm >/dev/null 2>&1 || missing="$missing npm"
 [ -z "$missing" ] && exit 0
 
 SUDO=""

@@ -50,6 +50,10 @@ CTEST_ARGS="--output-on-failure -j 1"
 echo "== installed game and Debian package"
 tools/check-install.sh build
 
+echo "== browser build: WebAssembly under node and in headless Chromium"
+tools/web/build.sh build-web
+tests/web/run.sh build-web build
+
 echo "== address and undefined-behaviour sanitizers"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTD_SANITIZE=ON -DTD_BENCH=OFF
 cmake --build build-asan -j "$JOBS"

@@ -48,6 +48,8 @@ public:
     void dispatchEvent(const SDL_Event& event);
 
     void addRef() { ++refCount_; }
+    // The browser build's frame loop: one pass per picture the browser shows.
+    void browserPass();
 
     // 0-7
     void Release() override;

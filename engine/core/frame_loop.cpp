@@ -237,6 +237,7 @@ void EngineImpl::endLoop() {
     ctx_.active = false;
 }
 
+#ifndef __EMSCRIPTEN__  // the browser's loop is in web/browser_loop.cpp
 bool EngineImpl::System_Start() {
     if (!beginLoop()) return false;
     LoopPlatform& platform = loopPlatform();
@@ -248,3 +249,4 @@ bool EngineImpl::System_Start() {
     endLoop();
     return true;
 }
+#endif

@@ -19,6 +19,11 @@ bool isFolder(const std::string& path) {
 }  // namespace
 
 std::string executableFolder() {
+#ifdef __EMSCRIPTEN__
+    // No executable file in a browser (the data is preloaded under the current
+    // folder, "/"), and under node /proc/self/exe is node itself.
+    return "./";
+#endif
     char path[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
     if (n <= 0) return "./";

@@ -4,6 +4,9 @@
 #include "engine/core/engine_impl.h"
 #include "engine/core/native_window.h"
 #include "engine/graphics/image_decode.h"
+#ifdef __EMSCRIPTEN__
+#include "engine/core/web/page.h"
+#endif
 
 #include <SDL.h>
 
@@ -78,9 +81,14 @@ bool EngineImpl::createWindow() {
             height *= scale;
         }
     }
+#ifdef __EMSCRIPTEN__
+    const int glMinor = 0, glProfile = SDL_GL_CONTEXT_PROFILE_ES;  // WebGL 2
+#else
+    const int glMinor = 3, glProfile = SDL_GL_CONTEXT_PROFILE_CORE;
+#endif
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, glMinor);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, glProfile);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, ctx_.zbuffer ? 16 : 0);
     int x = ctx_.parentWindow ? 0 : SDL_WINDOWPOS_CENTERED;
@@ -111,6 +119,11 @@ bool EngineImpl::createWindow() {
 
 void EngineImpl::changeWindowMode() {
     if (!ctx_.window) return;
+#ifdef __EMSCRIPTEN__
+    // The page scales the canvas; the picture keeps its size.
+    pageFullScreen(!ctx_.windowed);
+    return;
+#endif
     if (!ctx_.windowed) {
         // Where the window was, to go back there: not to the centre.
         SDL_GetWindowPosition(ctx_.window, &windowedX_, &windowedY_);

@@ -10,10 +10,10 @@
 // the back buffer where the window system tells that a swap keeps it there or can
 // show the back buffer without a swap, else it is copied there before each swap.
 #include "engine/core/native_window.h"
+#include "engine/graphics/gl/gl_dialect.h"
 #include "engine/graphics/renderer.h"
 
 #include <SDL.h>
-#include <epoxy/gl.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -22,7 +22,8 @@
 
 namespace {
 
-const char* const VERTEX_SHADER = R"(#version 330 core
+// After gl_dialect::SHADER_HEADER.
+const char* const VERTEX_SHADER = R"(
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec4 aColor;
 layout(location = 2) in vec2 aTex;
@@ -31,7 +32,7 @@ out vec4 vColor;
 out vec2 vTex;
 void main() {
     gl_Position = uMatrix * vec4(aPos, 1.0);
-    vColor = aColor;
+    vColor = VERTEX_COLOR(aColor);
     vTex = aTex;
 }
 )";
@@ -39,7 +40,7 @@ void main() {
 // Four variants: colour added or multiplied, and the discard of fragments too faint
 // to see only where depth is written. Elsewhere blending leaves such a fragment no
 // trace anyway, and a branch or a discard costs a software rasteriser its fast paths.
-const char* const FRAGMENT_SHADER_VERSION = "#version 330 core\n";
+// After gl_dialect::SHADER_HEADER and a variant's defines.
 const char* const FRAGMENT_SHADER_BODY = R"(
 in vec4 vColor;
 in vec2 vTex;
@@ -79,10 +80,10 @@ void clearGlErrors() {
     }
 }
 
-GLuint compileShader(GLenum kind, const char* source, const char* defines = "", const char* body = "") {
+GLuint compileShader(GLenum kind, const char* source, const char* defines = "") {
     GLuint shader = glCreateShader(kind);
     if (!shader) return 0;
-    const char* parts[3] = {source, defines, body};
+    const char* parts[3] = {gl_dialect::SHADER_HEADER, defines, source};
     glShaderSource(shader, 3, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
@@ -233,8 +234,7 @@ bool GlGraphics::start() {
     }
 
     context_ = SDL_GL_CreateContext(ctx_.window);
-    if (!context_ || SDL_GL_MakeCurrent(ctx_.window, context_) != 0 || !epoxy_is_desktop_gl() ||
-        epoxy_gl_version() < 33) {
+    if (!context_ || SDL_GL_MakeCurrent(ctx_.window, context_) != 0 || !gl_dialect::contextUsable()) {
         ctx_.postError("Can't create OpenGL context");
         return false;
     }
@@ -257,9 +257,9 @@ void GlGraphics::askWindow() {
     clearGlErrors();
     GLint red = 0, green = 0, blue = 0, depthBits = 0, samples = 0;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, &green);
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, &blue);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, gl_dialect::BACK_COLOR, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, gl_dialect::BACK_COLOR, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, &green);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, gl_dialect::BACK_COLOR, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, &blue);
     if (ctx_.zbuffer) {
         glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
                                               &depthBits);
@@ -267,7 +267,7 @@ void GlGraphics::askWindow() {
     glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
     windowDrawable_ = glGetError() == GL_NO_ERROR && red == 8 && green == 8 && blue == 8 && samples == 0 &&
                       (!ctx_.zbuffer || depthBits == 16) &&
-                      (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
+                      gl_dialect::hasClipControl();
     clearGlErrors();
     // TIMBERDRIVE_GL_SWAP set: plain swaps and a copy of every picture, as where the
     // window system offers neither (tests take that way too).
@@ -281,8 +281,7 @@ bool GlGraphics::createProgram() {
     GLuint vs = compileShader(GL_VERTEX_SHADER, VERTEX_SHADER);
     bool ok = vs != 0;
     for (int i = 0; i < 4 && ok; ++i) {
-        GLuint fs = compileShader(GL_FRAGMENT_SHADER, FRAGMENT_SHADER_VERSION, FRAGMENT_VARIANTS[i],
-                                  FRAGMENT_SHADER_BODY);
+        GLuint fs = compileShader(GL_FRAGMENT_SHADER, FRAGMENT_SHADER_BODY, FRAGMENT_VARIANTS[i]);
         GLuint program = fs ? glCreateProgram() : 0;
         if (program) {
             glAttachShader(program, vs);
@@ -321,7 +320,7 @@ bool GlGraphics::createProgram() {
     glGenTextures(1, &white_);
     glBindTexture(GL_TEXTURE_2D, white_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
+    gl_dialect::texImageArgb(1, 1, &white);
     boundTexture_ = white_;
     return vao_ && sampler_ && flatSampler_ && white_ && glGetError() == GL_NO_ERROR;
 }
@@ -330,8 +329,7 @@ bool GlGraphics::createScreen() {
     glGenTextures(1, &screenTexture_);
     bindTexture(screenTexture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, screenWidth(), screenHeight(), 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    gl_dialect::texImageArgb(screenWidth(), screenHeight(), nullptr);
     glGenFramebuffers(1, &screenFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, screenFramebuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, screenTexture_, 0);
@@ -344,8 +342,7 @@ bool GlGraphics::createScreen() {
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
     // Shown again when the window is uncovered before the first picture: black, not noise.
     glDisable(GL_SCISSOR_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    gl_dialect::clearOpaqueBlack();
     return true;
 }
 
@@ -386,9 +383,8 @@ bool GlGraphics::createResources() {
     }
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, x)));
-    // ARGB in a little-endian word is the bytes B, G, R, A.
     glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
+    glVertexAttribPointer(1, gl_dialect::COLOR_ATTRIBUTE_SIZE, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
                           reinterpret_cast<void*>(offsetof(Vertex, col)));
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, tx)));
@@ -440,6 +436,7 @@ void GlGraphics::applyFixedState() {
     blendOff_ = false;
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
+    gl_dialect::keepAlphaOpaque();
     depthWrite_ = false;
     useProgram(0);
     deviceSetFilter(ctx_.textureFilter);
@@ -504,16 +501,14 @@ bool GlGraphics::deviceCreateTexture(TextureRecord& tex, const uint32_t* pixels)
     if (!id) return false;
     bindTexture(id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, tex.mipmap ? 1000 : 0);
-    // A target's picture has no alpha of its own: it is drawn opaque.
-    if (tex.ofTarget) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    if (tex.ofTarget) gl_dialect::makeTextureOpaque();
     std::vector<uint32_t> blank;
     if (!pixels) {
         blank.assign(static_cast<size_t>(tex.width) * tex.height, 0u);
         pixels = blank.data();
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tex.width, tex.height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                 pixels);
+    gl_dialect::texImageArgb(tex.width, tex.height, pixels);
     if (tex.mipmap) glGenerateMipmap(GL_TEXTURE_2D);
     if (glGetError() != GL_NO_ERROR) {
         bindTexture(0);
@@ -536,7 +531,7 @@ bool GlGraphics::deviceReadTexture(TextureRecord& tex) {
     if (!tex.deviceTexture) return false;
     bindTexture(tex.deviceTexture);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, tex.pixels.data());
+    gl_dialect::readTextureArgb(tex.deviceTexture, tex.width, tex.height, tex.pixels.data(), currentFramebuffer());
     if (tex.ofTarget) {
         for (uint32_t& p : tex.pixels) p |= 0xFF000000u;
     }
@@ -546,10 +541,7 @@ bool GlGraphics::deviceReadTexture(TextureRecord& tex) {
 void GlGraphics::deviceWriteTexture(TextureRecord& tex, int x, int y, int w, int h) {
     if (!tex.deviceTexture) return;
     bindTexture(tex.deviceTexture);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, tex.width);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                    &tex.pixels[static_cast<size_t>(y) * tex.width + x]);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    gl_dialect::texSubImageArgb(x, y, w, h, tex.width, &tex.pixels[static_cast<size_t>(y) * tex.width + x]);
     if (tex.mipmap) glGenerateMipmap(GL_TEXTURE_2D);
 }
 
@@ -583,8 +575,7 @@ bool GlGraphics::createTargetObjects(TargetRecord& target, TextureRecord& tex, T
     // A new target starts black, as a cleared device surface would.
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glDisable(GL_SCISSOR_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    gl_dialect::clearOpaqueBlack();
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
     applyScissor();
     *result = TargetResult::Ok;
@@ -624,7 +615,8 @@ bool GlGraphics::deviceSetTarget(TargetRecord* target) {
     // pixel centres, which a flipped projection would mirror.
     const bool topLeft = !target && direct_;
     if (topLeft != topLeftOrigin_) {
-        glClipControl(topLeft ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        gl_dialect::clipControl(topLeft ? gl_dialect::UPPER_LEFT : gl_dialect::LOWER_LEFT,
+                                gl_dialect::NEGATIVE_ONE_TO_ONE);
         topLeftOrigin_ = topLeft;
     }
     if (target ? target->depth : ctx_.zbuffer) {
@@ -776,23 +768,22 @@ void GlGraphics::deviceDraw(int primType, int primCount, const Vertex* vertices,
         access = GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT;
     }
     const GLint first = streamVertex_;
-    void* dst = glMapBufferRange(GL_ARRAY_BUFFER, GLintptr(sizeof(Vertex)) * first, bytes, access);
-    if (!dst) return;
-    std::memcpy(dst, vertices, static_cast<size_t>(bytes));
-    if (!glUnmapBuffer(GL_ARRAY_BUFFER)) return;
+    if (!gl_dialect::streamWrite(GLintptr(sizeof(Vertex)) * first, bytes, vertices, access)) return;
     streamVertex_ += vertexCount;
+    gl_dialect::pointAttributes(first, sizeof(Vertex), offsetof(Vertex, x), offsetof(Vertex, col), offsetof(Vertex, tx));
+    const GLint base = gl_dialect::drawBase(first);
     switch (primType) {
     case PRIM_QUADS:
         for (int done = 0; done < primCount; done += QUADS_PER_DRAW) {
             const int quads = std::min(QUADS_PER_DRAW, primCount - done);
-            glDrawElementsBaseVertex(GL_TRIANGLES, quads * 6, GL_UNSIGNED_SHORT, nullptr, first + done * 4);
+            gl_dialect::drawQuads(quads * 6, base, done);
         }
         break;
     case PRIM_TRIPLES:
-        glDrawArrays(GL_TRIANGLES, first, vertexCount);
+        glDrawArrays(GL_TRIANGLES, base, vertexCount);
         break;
     default:
-        glDrawArrays(GL_LINES, first, vertexCount);
+        glDrawArrays(GL_LINES, base, vertexCount);
         break;
     }
 }
@@ -803,7 +794,7 @@ void GlGraphics::deviceClear(uint32_t color, bool depth) {
     GLbitfield bits = GL_COLOR_BUFFER_BIT;
     if (depth) {
         bits |= GL_DEPTH_BUFFER_BIT;
-        glClearDepth(1.0);
+        gl_dialect::clearDepth(1.0);
         glDepthMask(GL_TRUE);
     }
     glClear(bits);
@@ -906,14 +897,13 @@ bool GlGraphics::deviceReadPixels(TargetRecord* target, int x, int y, int w, int
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     if (window) {
         // The picture in the window's back buffer: bottom row first.
-        glReadPixels(picture_.x + x, picture_.y + screenHeight() - y - h, w, h, GL_BGRA,
-                     GL_UNSIGNED_INT_8_8_8_8_REV, out);
+        gl_dialect::readPixelsArgb(picture_.x + x, picture_.y + screenHeight() - y - h, w, h, out);
         for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom) {
             std::swap_ranges(out + static_cast<size_t>(top) * w, out + static_cast<size_t>(top + 1) * w,
                              out + static_cast<size_t>(bottom) * w);
         }
     } else {
-        glReadPixels(x, y, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out);
+        gl_dialect::readPixelsArgb(x, y, w, h, out);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
     size_t n = static_cast<size_t>(w) * h;

@@ -1,0 +1,74 @@
+// The frame loop in a browser: the browser calls one pass per picture it shows
+// (requestAnimationFrame) and a pass never blocks. Each pass is the loop's own
+// (loopPass), on a clock of the frames' due times: when FramePacer says the display
+// has reached the next frame, the clock stands exactly at that frame's time, so the
+// loop's schedule runs it and the game steps at its fixed rate of real time on 60,
+// 120 or 144 Hz displays alike, where the display's own jitter around the due time
+// would make the schedule drop every other frame. A hidden page gets no passes: the
+// game stands still there, and starts over on its clock when the page comes back.
+#include "engine/core/engine_impl.h"
+#include "engine/core/frame_pacer.h"
+
+#include <SDL.h>
+#include <emscripten.h>
+
+namespace {
+
+class BrowserClock final : public LoopPlatform {
+public:
+    uint64_t microseconds() override { return now_; }
+    void sleep(uint64_t) override {}
+    bool pollEvent(SDL_Event* event) override { return SDL_PollEvent(event) != 0; }
+
+    uint64_t now_ = 0;
+};
+
+BrowserClock g_clock;
+FramePacer g_pacer;
+int g_rate = -1;         // the frame rate the pacer keeps
+uint64_t g_rateStart = 0;  // the clock when it was set
+uint64_t g_frames = 0;     // frames since then
+
+void runPass(void* engine) { static_cast<EngineImpl*>(engine)->browserPass(); }
+
+}  // namespace
+
+bool EngineImpl::System_Start() {
+    if (!beginLoop()) return false;
+    setLoopPlatform(&g_clock);
+    resetTiming();
+    g_rate = -1;
+    // Does not return: the browser owns the loop from here (the caller's stack is
+    // unwound, its objects on the heap stay).
+    emscripten_set_main_loop_arg(runPass, this, 0, 1);
+    return true;
+}
+
+void EngineImpl::browserPass() {
+    const double nowMs = emscripten_get_now();
+    const int rate = frameRate_ > 0 ? frameRate_ : 60;
+    if (rate != g_rate) {
+        g_rate = rate;
+        g_rateStart = g_clock.now_;
+        g_frames = 0;
+        g_pacer.setStep(1000.0 / rate);
+        g_pacer.start(nowMs);
+    }
+    if (!ctx_.active && !ctx_.runInactive) {
+        g_pacer.start(nowMs);
+    } else if (g_pacer.pass(nowMs)) {
+        // Just past the loop's due time for the next frame, however it rounds.
+        ++g_frames;
+        g_clock.now_ = g_rateStart + g_frames * 1000000u / static_cast<uint64_t>(rate) + 1;
+    }
+    if (!loopPass().ended) return;
+
+    // The game ended: no more passes, nothing heard, and the page takes over.
+    endLoop();
+    emscripten_cancel_main_loop();
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+    if (soundStarted()) sound_->channelStopAll();
+    EM_ASM({
+        if (Module.onGameEnded) Module.onGameEnded();
+    });
+}

@@ -1,0 +1,7 @@
+// What the browser build asks of the page around its canvas.
+#pragma once
+
+// Full screen for the page's stage (the canvas and its black surround), or back.
+// Browsers grant it only inside a user's input, so a request from the loop waits
+// for the next key or click.
+void pageFullScreen(bool on);

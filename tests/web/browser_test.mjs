@@ -1,0 +1,240 @@
+// The browser game in headless Chromium (Debian's chromium, WebGL 2 on SwiftShader),
+// served from 127.0.0.1: the title comes within 15 s and matches the native game's
+// title picture; a click and Space show the cab; the sound's audio context runs after
+// the click; a demo saved with S survives a reload and comes back with L; and the
+// page reports no error of its own on the way.
+//
+//   node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER
+//
+// Prints one line per check and "N passed, N failed"; exits 1 when one failed.
+import http from 'node:http';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import puppeteer from 'puppeteer-core';
+
+const [site, natives] = process.argv.slice(2);
+if (!site || !natives) {
+  console.error('usage: node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER');
+  process.exit(2);
+}
+
+// ---------------------------------------------------------------------------------
+// Pictures: 8-bit RGB or RGBA PNGs, not interlaced (what Chromium and the native
+// screenshots write), compared pixel by pixel.
+
+function decodePng(buffer) {
+  let at = 8, width = 0, height = 0, channels = 0;
+  const idat = [];
+  while (at < buffer.length) {
+    const length = buffer.readUInt32BE(at);
+    const type = buffer.toString('latin1', at + 4, at + 8);
+    const data = buffer.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      width = data.readUInt32BE(0);
+      height = data.readUInt32BE(4);
+      const colorType = data[9];
+      if (data[8] !== 8 || data[12] !== 0 || (colorType !== 2 && colorType !== 6)) {
+        throw new Error('unsupported PNG');
+      }
+      channels = colorType === 6 ? 4 : 3;
+    } else if (type === 'IDAT') {
+      idat.push(data);
+    }
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const stride = width * channels;
+  const out = Buffer.alloc(width * height * 3);
+  let prev = Buffer.alloc(stride);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const row = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
+    for (let i = 0; i < stride; ++i) {
+      const a = i >= channels ? row[i - channels] : 0, b = prev[i], c = i >= channels ? prev[i - channels] : 0;
+      let p = 0;
+      if (filter === 1) p = a;
+      else if (filter === 2) p = b;
+      else if (filter === 3) p = (a + b) >> 1;
+      else if (filter === 4) {
+        const e = a + b - c, pa = Math.abs(e - a), pb = Math.abs(e - b), pc = Math.abs(e - c);
+        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      row[i] = (row[i] + p) & 255;
+    }
+    for (let x = 0; x < width; ++x) {
+      for (let k = 0; k < 3; ++k) out[(y * width + x) * 3 + k] = row[x * channels + k];
+    }
+    prev = row;
+  }
+  return { width, height, rgb: out };
+}
+
+// The share of pixels, inside the rows [top, bottom), whose channels all differ by at
+// most TOLERANCE. The native game draws with Mesa's llvmpipe and the browser with
+// SwiftShader behind ANGLE: both place every texel of a sprite at whole pixels the
+// same way, but their blending may round a half-way value to different sides, so one
+// count of 255 per channel is allowed.
+const TOLERANCE = 1;
+function sameShare(a, b, top = 0, bottom = a.height) {
+  if (a.width !== b.width || a.height !== b.height) return 0;
+  let same = 0;
+  for (let y = top; y < bottom; ++y) {
+    for (let x = 0; x < a.width; ++x) {
+      const i = (y * a.width + x) * 3;
+      if (Math.abs(a.rgb[i] - b.rgb[i]) <= TOLERANCE && Math.abs(a.rgb[i + 1] - b.rgb[i + 1]) <= TOLERANCE &&
+          Math.abs(a.rgb[i + 2] - b.rgb[i + 2]) <= TOLERANCE) {
+        ++same;
+      }
+    }
+  }
+  return same / (a.width * (bottom - top));
+}
+
+// The whole title equal but for the pointer the game draws where the system's pointer
+// is: a headless browser puts that at the page's corner, the native screenshots tool
+// at the window's centre (each about 0.3 % of the picture).
+const TITLE_SHARE = 0.99;
+
+// ---------------------------------------------------------------------------------
+// The server and the browser.
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
+                '.png': 'image/png', '.data': 'application/octet-stream' };
+const server = http.createServer((req, res) => {
+  const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+  const root = path.resolve(site);
+  const file = path.join(root, name === '/' ? 'index.html' : name);
+  if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    res.writeHead(404);
+    res.end();
+    return;
+  }
+  res.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream' });
+  fs.createReadStream(file).pipe(res);
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const address = `http://127.0.0.1:${server.address().port}/`;
+
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'timberdrive-chromium-'));
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  userDataDir: profile,
+  args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--use-angle=swiftshader',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
+         '--autoplay-policy=user-gesture-required', '--window-size=800,600'],
+});
+
+let passed = 0, failed = 0;
+function check(name, ok, detail = '') {
+  if (ok) ++passed; else ++failed;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail ? ` (${detail})` : ''}`);
+}
+
+// What the page itself reports: its uncaught errors and console errors or warnings
+// from our own files (the browser's notes about the GPU are not ours).
+const problems = [];
+function watch(page) {
+  page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+  page.on('console', (m) => {
+    const where = m.location() && m.location().url || '';
+    if ((m.type() === 'error' || m.type() === 'warn') && (where.startsWith(address) || where === '')) {
+      problems.push(`console ${m.type()}: ${m.text()}`);
+    }
+  });
+  page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()}`));
+}
+
+async function picture(page) {
+  const canvas = await page.$('#canvas');
+  return decodePng(Buffer.from(await canvas.screenshot({ type: 'png' })));
+}
+
+// Polls the canvas until test(picture) holds or the time is up; the last picture.
+async function waitForPicture(page, test, ms) {
+  const end = Date.now() + ms;
+  let last = null;
+  for (;;) {
+    last = await picture(page);
+    if (test(last) || Date.now() > end) return last;
+    await new Promise((r) => setTimeout(r, 250));
+  }
+}
+
+const nativeTitle = decodePng(fs.readFileSync(path.join(natives, '2_title_year1_8s.png')));
+const nativeCab = decodePng(fs.readFileSync(path.join(natives, '6_play_start.png')));
+// The cab's lower half (dashboard, wheel, seat) stands still at the start of a round.
+const isCab = (p) => sameShare(p, nativeCab, 300, 480) > 0.5;
+const isTitle = (p) => sameShare(p, nativeTitle) >= TITLE_SHARE;
+const USER_DEMO = '/home/web_user/.local/share/timberdrive/demo.dem';
+const fileOf = (page) => page.evaluate((f) => {
+  try { return Array.from(Module.FS.readFile(f)); } catch (e) { return null; }
+}, USER_DEMO);
+
+try {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
+  watch(page);
+  const start = Date.now();
+  await page.goto(address);
+  // The logo and the first line come at once; the rest of the title builds up over
+  // its first 8 s of game time, which a busy machine's software renderer may stretch.
+  const hasLogo = (p) => sameShare(p, nativeTitle, 0, 130) >= TITLE_SHARE;
+  const first = await waitForPicture(page, hasLogo, 15000 - (Date.now() - start));
+  check('the title appears within 15 s', hasLogo(first), `${((Date.now() - start) / 1000).toFixed(1)} s`);
+  const title = await waitForPicture(page, isTitle, 40000);
+  fs.writeFileSync(path.join(os.tmpdir(), 'timberdrive-browser-title.png'),
+                   await (await page.$('#canvas')).screenshot({ type: 'png' }));
+  check('the whole title matches the native title picture at 1x', isTitle(title),
+        `${((Date.now() - start) / 1000).toFixed(1)} s, ${(100 * sameShare(title, nativeTitle)).toFixed(2)} % of pixels the same`);
+  const size = await page.$eval('#canvas', (c) => [c.clientWidth, c.clientHeight, c.width, c.height].join('x'));
+  check('the canvas is shown at 1x in an 800x600 window', size === '640x480x640x480', size);
+
+  // A short round of our own, recorded: the click starts the drive and the sound.
+  await page.mouse.click(400, 300);
+  await new Promise((r) => setTimeout(r, 1000));
+  await page.keyboard.press('Space');
+  const cab = await waitForPicture(page, isCab, 30000);
+  check('a click and Space show the cab', isCab(cab),
+        `${(100 * sameShare(cab, nativeCab, 300, 480)).toFixed(1)} % of the dashboard the same`);
+  const audio = await page.evaluate(() => Module.audioContexts.map((c) => c.state));
+  if (audio.length === 0) {
+    console.log('skip the audio context runs after the click (no audio context: this build\'s sound is silent)');
+  } else {
+    check('the audio context runs after the click', audio.every((s) => s === 'running'), audio.join(','));
+  }
+  await new Promise((r) => setTimeout(r, 1500));
+  await page.keyboard.press('Escape');
+  await waitForPicture(page, (p) => !isCab(p), 5000);
+  await new Promise((r) => setTimeout(r, 2500));  // the title's fade-in takes no keys
+  const saves = await page.evaluate(() => Module.userFolderSaves);
+  await page.keyboard.press('s');
+  await page.waitForFunction((n) => Module.userFolderSaves > n, { timeout: 5000 }, saves).catch(() => {});
+  const saved = await fileOf(page);
+  check('S writes demo.dem into the persistent folder', saved !== null && saved.length > 0,
+        saved ? `${saved.length} bytes` : 'no file');
+
+  await page.reload();
+  await waitForPicture(page, isTitle, 15000);
+  const kept = await fileOf(page);
+  check('demo.dem survives a reload', kept !== null && saved !== null && kept.join() === saved.join());
+  // L takes the saved round instead of the game's own demo (100 s long); D plays it,
+  // and a round of a few seconds ends soon.
+  await page.keyboard.press('l');
+  await page.keyboard.press('d');
+  const playing = await waitForPicture(page, isCab, 30000);
+  const back = await waitForPicture(page, (p) => !isCab(p), 30000);
+  check('L then D plays the saved round to its end', isCab(playing) && !isCab(back));
+
+  check('no page errors, console errors or warnings of ours', problems.length === 0, problems.join('; '));
+} catch (e) {
+  check(`the browser session ran to its end`, false, e.message);
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed ? 1 : 0);
