@@ -6,6 +6,7 @@
 #include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/world.h"
+#include "physics/portable_math.h"
 #include "vehicle/cab_drawing.h"
 
 #include <cmath>
@@ -68,8 +69,8 @@ void boxedText(Font* font, float cx, float y, uint32_t color, const char* text) 
 b2Vec2 pawInPicture(const World& w) {
     const float u = CAB_PIXELS_PER_UNIT * w.pawX - CAB_PIVOT_X;
     const float v = CAB_PIXELS_PER_UNIT * w.pawY - CAB_PIVOT_Y;
-    const float c = std::cos(w.cabTilt);
-    const float s = std::sin(w.cabTilt);
+    const float c = portable::cos(w.cabTilt);
+    const float s = portable::sin(w.cabTilt);
     return b2Vec2(CAB_PIVOT_X + u * c - v * s, CAB_PIVOT_Y + u * s + v * c - CAB_BUMP_LIFT * w.bumpSmooth);
 }
 
