@@ -48,6 +48,9 @@ CTEST_ARGS="--output-on-failure -j 1 --repeat until-pass:2"
 # shellcheck disable=SC2086
 (cd build && with_display ctest $CTEST_ARGS)
 
+echo "== the title demo with GCC, Clang and -march=native"
+tools/check-demo-builds.sh build
+
 echo "== installed game and Debian package"
 tools/check-install.sh build
 
