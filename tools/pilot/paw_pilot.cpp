@@ -30,6 +30,9 @@ constexpr float UNDER_PLATES = 13.4f;
 // The paw's right edge, where a thing swung along the high lane is let go to fly
 // out through the right window.
 constexpr float THROW_X = 20.0f;
+// Updates beyond the reaction a late hand takes to travel to where it presses.
+constexpr int TRAVEL_FRAMES = 10;
+constexpr float SECONDS_PER_UPDATE = 1.0f / 60.0f;
 
 b2Vec2 paw() { return b2Vec2(world->pawX, world->pawY); }
 
@@ -44,17 +47,25 @@ void release(InputFrame& f) {
 
 }  // namespace
 
-InputFrame PawPilot::counted(InputFrame f) {
+InputFrame PawPilot::sent(InputFrame f) {
+    // The same button again while the first is on its way would only fumble.
+    if (waiting() && f.buttons == lastButtons_) f.buttons = 0;
     if (f.buttons & INPUT_LEFT_DOWN) ++grabs;
+    if (f.buttons && reaction > 0) {
+        buttonArrives_ = world->elapsed + static_cast<float>(reaction + TRAVEL_FRAMES) * SECONDS_PER_UPDATE;
+        lastButtons_ = f.buttons;
+    }
     return f;
 }
+
+bool PawPilot::waiting() const { return reaction > 0 && world->elapsed < buttonArrives_; }
 
 InputFrame PawPilot::letGo() {
     InputFrame f{0.0f, 0.0f, 0};
     release(f);
     task_ = IDLE;
     carrying_ = false;
-    return f;
+    return sent(f);
 }
 
 InputFrame PawPilot::drive(const Wish& w) {
@@ -70,7 +81,7 @@ InputFrame PawPilot::drive(const Wish& w) {
     case PEDAL: pedal(f, w, reverse, speed); break;
     case IDLE: release(f); break;
     }
-    return counted(f);
+    return sent(f);
 }
 
 void PawPilot::choose(const Wish& w, bool reverse, float speed) {
@@ -91,13 +102,17 @@ void PawPilot::choose(const Wish& w, bool reverse, float speed) {
 // Carries the paw to `at` on body and grips; false until it holds body.
 bool PawPilot::hold(InputFrame& f, b2Body* body, const b2Vec2* points, int count) {
     if (world->isHeld(body)) return true;
+    const b2Vec2 at = points[wrongGrips_ % count];
+    if (waiting()) {
+        moveToward(f, at);
+        return false;
+    }
     if (world->grabJoint) {
         // Caught something lying on it: let go and try it at another point.
         f.buttons = INPUT_LEFT_UP;
         ++wrongGrips_;
         return false;
     }
-    const b2Vec2 at = points[wrongGrips_ % count];
     moveToward(f, at);
     if (b2Distance(at, paw()) < 0.3f) {
         f.buttons = INPUT_LEFT_DOWN;
@@ -183,7 +198,7 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
     const bool holding = world->grabJoint && world->grabJoint->GetBodyB() == body;
     if (world->grabJoint && !holding) {
         // A fixture, something else, or the eaten half of this food.
-        f.buttons = INPUT_LEFT_UP;
+        if (!waiting()) f.buttons = INPUT_LEFT_UP;
         return false;
     }
     if (thingFrames_ > 20 * 60 || attempts_ > 5) {
@@ -198,10 +213,9 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
     if (p.y > UNDER_PLATES) p.y += 0.3f;
     const b2Vec2 at(std::max(0.0f, std::min(20.0f, p.x)), std::max(2.0f, std::min(15.0f, p.y)));
     moveToward(f, at);
-    if (b2Distance(at, paw()) < 0.25f && world->elapsed - world->lastGrabTime > 0.1f) {
+    if (b2Distance(at, paw()) < 0.25f && world->elapsed - world->lastGrabTime > 0.1f && !waiting()) {
         f.buttons = INPUT_LEFT_DOWN;
         ++attempts_;
-        ++grabs;
     }
     return false;
 }
@@ -220,14 +234,14 @@ bool PawPilot::stalled(b2Vec2 g, b2Vec2 goal, bool chewing) {
 
 InputFrame PawPilot::feed(CabObject* food, int index, bool* givingUp) {
     InputFrame f{0.0f, 0.0f, 0};
-    if (!take(f, food, index, givingUp)) return f;
+    if (!take(f, food, index, givingUp)) return sent(f);
 
     const b2Vec2 g = world->grabJoint->GetAnchorB();
     const b2Vec2 mouth(MOUTH_X, MOUTH_Y);
     if (stalled(g, mouth, world->biteBody && food->owns(world->biteBody))) {
         *givingUp = true;
         release(f);
-        return f;
+        return sent(f);
     }
     b2Vec2 target = mouth;
     if (g.x > MOUTH_COLUMN) {
@@ -246,13 +260,13 @@ InputFrame PawPilot::feed(CabObject* food, int index, bool* givingUp) {
         target = b2Vec2(MOUTH_X, MOUTH_Y - 3.0f);
     }
     moveToward(f, target, CARRY_PIXELS);
-    return f;
+    return sent(f);
 }
 
 InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     InputFrame f{0.0f, 0.0f, 0};
     *done = false;
-    if (!take(f, thing, index, done)) return f;
+    if (!take(f, thing, index, done)) return sent(f);
     // Up a column beside the wheel: from under the plates along the floor to the
     // one left of the rim, off the pedals under the wheel to the one between the
     // rim and the gear lever. Then along the high lane and out of the right window.
@@ -260,14 +274,14 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     if (stalled(g, b2Vec2(THROW_X, HIGH_LANE), false)) {
         *done = true;
         release(f);
-        return f;
+        return sent(f);
     }
     // Let go while it still flies: the held thing stops where the paw does.
     if (world->pawX > THROW_X - 2.0f && g.y < HIGH_LANE + 0.5f) {
         f.buttons = INPUT_LEFT_UP;
         *done = true;
         carrying_ = false;
-        return f;
+        return sent(f);
     }
     b2Vec2 target(THROW_X, HIGH_LANE);
     float most = CARRY_PIXELS;
@@ -283,5 +297,5 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
         most = MAX_PIXELS;
     }
     moveToward(f, target, most);
-    return f;
+    return sent(f);
 }

@@ -35,6 +35,8 @@ public:
     const char* doing = "";
     int grabs() const { return paw_.grabs; }
     int gearChanges() const { return paw_.gearChanges; }
+    // Updates its presses take to reach the paw.
+    void setReaction(int frames) { paw_.reaction = frames; }
 
 private:
     // Where a thing lay that the paw gave up on, and until when to leave it.
