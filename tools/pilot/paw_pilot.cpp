@@ -85,7 +85,8 @@ InputFrame PawPilot::drive(const Wish& w) {
 }
 
 void PawPilot::choose(const Wish& w, bool reverse, float speed) {
-    frames_ = 0;
+    // A late hand's release and grip take this long out of each task.
+    frames_ = reaction > 0 ? -3 * (reaction + TRAVEL_FRAMES) : 0;
     const float steer = -world->wheelBody->GetAngle() / TWO_PI;
     if (w.reverse != reverse && std::fabs(speed) < 1.0f) {
         task_ = GEAR;
@@ -144,7 +145,18 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
     const b2Vec2 grips[3] = {hub + b2Vec2(0.0f, -2.8f), hub + b2Vec2(2.8f, 0.0f), hub + b2Vec2(-2.0f, -2.0f)};
     if (!hold(f, wheel, grips, 3)) return;
     const float want = -TWO_PI * w.steer;
-    const float error = want - wheel->GetAngle();
+    // The grip goes round the hub with the wheel, a little at a time. A late hand
+    // judges by where it has sent the paw: the wheel will follow it there.
+    const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
+    float gripAngle = std::atan2(g.y, g.x);
+    float angle = wheel->GetAngle();
+    if (reaction > 0) {
+        const b2Vec2 sentTo = paw() - hub;
+        const float ahead = std::remainder(std::atan2(sentTo.y, sentTo.x) - gripAngle, TWO_PI);
+        angle += ahead;
+        gripAngle += ahead;
+    }
+    const float error = want - angle;
     if (std::fabs(error) < 0.05f) {
         // In a real turn it keeps holding the wheel while the car rolls on: let
         // go and the wheel turns back straight at speed.
@@ -153,9 +165,7 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
         task_ = IDLE;
         return;
     }
-    // The grip goes round the hub with the wheel, a little at a time.
-    const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
-    const float a = std::atan2(g.y, g.x) + std::max(-0.15f, std::min(0.15f, error));
+    const float a = gripAngle + std::max(-0.15f, std::min(0.15f, error));
     moveToward(f, hub + 2.8f * b2Vec2(std::cos(a), std::sin(a)));
 }
 
