@@ -33,6 +33,8 @@ constexpr float THROW_X = 20.0f;
 // Updates beyond the reaction a late hand takes to travel to where it presses.
 constexpr int TRAVEL_FRAMES = 10;
 constexpr float SECONDS_PER_UPDATE = 1.0f / 60.0f;
+// Releases and grips a late hand makes in a task, each a reaction and a travel long.
+constexpr int TASK_DELAY_FRAMES = 3;
 
 b2Vec2 paw() { return b2Vec2(world->pawX, world->pawY); }
 
@@ -86,7 +88,7 @@ InputFrame PawPilot::drive(const Wish& w) {
 
 void PawPilot::choose(const Wish& w, bool reverse, float speed) {
     // A late hand's release and grip take this long out of each task.
-    frames_ = reaction > 0 ? -3 * (reaction + TRAVEL_FRAMES) : 0;
+    frames_ = reaction > 0 ? -TASK_DELAY_FRAMES * (reaction + TRAVEL_FRAMES) : 0;
     const float steer = -world->wheelBody->GetAngle() / TWO_PI;
     if (w.reverse != reverse && std::fabs(speed) < 1.0f) {
         task_ = GEAR;
@@ -160,7 +162,10 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
     if (std::fabs(error) < 0.05f) {
         // In a real turn it keeps holding the wheel while the car rolls on: let
         // go and the wheel turns back straight at speed.
-        if (std::fabs(w.steer) > HOLD_TURN && forest->playerCar->forwardSpeed() > 2.0f && frames_ < limit_) return;
+        // Not past the task's time as the machine counts it: the car coasts meanwhile.
+        if (std::fabs(w.steer) > HOLD_TURN && forest->playerCar->forwardSpeed() > 2.0f &&
+            frames_ < limit_ - (reaction > 0 ? TASK_DELAY_FRAMES * (reaction + TRAVEL_FRAMES) : 0))
+            return;
         f.buttons = INPUT_LEFT_UP;
         task_ = IDLE;
         return;
