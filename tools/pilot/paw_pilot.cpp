@@ -54,11 +54,13 @@ InputFrame PawPilot::sent(InputFrame f) {
     if (waiting() && f.buttons == lastButtons_) f.buttons = 0;
     if (f.buttons & INPUT_LEFT_DOWN) ++grabs;
     if (f.buttons && reaction > 0) {
-        buttonArrives_ = world->elapsed + static_cast<float>(reaction + TRAVEL_FRAMES) * SECONDS_PER_UPDATE;
+        buttonArrives_ = world->elapsed + static_cast<float>(lateness()) * SECONDS_PER_UPDATE;
         lastButtons_ = f.buttons;
     }
     return f;
 }
+
+int PawPilot::lateness() const { return reaction > 0 ? reaction + TRAVEL_FRAMES : 0; }
 
 bool PawPilot::waiting() const { return reaction > 0 && world->elapsed < buttonArrives_; }
 
@@ -88,7 +90,7 @@ InputFrame PawPilot::drive(const Wish& w) {
 
 void PawPilot::choose(const Wish& w, bool reverse, float speed) {
     // A late hand's release and grip take this long out of each task.
-    frames_ = reaction > 0 ? -TASK_DELAY_FRAMES * (reaction + TRAVEL_FRAMES) : 0;
+    frames_ = reaction > 0 ? -TASK_DELAY_FRAMES * lateness() : 0;
     const float steer = -world->wheelBody->GetAngle() / TWO_PI;
     if (w.reverse != reverse && std::fabs(speed) < 1.0f) {
         task_ = GEAR;
@@ -164,7 +166,7 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
         // go and the wheel turns back straight at speed.
         // Not past the task's time as the machine counts it: the car coasts meanwhile.
         if (std::fabs(w.steer) > HOLD_TURN && forest->playerCar->forwardSpeed() > 2.0f &&
-            frames_ < limit_ - (reaction > 0 ? TASK_DELAY_FRAMES * (reaction + TRAVEL_FRAMES) : 0))
+            frames_ < limit_ - TASK_DELAY_FRAMES * lateness())
             return;
         f.buttons = INPUT_LEFT_UP;
         task_ = IDLE;

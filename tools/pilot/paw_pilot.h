@@ -35,6 +35,8 @@ public:
     // Updates a press or a release takes to reach the paw (a person's hand is
     // late); 0 for a machine's, which acts at once.
     int reaction = 0;
+    // Updates until what it sends shows in the cab.
+    int lateness() const;
 
 private:
     enum Task { IDLE, GEAR, WHEEL, PEDAL };
