@@ -138,6 +138,25 @@ TEST(PawPilot, ThroughALateHandPressesOnceAGripNotEveryUpdate) {
     }
 }
 
+TEST(Navigator, APatientDriverCallsTheCarStuckAndBacksOffThatMuchLater) {
+    Cab cab;
+    for (const float patience : {1.0f, LATE_PATIENCE}) {
+        SCOPED_TRACE(patience);
+        Navigator navigator;
+        navigator.patience = patience;
+        // The car stands where it is: the first look at 6 s, stuck from the next.
+        float backFrom = -1.0f, backTo = -1.0f;
+        for (int i = 0; i < 60 * 30 && backTo < 0.0f; ++i) {
+            const float t = 6.0f + static_cast<float>(i) / 60.0f;
+            const bool back = navigator.toward(forest->playerCar, b2Vec2(0.0f, 50.0f), true, t).reverse;
+            if (back && backFrom < 0.0f) backFrom = t;
+            if (!back && backFrom >= 0.0f) backTo = t;
+        }
+        EXPECT_NEAR(backFrom, 6.0f + 3.0f * patience, 0.02f);
+        EXPECT_NEAR(backTo - backFrom, 4.0f * patience, 0.02f);
+    }
+}
+
 TEST(PawPilot, ThrowsARockOffTheBrakePedalOutOfTheWindow) {
     Cab cab;
     // The smallest rock: heavy enough to hold the pedal down against its motor.
