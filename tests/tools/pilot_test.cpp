@@ -10,6 +10,7 @@
 #include "main/world.h"
 #include "tests/forest/round_globals.h"
 #include "tests/support/headless_game.h"
+#include "tools/pilot/human_hand.h"
 #include "tools/pilot/paw_pilot.h"
 #include "tools/pilot/play_year.h"
 #include "tools/pilot/year_pilot.h"
@@ -17,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -71,6 +74,87 @@ TEST(PawPilot, DrivesThroughTheFixturesOnly) {
     EXPECT_TRUE(wheel);
     EXPECT_TRUE(gas);
     EXPECT_GT(forest->playerCar->forwardSpeed(), 1.0f);
+}
+
+// One update through a late hand: the pilot decides as if the paw were already
+// where the movements on their way take it.
+InputFrame throughHand(HumanHand& hand, const std::function<InputFrame()>& decide) {
+    const float x = world->pawX, y = world->pawY;
+    world->pawX = std::max(0.0f, std::min(20.0f, x + hand.pending().x / 32.0f));
+    world->pawY = std::max(2.0f, std::min(15.0f, y + hand.pending().y / 32.0f));
+    const InputFrame meant = decide();
+    world->pawX = x;
+    world->pawY = y;
+    return hand.next(meant);
+}
+
+TEST(PawPilot, ThroughALateHandPressesOnceAGripNotEveryUpdate) {
+    // Reaction 0 is the regression: a pilot that judges the grip before its press
+    // has arrived presses again nearly every update.
+    for (const int reaction : {0, HumanHand::DELAY_FRAMES}) {
+        SCOPED_TRACE(reaction);
+        {
+            Cab cab;
+            PawPilot paw;
+            paw.reaction = reaction;
+            HumanHand hand(7u);
+            const Wish w{0.5f, 1.0f, 0.0f, false};
+            bool wheel = false, gas = false;
+            int grips = 0;
+            for (int i = 0; i < 900; ++i) {
+                const bool held = world->grabJoint != nullptr;
+                Cab::step(throughHand(hand, [&] { return paw.drive(w); }));
+                grips += !held && world->grabJoint ? 1 : 0;
+                wheel = wheel || world->isHeld(world->wheelBody);
+                gas = gas || forest->playerCar->throttle > 0.9f;
+            }
+            ASSERT_GE(grips, 2);
+            if (reaction > 0) {
+                EXPECT_TRUE(wheel);
+                EXPECT_TRUE(gas);
+                EXPECT_LE(paw.grabs, grips + 2) << "a press for each grip, a fumble or two";
+            } else {
+                EXPECT_GT(paw.grabs, 3 * grips);
+            }
+        }
+        {
+            Cab cab;
+            berryAt(b2Vec2(12.0f, 5.0f));
+            SetUpRound::idle(60);
+            const size_t before = world->cabObjects.size();
+            PawPilot paw;
+            paw.reaction = reaction;
+            HumanHand hand(8u);
+            bool givingUp = false;
+            for (int i = 0; i < 900 && world->cabObjects.size() == before && !givingUp; ++i) {
+                CabObject* berry = world->cabObjects.back();
+                Cab::step(throughHand(hand, [&] { return paw.feed(berry, 0, &givingUp); }));
+            }
+            if (reaction > 0) {
+                EXPECT_EQ(world->cabObjects.size(), before - 1) << "eaten";
+                EXPECT_LE(paw.grabs, 3);
+            }
+        }
+    }
+}
+
+TEST(Navigator, APatientDriverCallsTheCarStuckAndBacksOffThatMuchLater) {
+    Cab cab;
+    for (const float patience : {1.0f, LATE_PATIENCE}) {
+        SCOPED_TRACE(patience);
+        Navigator navigator;
+        navigator.patience = patience;
+        // The car stands where it is: the first look at 6 s, stuck from the next.
+        float backFrom = -1.0f, backTo = -1.0f;
+        for (int i = 0; i < 60 * 30 && backTo < 0.0f; ++i) {
+            const float t = 6.0f + static_cast<float>(i) / 60.0f;
+            const bool back = navigator.toward(forest->playerCar, b2Vec2(0.0f, 50.0f), true, t).reverse;
+            if (back && backFrom < 0.0f) backFrom = t;
+            if (!back && backFrom >= 0.0f) backTo = t;
+        }
+        EXPECT_NEAR(backFrom, 6.0f + 3.0f * patience, 0.02f);
+        EXPECT_NEAR(backTo - backFrom, 4.0f * patience, 0.02f);
+    }
 }
 
 TEST(PawPilot, ThrowsARockOffTheBrakePedalOutOfTheWindow) {

@@ -19,7 +19,7 @@ void Navigator::backOff(float elapsed, float seconds) {
 }
 
 void Navigator::backOff(float elapsed, float seconds, float steer) {
-    backUntil_ = elapsed + seconds;
+    backUntil_ = elapsed + seconds * patience;
     backSteer_ = steer;
 }
 
@@ -31,11 +31,11 @@ Wish Navigator::toward(const Car* car, b2Vec2 goal, bool through, float elapsed,
         if (elapsed > 5.0f && (p - checkpoint_).Length() < 1.5f) {
             backOff(elapsed, 4.0f);
             checkpoint_ = p;
-            checkAt_ = elapsed + 6.0f;
+            checkAt_ = elapsed + 6.0f * patience;
             return {backSteer_, 0.8f, 0.0f, true};
         }
         checkpoint_ = p;
-        checkAt_ = elapsed + 3.0f;
+        checkAt_ = elapsed + 3.0f * patience;
     }
     // The goal as the windshield shows it: to the side (right positive) and ahead.
     const b2Vec2 d = goal - p;

@@ -29,6 +29,10 @@ public:
     // Backs off with the wheel at steer: the nose turns the other way.
     void backOff(float elapsed, float seconds, float steer);
 
+    // How many times longer than a machine's its driver takes to change gear,
+    // turn the wheel and press a pedal: the stuck test and backing off wait so long.
+    float patience = 1.0f;
+
 private:
     b2Vec2 checkpoint_ = b2Vec2(0.0f, 0.0f);
     float checkAt_ = 0.0f;

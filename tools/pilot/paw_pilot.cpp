@@ -31,6 +31,11 @@ constexpr float UNDER_PLATES = 13.4f;
 // The paw's right edge, where a thing swung along the high lane is let go to fly
 // out through the right window.
 constexpr float THROW_X = 20.0f;
+// Updates beyond the reaction a late hand takes to travel to where it presses.
+constexpr int TRAVEL_FRAMES = 10;
+constexpr float SECONDS_PER_UPDATE = 1.0f / 60.0f;
+// Releases and grips a late hand makes in a task, each a reaction and a travel long.
+constexpr int TASK_DELAY_FRAMES = 3;
 
 b2Vec2 paw() { return b2Vec2(world->pawX, world->pawY); }
 
@@ -45,17 +50,27 @@ void release(InputFrame& f) {
 
 }  // namespace
 
-InputFrame PawPilot::counted(InputFrame f) {
+InputFrame PawPilot::sent(InputFrame f) {
+    // The same button again while the first is on its way would only fumble.
+    if (waiting() && f.buttons == lastButtons_) f.buttons = 0;
     if (f.buttons & INPUT_LEFT_DOWN) ++grabs;
+    if (f.buttons && reaction > 0) {
+        buttonArrives_ = world->elapsed + static_cast<float>(lateness()) * SECONDS_PER_UPDATE;
+        lastButtons_ = f.buttons;
+    }
     return f;
 }
+
+int PawPilot::lateness() const { return reaction > 0 ? reaction + TRAVEL_FRAMES : 0; }
+
+bool PawPilot::waiting() const { return reaction > 0 && world->elapsed < buttonArrives_; }
 
 InputFrame PawPilot::letGo() {
     InputFrame f{0.0f, 0.0f, 0};
     release(f);
     task_ = IDLE;
     carrying_ = false;
-    return f;
+    return sent(f);
 }
 
 InputFrame PawPilot::drive(const Wish& w) {
@@ -71,11 +86,12 @@ InputFrame PawPilot::drive(const Wish& w) {
     case PEDAL: pedal(f, w, reverse, speed); break;
     case IDLE: release(f); break;
     }
-    return counted(f);
+    return sent(f);
 }
 
 void PawPilot::choose(const Wish& w, bool reverse, float speed) {
-    frames_ = 0;
+    // A late hand's release and grip take this long out of each task.
+    frames_ = reaction > 0 ? -TASK_DELAY_FRAMES * lateness() : 0;
     const float steer = -world->wheelBody->GetAngle() / TWO_PI;
     if (w.reverse != reverse && std::fabs(speed) < 1.0f) {
         task_ = GEAR;
@@ -92,13 +108,17 @@ void PawPilot::choose(const Wish& w, bool reverse, float speed) {
 // Carries the paw to `at` on body and grips; false until it holds body.
 bool PawPilot::hold(InputFrame& f, b2Body* body, const b2Vec2* points, int count) {
     if (world->isHeld(body)) return true;
+    const b2Vec2 at = points[wrongGrips_ % count];
+    if (waiting()) {
+        moveToward(f, at);
+        return false;
+    }
     if (world->grabJoint) {
         // Caught something lying on it: let go and try it at another point.
         f.buttons = INPUT_LEFT_UP;
         ++wrongGrips_;
         return false;
     }
-    const b2Vec2 at = points[wrongGrips_ % count];
     moveToward(f, at);
     if (b2Distance(at, paw()) < 0.3f) {
         f.buttons = INPUT_LEFT_DOWN;
@@ -130,18 +150,30 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
     const b2Vec2 grips[3] = {hub + b2Vec2(0.0f, -2.8f), hub + b2Vec2(2.8f, 0.0f), hub + b2Vec2(-2.0f, -2.0f)};
     if (!hold(f, wheel, grips, 3)) return;
     const float want = -TWO_PI * w.steer;
-    const float error = want - wheel->GetAngle();
+    // The grip goes round the hub with the wheel, a little at a time. A late hand
+    // judges by where it has sent the paw: the wheel will follow it there.
+    const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
+    float gripAngle = portable::atan2(g.y, g.x);
+    float angle = wheel->GetAngle();
+    if (reaction > 0) {
+        const b2Vec2 sentTo = paw() - hub;
+        const float ahead = std::remainder(portable::atan2(sentTo.y, sentTo.x) - gripAngle, TWO_PI);
+        angle += ahead;
+        gripAngle += ahead;
+    }
+    const float error = want - angle;
     if (std::fabs(error) < 0.05f) {
         // In a real turn it keeps holding the wheel while the car rolls on: let
         // go and the wheel turns back straight at speed.
-        if (std::fabs(w.steer) > HOLD_TURN && forest->playerCar->forwardSpeed() > 2.0f && frames_ < limit_) return;
+        // Not past the task's time as the machine counts it: the car coasts meanwhile.
+        if (std::fabs(w.steer) > HOLD_TURN && forest->playerCar->forwardSpeed() > 2.0f &&
+            frames_ < limit_ - TASK_DELAY_FRAMES * lateness())
+            return;
         f.buttons = INPUT_LEFT_UP;
         task_ = IDLE;
         return;
     }
-    // The grip goes round the hub with the wheel, a little at a time.
-    const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
-    const float a = portable::atan2(g.y, g.x) + std::max(-0.15f, std::min(0.15f, error));
+    const float a = gripAngle + std::max(-0.15f, std::min(0.15f, error));
     moveToward(f, hub + 2.8f * b2Vec2(portable::cos(a), portable::sin(a)));
 }
 
@@ -184,7 +216,7 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
     const bool holding = world->grabJoint && world->grabJoint->GetBodyB() == body;
     if (world->grabJoint && !holding) {
         // A fixture, something else, or the eaten half of this food.
-        f.buttons = INPUT_LEFT_UP;
+        if (!waiting()) f.buttons = INPUT_LEFT_UP;
         return false;
     }
     if (thingFrames_ > 20 * 60 || attempts_ > 5) {
@@ -199,10 +231,9 @@ bool PawPilot::take(InputFrame& f, CabObject* thing, int index, bool* givingUp) 
     if (p.y > UNDER_PLATES) p.y += 0.3f;
     const b2Vec2 at(std::max(0.0f, std::min(20.0f, p.x)), std::max(2.0f, std::min(15.0f, p.y)));
     moveToward(f, at);
-    if (b2Distance(at, paw()) < 0.25f && world->elapsed - world->lastGrabTime > 0.1f) {
+    if (b2Distance(at, paw()) < 0.25f && world->elapsed - world->lastGrabTime > 0.1f && !waiting()) {
         f.buttons = INPUT_LEFT_DOWN;
         ++attempts_;
-        ++grabs;
     }
     return false;
 }
@@ -221,14 +252,14 @@ bool PawPilot::stalled(b2Vec2 g, b2Vec2 goal, bool chewing) {
 
 InputFrame PawPilot::feed(CabObject* food, int index, bool* givingUp) {
     InputFrame f{0.0f, 0.0f, 0};
-    if (!take(f, food, index, givingUp)) return f;
+    if (!take(f, food, index, givingUp)) return sent(f);
 
     const b2Vec2 g = world->grabJoint->GetAnchorB();
     const b2Vec2 mouth(MOUTH_X, MOUTH_Y);
     if (stalled(g, mouth, world->biteBody && food->owns(world->biteBody))) {
         *givingUp = true;
         release(f);
-        return f;
+        return sent(f);
     }
     b2Vec2 target = mouth;
     if (g.x > MOUTH_COLUMN) {
@@ -247,13 +278,13 @@ InputFrame PawPilot::feed(CabObject* food, int index, bool* givingUp) {
         target = b2Vec2(MOUTH_X, MOUTH_Y - 3.0f);
     }
     moveToward(f, target, CARRY_PIXELS);
-    return f;
+    return sent(f);
 }
 
 InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     InputFrame f{0.0f, 0.0f, 0};
     *done = false;
-    if (!take(f, thing, index, done)) return f;
+    if (!take(f, thing, index, done)) return sent(f);
     // Up a column beside the wheel: from under the plates along the floor to the
     // one left of the rim, off the pedals under the wheel to the one between the
     // rim and the gear lever. Then along the high lane and out of the right window.
@@ -261,14 +292,14 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
     if (stalled(g, b2Vec2(THROW_X, HIGH_LANE), false)) {
         *done = true;
         release(f);
-        return f;
+        return sent(f);
     }
     // Let go while it still flies: the held thing stops where the paw does.
     if (world->pawX > THROW_X - 2.0f && g.y < HIGH_LANE + 0.5f) {
         f.buttons = INPUT_LEFT_UP;
         *done = true;
         carrying_ = false;
-        return f;
+        return sent(f);
     }
     b2Vec2 target(THROW_X, HIGH_LANE);
     float most = CARRY_PIXELS;
@@ -284,5 +315,5 @@ InputFrame PawPilot::clear(CabObject* thing, int index, bool* done) {
         most = MAX_PIXELS;
     }
     moveToward(f, target, most);
-    return f;
+    return sent(f);
 }

@@ -9,6 +9,8 @@
 
 #include <box2d/box2d.h>
 
+#include <cstdint>
+
 class CabObject;
 
 // Where the mouth takes food, in cab units.
@@ -30,6 +32,11 @@ public:
 
     int grabs = 0;
     int gearChanges = 0;
+    // Updates a press or a release takes to reach the paw (a person's hand is
+    // late); 0 for a machine's, which acts at once.
+    int reaction = 0;
+    // Updates until what it sends shows in the cab.
+    int lateness() const;
 
 private:
     enum Task { IDLE, GEAR, WHEEL, PEDAL };
@@ -41,7 +48,11 @@ private:
     void gear(InputFrame& f, const Wish& w, bool reverse);
     void wheel(InputFrame& f, const Wish& w);
     void pedal(InputFrame& f, const Wish& w, bool reverse, float speed);
-    InputFrame counted(InputFrame f);
+    // Counts the presses, and notes when the last button it sent will have reached the paw.
+    InputFrame sent(InputFrame f);
+    // True while a button sent is still on its way: what the pilot sees is the
+    // grip from before it, not yet worth judging.
+    bool waiting() const;
     // Grips body `index` of thing: true while it holds it.
     bool take(InputFrame& f, CabObject* thing, int index, bool* givingUp);
     // True when what the paw carries has come no nearer its goal for a while.
@@ -52,6 +63,8 @@ private:
     int limit_ = 0;
     float gripY_ = 0.0f;
     int wrongGrips_ = 0;
+    float buttonArrives_ = -1.0f;  // world time
+    uint32_t lastButtons_ = 0;
 
     // The thing being carried, known by where it was last: the pilot keeps no
     // object's address, which a later object may get.

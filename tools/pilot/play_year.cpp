@@ -35,6 +35,7 @@ YearResult playFirstYear(uint32_t seed, InputLog* record, bool human) {
     world->setup(static_cast<float>(game->winterMinutes));
     YearPilot pilot;
     HumanHand hand(seed);
+    if (human) pilot.setReaction(HumanHand::DELAY_FRAMES);
     YearResult result;
     for (int frame = 0; frame < MOST_FRAMES; ++frame) {
         const InputFrame f = human ? hand.next(decide(pilot, hand)) : pilot.next();

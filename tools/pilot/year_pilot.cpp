@@ -177,15 +177,17 @@ CabObject* YearPilot::onThePedals(int* index) {
     const bool lever = world->isHeld(world->shifterBody);
     leverFrames_ = lever ? leverFrames_ + 1 : 0;
     pressedFrames_ = brake || gas || under ? pressedFrames_ + 1 : 0;
-    if (pressedFrames_ < 20 && leverFrames_ < 60) return nullptr;
+    // A late hand's pedal and lever move that much later.
+    const int late = paw_.lateness();
+    if (pressedFrames_ < 20 + late && leverFrames_ < 60 + late) return nullptr;
     // Whatever lies on the pressed plate, under the blocked one or against the
     // lever, as the picture shows it.
-    b2AABB plate = boxOf(leverFrames_ >= 60 ? world->shifterBody
+    b2AABB plate = boxOf(leverFrames_ >= 60 + late ? world->shifterBody
                          : brake           ? world->brakePedalBody
                                            : world->gasPedalBody);
     plate.lowerBound.x -= 0.2f;
     plate.upperBound.x += 0.2f;
-    if (leverFrames_ >= 60) {
+    if (leverFrames_ >= 60 + late) {
         plate.lowerBound.y -= 0.3f;
     } else if (under && !brake && !gas) {
         plate.lowerBound.y = plate.upperBound.y - 0.2f;

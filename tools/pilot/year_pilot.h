@@ -23,6 +23,9 @@ struct YearStats {
     float fatAt = -1.0f;      // seconds into the year when the bear was fat enough; -1 never
 };
 
+// How much longer a late hand takes over the car's controls than a machine.
+constexpr float LATE_PATIENCE = 2.5f;
+
 class YearPilot {
 public:
     // Reads the forest of the round just set up.
@@ -35,6 +38,11 @@ public:
     const char* doing = "";
     int grabs() const { return paw_.grabs; }
     int gearChanges() const { return paw_.gearChanges; }
+    // Updates its presses take to reach the paw.
+    void setReaction(int frames) {
+        paw_.reaction = frames;
+        navigator_.patience = frames > 0 ? LATE_PATIENCE : 1.0f;
+    }
 
 private:
     // Where a thing lay that the paw gave up on, and until when to leave it.
