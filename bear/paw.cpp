@@ -5,8 +5,7 @@
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
-
-#include <cmath>
+#include "physics/portable_math.h"
 
 namespace {
 
@@ -95,7 +94,7 @@ bool World::stingPaw(float x, float y) {
         // pushed at its hub could not turn, pushed at the rim it spins.
         b2Body* held = grabJoint->GetBodyB();
         const float a = random01() * TWO_PI;
-        held->ApplyLinearImpulse(b2Vec2(20.0f * std::cos(a), -20.0f * std::sin(a)), grabJoint->GetAnchorB(), true);
+        held->ApplyLinearImpulse(b2Vec2(20.0f * portable::cos(a), -20.0f * portable::sin(a)), grabJoint->GetAnchorB(), true);
     }
     releaseGrab();
     return true;

@@ -5,10 +5,8 @@
 
 #include <vector>
 
-// Sorts objects by localY, largest first, into exactly the order std::sort gives.
-// From one update to the next the order barely changes, so an insertion sort
-// finishes in about one pass where std::sort starts over. Only equally far
-// objects could end up in another order than std::sort's (and with it the order
-// they are updated and drawn in); then the list is put back as it came and
-// std::sort orders it. scratch keeps its memory between calls.
-void sortFarthestFirst(std::vector<ForestObject*>& objects, std::vector<ForestObject*>& scratch);
+// Sorts objects by localY, largest first; equally far objects (and a NaN, which
+// is as far as anything) by creation index, so that the order is the same under
+// every standard library. From one update to the next the order barely changes,
+// so an insertion sort finishes in about one pass.
+void sortFarthestFirst(std::vector<ForestObject*>& objects);

@@ -9,9 +9,8 @@
 #include "main/random.h"
 #include "main/world.h"
 #include "physics/edge_chain.h"
+#include "physics/portable_math.h"
 #include "vehicle/car.h"
-
-#include <cmath>
 
 Forest* forest = nullptr;
 
@@ -53,7 +52,7 @@ void Forest::createWorld() {
     b2Vec2 fence[FENCE_VERTICES];
     for (int i = 0; i < FENCE_VERTICES; ++i) {
         const float a = 2.0f * b2_pi * static_cast<float>(i) / static_cast<float>(FENCE_VERTICES);
-        fence[i].Set(FENCE_RADIUS * std::cos(a), -FENCE_RADIUS * std::sin(a));
+        fence[i].Set(FENCE_RADIUS * portable::cos(a), -FENCE_RADIUS * portable::sin(a));
     }
     ShapeDef edge;
     edge.friction = 0.0f;
@@ -106,6 +105,7 @@ void Forest::generate() {
         car->place(p.x, p.y);
         objects.push_back(car);
     }
+    for (size_t i = 0; i < objects.size(); ++i) objects[i]->creationIndex = static_cast<int>(i);
 
     switch ((game->year - 1) % 4) {
     case 1: sky = spriteNamed("sky2"); break;
@@ -144,7 +144,7 @@ void Forest::addMountains() {
         const float a = static_cast<float>(i) * (2.0f * b2_pi / static_cast<float>(MOUNTAINS));
         const float r = i % 2 == 0 ? FENCE_RADIUS + 5.0f : 78.0f;
         Scenery* s = new Scenery();
-        s->makeMountain(r * std::cos(a), r * std::sin(a), i % 4 == 0);
+        s->makeMountain(r * portable::cos(a), r * portable::sin(a), i % 4 == 0);
         objects.push_back(s);
     }
 }
@@ -191,7 +191,7 @@ void Forest::step() {
         o->localY = b2Dot(d, ey);
     }
     // Farthest ahead first: the view draws in list order.
-    sortFarthestFirst(objects, depthScratch_);
+    sortFarthestFirst(objects);
 
     scrollGroundStripes(b2Dot(car->GetLinearVelocity(), ey));
 }

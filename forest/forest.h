@@ -49,8 +49,6 @@ public:
 private:
     void addPonds(int count);
     void addMountains();
-
-    std::vector<ForestObject*> depthScratch_;  // the depth sort's copy of the list
 };
 
 extern Forest* forest;

@@ -27,6 +27,9 @@ public:
     // Position in the player's car frame: to the side, and ahead.
     float localX = 0.0f;
     float localY = 0.0f;
+    // Place in the order the forest made its objects: equally far objects are
+    // drawn and updated in this order.
+    int creationIndex = 0;
 };
 
 constexpr int FOREST_SCENERY = 0;

@@ -6,6 +6,7 @@
 #include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/world.h"
+#include "physics/portable_math.h"
 #include "vehicle/cab_drawing.h"
 
 #include <cmath>
@@ -101,8 +102,8 @@ b2Vec2 pawInPicture(const World& w) {
     if (w.grabJoint) at = w.grabJoint->GetAnchorB();
     const float u = CAB_PIXELS_PER_UNIT * at.x - CAB_PIVOT_X;
     const float v = CAB_PIXELS_PER_UNIT * at.y - CAB_PIVOT_Y;
-    const float c = std::cos(w.cabTilt);
-    const float s = std::sin(w.cabTilt);
+    const float c = portable::cos(w.cabTilt);
+    const float s = portable::sin(w.cabTilt);
     return b2Vec2(CAB_PIVOT_X + u * c - v * s, CAB_PIVOT_Y + u * s + v * c - CAB_BUMP_LIFT * w.bumpSmooth);
 }
 

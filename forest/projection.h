@@ -4,9 +4,9 @@
 // that it can be checked without drawing.
 #pragma once
 
-#include <box2d/box2d.h>
+#include "physics/portable_math.h"
 
-#include <cmath>
+#include <box2d/box2d.h>
 
 // The ground plane sits a quarter of the picture's height above where a level
 // camera would put it; everything infinitely far away meets at the horizon.
@@ -28,7 +28,7 @@ struct ViewPlacement {
 
 // x of an object at (localX to the side, localY ahead) in the player's car frame.
 inline float viewScreenX(float localX, float localY) {
-    return (std::atan2(localX, localY) / VIEW_FIELD + 1.0f) * VIEW_HALF_WIDTH;
+    return (portable::atan2(localX, localY) / VIEW_FIELD + 1.0f) * VIEW_HALF_WIDTH;
 }
 
 inline float viewScale(float distance) { return 10.0f / distance; }
@@ -51,7 +51,7 @@ inline float carViewAngle(const b2Vec2& heading, const b2Vec2& toCar) {
     // Rounding can push a unit dot product just past 1, where acos has no answer.
     if (c > 1.0f) c = 1.0f;
     if (c < -1.0f) c = -1.0f;
-    float a = std::acos(c);
+    float a = portable::acos(c);
     if (toCar.y * heading.x - heading.y * toCar.x < 0.0f) a = -a;
     return a + CAR_SPRITE_OFFSET;
 }

@@ -13,9 +13,8 @@
 #include "main/random.h"
 #include "main/sound_switches.h"
 #include "main/year.h"
+#include "physics/portable_math.h"
 #include "vehicle/car.h"
-
-#include <cmath>
 
 RoundEffects roundEffects = {};
 
@@ -146,7 +145,7 @@ void World::update(const InputFrame* frame) {
     updateTilt(cornering, dt);
     updateBumps(forwardSpeed, dt);
     applyCabForces(cornering);
-    cabWorld->setGravity(b2Vec2(std::sin(cabTilt) * 20.0f, std::cos(cabTilt) * 20.0f));
+    cabWorld->setGravity(b2Vec2(portable::sin(cabTilt) * 20.0f, portable::cos(cabTilt) * 20.0f));
 
     prepareFixtures(forwardSpeed);
     chew(dt);
@@ -182,7 +181,7 @@ float World::playerForwardSpeed() const {
     const b2Body* body = forest->playerCar->body;
     const float a = body->GetAngle();
     const b2Vec2 v = body->GetLinearVelocity();
-    return -std::sin(a) * v.x + std::cos(a) * v.y;
+    return -portable::sin(a) * v.x + portable::cos(a) * v.y;
 }
 
 void World::updateTilt(float cornering, float dt) {
@@ -228,7 +227,7 @@ void World::updateBumps(float forwardSpeed, float dt) {
 }
 
 void World::applyCabForces(float cornering) {
-    const b2Vec2 side(std::cos(cabTilt), -std::sin(cabTilt));
+    const b2Vec2 side(portable::cos(cabTilt), -portable::sin(cabTilt));
     for (b2Body* b = cabWorld->bodies(); b; b = b->GetNext()) {
         if (isStatic(b)) continue;
         const float mass = b->GetMass();

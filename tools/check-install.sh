@@ -142,6 +142,7 @@ lintian --fail-on error "$deb" >"$SCRATCH/lintian.txt" 2>&1 || lintian_ok=false
 grep -v 'running with root privileges' "$SCRATCH/lintian.txt" || true
 $lintian_ok || fail "lintian reports errors on $deb"
 dpkg-deb -f "$deb" Depends | grep -q libsdl2 || fail "the package's dependencies lack SDL2"
+dpkg-deb -f "$deb" Depends | grep -q libbox2d && fail "the package depends on a system Box2D, not the one built in"
 dpkg-deb -x "$deb" "$SCRATCH/deb"
 (cd "$STAGE" && find . -type f | sort) >"$SCRATCH/installed.txt"
 (cd "$SCRATCH/deb/usr" && find . -type f | sort) >"$SCRATCH/packaged.txt"

@@ -5,7 +5,7 @@ set -e
 PACKAGES="build-essential cmake pkg-config ninja-build
  libsdl2-dev libsdl2-image-dev libpng-dev libjpeg62-turbo-dev libepoxy-dev
  libopenal-dev libsndfile1-dev libvorbis-dev libopenmpt-dev
- zlib1g-dev libminizip-dev libbox2d-dev
+ zlib1g-dev libminizip-dev
  libgtest-dev libgmock-dev libbenchmark-dev
  clang libclang-rt-14-dev
  xvfb xauth xdotool x11-apps libgl1-mesa-dri libx11-dev twm openbox

@@ -47,6 +47,9 @@ CTEST_ARGS="--output-on-failure -j 1"
 # shellcheck disable=SC2086
 (cd build && with_display ctest $CTEST_ARGS)
 
+echo "== the title demo with GCC, Clang and -march=native"
+tools/check-demo-builds.sh build
+
 echo "== installed game and Debian package"
 tools/check-install.sh build
 

@@ -23,6 +23,7 @@
 #include "main/game.h"
 #include "main/startup.h"
 #include "main/world.h"
+#include "physics/portable_math.h"
 #include "tools/pilot/driving.h"
 #include "tools/pilot/paw_pilot.h"
 #include "vehicle/car.h"
@@ -127,7 +128,7 @@ int carsInView(float far) {
     int n = 0;
     for (ForestObject* o : forest->objects) {
         if (!o->isCar() || o->localY < 0.5f) continue;
-        const float bearing = std::atan2(o->localX, o->localY);
+        const float bearing = portable::atan2(o->localX, o->localY);
         if (std::fabs(bearing) < 0.6f && std::hypot(o->localX, o->localY) < far) ++n;
     }
     return n;
@@ -205,7 +206,7 @@ bool placeBefore(ForestObject* target, float reach, float gap) {
     const float fromCentre = 2.1f + reach + gap;  // the car's nose reaches 2.1 ahead
     for (int k = 0; k < 8; ++k) {
         const float a = k * 0.78539816f;
-        const b2Vec2 at = p + fromCentre * b2Vec2(std::cos(a), std::sin(a));
+        const b2Vec2 at = p + fromCentre * b2Vec2(portable::cos(a), portable::sin(a));
         if (at.Length() > 65.0f) continue;
         bool clear = true;
         for (ForestObject* o : forest->objects) {
@@ -253,8 +254,8 @@ bool toolFrame() {
             for (ForestObject* o : forest->objects) {
                 if (!o->isCar() && static_cast<const Scenery*>(o)->sceneryType == SCENERY_MOUNTAIN) {
                     const b2Vec2 p = o->position();
-                    const float a = std::atan2(p.y, p.x);
-                    placeCar(67.6f * b2Vec2(std::cos(a), std::sin(a)), a - 1.5707963f);
+                    const float a = portable::atan2(p.y, p.x);
+                    placeCar(67.6f * b2Vec2(portable::cos(a), portable::sin(a)), a - 1.5707963f);
                     closePlaced = true;
                     break;
                 }

@@ -15,6 +15,7 @@
 #include "main/random.h"
 #include "main/world.h"
 #include "physics/body.h"
+#include "physics/portable_math.h"
 
 #include <cmath>
 
@@ -147,7 +148,7 @@ float noticeScale(float t) {
 // Fatness 1.0 on the fat dial: a wedge outside the rim, pointing where the needle
 // stands once the bear is fat enough. The needle points up-left at rotation 0.
 void drawFatEnoughMark() {
-    const float c = std::cos(FAT_NEEDLE_SWEEP), s = std::sin(FAT_NEEDLE_SWEEP);
+    const float c = portable::cos(FAT_NEEDLE_SWEEP), s = portable::sin(FAT_NEEDLE_SWEEP);
     const b2Vec2 d((-c + s) * 0.70710677f, (-s - c) * 0.70710677f);  // (-1, -1) / sqrt 2, turned
     const b2Vec2 across(-d.y, d.x);
     const b2Vec2 pivot(FAT_PIVOT_X, FAT_PIVOT_Y);
@@ -298,8 +299,8 @@ void World::drawPaw() {
         b2Vec2 p(pawX, pawY);
         if (stingTimer > 0.0f) {
             // The stung paw shakes for half a second.
-            p.x += 0.5f * std::sin(63.146015f * stingPhase);
-            p.y += 0.5f * std::sin(31.101767f * stingPhase);
+            p.x += 0.5f * portable::sin(63.146015f * stingPhase);
+            p.y += 0.5f * portable::sin(31.101767f * stingPhase);
         }
         p = pixelsOf(p);
         drawTurned(a.arm, p.x, p.y, 0.0f, 1.0f, 1.0f);

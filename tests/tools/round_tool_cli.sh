@@ -58,6 +58,13 @@ run broken --demo "$work/short.dem" --verify --quiet
 [ "$(rc broken)" = 0 ] && fail "verifying a broken demo exits 0"
 [ -s "$work/broken.err" ] || fail "verifying a broken demo says nothing"
 
+# The title demo ends as it was recorded, in this build too (any build type,
+# sanitizers included).
+recorded=$(cat "$(dirname "$0")/d1.state")
+run title --demo data/d1.dem --quiet
+grep -q "end state $recorded$" "$work/title.out" ||
+    fail "data/d1.dem does not end in the recorded state $recorded: $(tail -n 1 "$work/title.out")"
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures round_tool check(s) failed"
     exit 1

@@ -2,6 +2,7 @@
 
 #include "forest/forest.h"
 #include "forest/scenery.h"
+#include "physics/portable_math.h"
 #include "vehicle/car.h"
 
 #include <algorithm>
@@ -63,7 +64,7 @@ Wish Navigator::toward(const Car* car, b2Vec2 goal, bool through, float elapsed,
         const float side = block->localX > 0.0f ? -1.0f : 1.0f;
         aim = b2Vec2(block->localX + side * (blockRadius + CAR_RADIUS + 1.5f), block->localY);
     }
-    const float error = std::atan2(-aim.x, aim.y);
+    const float error = portable::atan2(-aim.x, aim.y);
     const float steer = std::max(-1.0f, std::min(1.0f, 1.5f * error));
     const float speed = car->forwardSpeed();
     if (!through && distance < 4.0f) return {steer, 0.0f, speed > 0.5f ? 1.0f : 0.0f, false};

@@ -5,6 +5,7 @@
 #include "forest/forest.h"
 #include "main/game.h"
 #include "main/world.h"
+#include "physics/portable_math.h"
 #include "vehicle/car.h"
 
 #include <algorithm>
@@ -120,7 +121,7 @@ void PawPilot::gear(InputFrame& f, const Wish& w, bool reverse) {
     // Past the stop on the other side; the lever's motor does the rest.
     const float a = w.reverse ? -0.7f : 0.7f;
     const float r = (world->grabJoint->GetAnchorB() - lever->GetPosition()).Length();
-    moveToward(f, lever->GetPosition() + r * b2Vec2(std::sin(a), -std::cos(a)));
+    moveToward(f, lever->GetPosition() + r * b2Vec2(portable::sin(a), -portable::cos(a)));
 }
 
 void PawPilot::wheel(InputFrame& f, const Wish& w) {
@@ -140,8 +141,8 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
     }
     // The grip goes round the hub with the wheel, a little at a time.
     const b2Vec2 g = world->grabJoint->GetAnchorB() - hub;
-    const float a = std::atan2(g.y, g.x) + std::max(-0.15f, std::min(0.15f, error));
-    moveToward(f, hub + 2.8f * b2Vec2(std::cos(a), std::sin(a)));
+    const float a = portable::atan2(g.y, g.x) + std::max(-0.15f, std::min(0.15f, error));
+    moveToward(f, hub + 2.8f * b2Vec2(portable::cos(a), portable::sin(a)));
 }
 
 void PawPilot::pedal(InputFrame& f, const Wish& w, bool reverse, float speed) {

@@ -10,6 +10,7 @@
 #include "main/game.h"
 #include "main/random.h"
 #include "main/world.h"
+#include "physics/portable_math.h"
 #include "tools/headless_game.h"
 #include "vehicle/car.h"
 
@@ -186,13 +187,13 @@ void runDrives(Tally* tally) {
         const float reach = o->isCar() ? 1.0f : radiusOf(static_cast<Scenery*>(o));
         for (int k = 0; k < 8; ++k) {
             const float a = k * 0.78539816f;
-            const b2Vec2 start = p + away * b2Vec2(std::cos(a), std::sin(a));
+            const b2Vec2 start = p + away * b2Vec2(portable::cos(a), portable::sin(a));
             if (start.Length() > 66.0f) continue;  // outside the fence's reach
             for (float miss : misses) {
                 if (miss > reach + 2.2f) continue;
                 for (int side = -1; side <= 1; side += 2) {
                     if (miss == 0.0f && side > 0) continue;
-                    const float heading = a + 3.1415927f + side * std::asin(miss / away);
+                    const float heading = a + 3.1415927f + side * portable::asin(miss / away);
                     drive(tally, parked, start, heading, 0.0f, 150);
                 }
             }
@@ -203,10 +204,10 @@ void runDrives(Tally* tally) {
     for (ForestObject* o : forest->objects) {
         if (o->isCar() || static_cast<Scenery*>(o)->sceneryType != SCENERY_MOUNTAIN) continue;
         const b2Vec2 p = o->position();
-        const float a = std::atan2(p.y, p.x);
+        const float a = portable::atan2(p.y, p.x);
         for (float slant : {0.0f, 0.35f, -0.35f, 0.8f, -0.8f}) {
             for (float steer : {0.0f, 0.5f, -0.5f}) {
-                drive(tally, parked, 58.0f * b2Vec2(std::cos(a), std::sin(a)), a + slant, steer, 360);
+                drive(tally, parked, 58.0f * b2Vec2(portable::cos(a), portable::sin(a)), a + slant, steer, 360);
             }
         }
     }
