@@ -28,7 +28,6 @@ set_target_properties(PkgConfig::MINIZIP PROPERTIES INTERFACE_INCLUDE_DIRECTORIE
 td_web_library(PkgConfig::SNDFILE libsndfile.a)
 td_web_library(PkgConfig::VORBISFILE libvorbis.a libogg.a)
 td_web_library(PkgConfig::OPENMPT libopenmpt.a)
-td_web_library(box2d::box2d libbox2d.a)
 # Emscripten's own: WebGL 2 and OpenAL on Web Audio; no threads in the browser build.
 td_web_library(PkgConfig::EPOXY)
 td_web_library(PkgConfig::OPENAL)

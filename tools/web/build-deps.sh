@@ -15,7 +15,7 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cache=${TD_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/timberdrive}
 JOBS=${JOBS:-2}
-PACKAGES="zlib libpng1.6 libjpeg-turbo libsdl2 libsdl2-image libopenmpt libsndfile box2d libogg libvorbis"
+PACKAGES="zlib libpng1.6 libjpeg-turbo libsdl2 libsdl2-image libopenmpt libsndfile libogg libvorbis"
 
 # Autotools' and CMake's test programs run under node; node's fetch makes
 # emscripten's output take the wrong path, and -O2 links need node's modules.
@@ -119,13 +119,6 @@ step_sdl2_image() {
         cp SDL_image.h "$prefix/include/SDL2/")
 }
 
-step_box2d() {
-    cp -a "$(src box2d)" "$work/box2d"
-    (cd "$work/box2d" &&
-        compile_archive libbox2d.a "-std=c++11 -Iinclude -Isrc" $(find src -name '*.cpp') &&
-        cp -r include/box2d "$prefix/include/")
-}
-
 # Its own list of sources (Makefile.am), compiled directly: no feature of configure's
 # is wanted (no zlib, mpg123 or Vorbis inside; the engine decodes only modules with
 # it). It reports a damaged module by a C++ exception, which must be caught.
@@ -182,7 +175,9 @@ step_vorbis() {
 }
 
 # Each step is done again only when its own recipe changed.
-for step in zlib png jpeg sdl2 sdl2_image box2d openmpt sndfile ogg vorbis; do
+# Box2D is no longer one of them: the game's build compiles it from source itself.
+rm -rf "$prefix/include/box2d" "$prefix/lib/libbox2d.a"
+for step in zlib png jpeg sdl2 sdl2_image openmpt sndfile ogg vorbis; do
     # The step's recipe and the version of the source it takes.
     stamp=$prefix/.step-$step-$( (declare -f "step_$step"; declare -f "step_$step" | grep -o 'src [a-z0-9.-]*' |
         while read -r _ p; do basename "$(src "$p")"; done) | sha256sum | cut -c1-16)
