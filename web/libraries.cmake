@@ -26,10 +26,8 @@ td_web_library(PkgConfig::ZLIB libz.a)
 td_web_library(PkgConfig::MINIZIP libminizip.a)
 set_target_properties(PkgConfig::MINIZIP PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${TD_WEB_DEPS}/include/minizip)
 td_web_library(PkgConfig::SNDFILE libsndfile.a)
-# Ogg Vorbis is not in the browser build yet: its sounds are WAV and modules.
-td_web_library(PkgConfig::VORBISFILE)
+td_web_library(PkgConfig::VORBISFILE libvorbis.a libogg.a)
 td_web_library(PkgConfig::OPENMPT libopenmpt.a)
-td_web_library(box2d::box2d libbox2d.a)
 # Emscripten's own: WebGL 2 and OpenAL on Web Audio; no threads in the browser build.
 td_web_library(PkgConfig::EPOXY)
 td_web_library(PkgConfig::OPENAL)

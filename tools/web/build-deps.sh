@@ -8,14 +8,14 @@
 #
 # What is built: zlib with minizip, libpng, libjpeg-turbo, SDL2 (emscripten backend), SDL2_image
 # (BMP, TGA, JPG through its own stb reader: the engine reads PNG with libpng),
-# libopenmpt and libsndfile. libsndfile's Ogg Vorbis needs FLAC and Opus built
-# too; the game's sounds are WAV, so the browser build reads WAV, AIFF and the
-# other built-in formats only.
+# libopenmpt, libsndfile (WAV, AIFF and its other built-in formats: its Ogg would
+# need FLAC and Opus too), and libogg with libvorbis (vorbisfile), through which the
+# engine reads Ogg Vorbis itself.
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cache=${TD_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/timberdrive}
 JOBS=${JOBS:-2}
-PACKAGES="zlib libpng1.6 libjpeg-turbo libsdl2 libsdl2-image libopenmpt libsndfile box2d"
+PACKAGES="zlib libpng1.6 libjpeg-turbo libsdl2 libsdl2-image libopenmpt libsndfile libogg libvorbis"
 
 # Autotools' and CMake's test programs run under node; node's fetch makes
 # emscripten's output take the wrong path, and -O2 links need node's modules.
@@ -119,13 +119,6 @@ step_sdl2_image() {
         cp SDL_image.h "$prefix/include/SDL2/")
 }
 
-step_box2d() {
-    cp -a "$(src box2d)" "$work/box2d"
-    (cd "$work/box2d" &&
-        compile_archive libbox2d.a "-std=c++11 -Iinclude -Isrc" $(find src -name '*.cpp') &&
-        cp -r include/box2d "$prefix/include/")
-}
-
 # Its own list of sources (Makefile.am), compiled directly: no feature of configure's
 # is wanted (no zlib, mpg123 or Vorbis inside; the engine decodes only modules with
 # it). It reports a damaged module by a C++ exception, which must be caught.
@@ -160,8 +153,31 @@ step_sndfile() {
         { tail -n 40 build.log; exit 1; })
 }
 
+# Ogg's integer types for wasm32 (what its configure would write), its two sources.
+step_ogg() {
+    cp -a "$(src libogg)" "$work/ogg"
+    (cd "$work/ogg" &&
+        sed -e 's/@INCLUDE_INTTYPES_H@/1/; s/@INCLUDE_STDINT_H@/1/; s/@INCLUDE_SYS_TYPES_H@/1/' \
+            -e 's/@SIZE16@/int16_t/; s/@USIZE16@/uint16_t/; s/@SIZE32@/int32_t/; s/@USIZE32@/uint32_t/' \
+            -e 's/@SIZE64@/int64_t/; s/@USIZE64@/uint64_t/' include/ogg/config_types.h.in >include/ogg/config_types.h &&
+        compile_archive libogg.a "-Iinclude" src/bitwise.c src/framing.c &&
+        mkdir -p "$prefix/include/ogg" && cp include/ogg/ogg.h include/ogg/os_types.h include/ogg/config_types.h \
+            "$prefix/include/ogg/")
+}
+
+# The decoder and vorbisfile; the encoder's sources come along in libvorbis.a (as
+# Debian's), the tuning and table programs do not.
+step_vorbis() {
+    cp -a "$(src libvorbis)" "$work/vorbis"
+    (cd "$work/vorbis/lib" &&
+        compile_archive libvorbis.a "-I../include -I. -I$prefix/include" $(ls *.c | grep -v -e psytune -e tone -e barkmel) &&
+        mkdir -p "$prefix/include/vorbis" && cp ../include/vorbis/*.h "$prefix/include/vorbis/")
+}
+
 # Each step is done again only when its own recipe changed.
-for step in zlib png jpeg sdl2 sdl2_image box2d openmpt sndfile; do
+# Box2D is no longer one of them: the game's build compiles it from source itself.
+rm -rf "$prefix/include/box2d" "$prefix/lib/libbox2d.a"
+for step in zlib png jpeg sdl2 sdl2_image openmpt sndfile ogg vorbis; do
     # The step's recipe and the version of the source it takes.
     stamp=$prefix/.step-$step-$( (declare -f "step_$step"; declare -f "step_$step" | grep -o 'src [a-z0-9.-]*' |
         while read -r _ p; do basename "$(src "$p")"; done) | sha256sum | cut -c1-16)

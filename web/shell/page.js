@@ -51,8 +51,8 @@
   var userStarted = false;
   function startSound() {
     userStarted = true;
-    if (document.hidden) return;
-    audioContexts.forEach(function (c) { if (c.state === 'suspended') c.resume(); });
+    if (document.hidden || !window.Module._timberdrive_audio_resume) return;
+    window.Module._timberdrive_audio_resume();
   }
   canvas.addEventListener('mousedown', startSound);
   window.addEventListener('keydown', startSound);

@@ -1,13 +1,18 @@
 // Runs inside the game's runtime before main: the player's folder (where "demo.dem"
 // goes) lives in the browser's persistent storage. It is read in before the game
-// starts and written back after every file written there is closed.
+// starts and written back after every file written or renamed there.
 Module['preRun'] = Module['preRun'] || [];
 Module['preRun'].push(function () {
   var folder = '/home/web_user/.local/share/timberdrive';
   FS.mkdirTree(folder);
   FS.mount(IDBFS, {}, folder);
+  // Reading it in writes its files too: they are not saved back.
+  var reading = true;
   addRunDependency('user-folder');
-  FS.syncfs(true, function () { removeRunDependency('user-folder'); });
+  FS.syncfs(true, function () {
+    reading = false;
+    removeRunDependency('user-folder');
+  });
 
   var saving = false, again = false;
   Module['userFolderSaves'] = 0;
@@ -20,13 +25,27 @@ Module['preRun'].push(function () {
       if (again) { again = false; save(); }
     });
   }
-  // Every close goes through FS.close; one of a file opened for writing (O_WRONLY,
-  // O_RDWR) in the folder saves the folder.
+  // A write there ends in a close, or, for a file replaced whole, a close of the new
+  // file beside it and a rename over the old one. Either saves the folder once the
+  // game's pass is over, so that the rename is in what is saved.
+  var pending = false;
+  function saveSoon() {
+    if (pending || reading) return;
+    pending = true;
+    Promise.resolve().then(function () { pending = false; save(); });
+  }
+  var inFolder = function (p) { return typeof p === 'string' && p.indexOf(folder + '/') === 0; };
   var close = FS.close;
   FS.close = function (stream) {
-    var written = (stream.flags & 3) !== 0 && stream.path && stream.path.indexOf(folder + '/') === 0;
+    var written = (stream.flags & 3) !== 0 && inFolder(stream.path);
     var result = close.apply(this, arguments);
-    if (written) save();
+    if (written) saveSoon();
+    return result;
+  };
+  var rename = FS.rename;
+  FS.rename = function (from, to) {
+    var result = rename.apply(this, arguments);
+    if (inFolder(to)) saveSoon();
     return result;
   };
 });

@@ -11,8 +11,13 @@
 
 #include <SDL.h>
 #include <emscripten.h>
+#include <sys/stat.h>
 
 namespace {
+
+// Emscripten's C library starts with a umask of 0777, under which every file the game
+// creates has no permission at all and its own file system refuses to read it back.
+[[maybe_unused]] const mode_t g_umask = umask(022);
 
 class BrowserClock final : public LoopPlatform {
 public:

@@ -365,7 +365,7 @@ bool GlGraphics::createResources() {
     for (TargetHandle h : targetHandles()) {
         TargetRecord* target = targetRecord(h);
         TextureRecord* tex = textureRecord(target->texture);
-        TargetResult result;
+        TargetResult result = TargetResult::NoTexture;  // also when the texture record is gone
         if (!tex || !createTargetObjects(*target, *tex, &result)) {
             ctx_.postError(result == TargetResult::NoDepth ? "Can't create render target depth buffer"
                                                            : "Can't create render target texture");
