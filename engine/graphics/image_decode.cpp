@@ -15,6 +15,7 @@
 #include <SDL_image.h>
 #include <png.h>
 
+#include <algorithm>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
@@ -226,11 +227,14 @@ bool readJpeg(JpegJob* job, const uint8_t* data, uint32_t size) {
     jpeg_start_decompress(&cinfo);
     const size_t width = cinfo.output_width;
     if (cinfo.output_components != 4 || width == 0 || cinfo.output_height == 0) return false;
-    // Reserved, not touched: rows take memory only as they decode.
-    job->pixels->reserve(width * cinfo.output_height);
+    // Room grows with the rows decoded, never more than twice them: a header that
+    // promises more than its file holds costs only what the file holds.
+    const size_t total = width * cinfo.output_height;
     if (cmyk) job->cmyk.resize(width * 4);
     while (cinfo.output_scanline < cinfo.output_height) {
         const size_t at = job->pixels->size();
+        if (at + width > job->pixels->capacity())
+            job->pixels->reserve(std::min(total, std::max(2 * job->pixels->capacity(), width * 16)));
         job->pixels->resize(at + width);
         uint32_t* row = job->pixels->data() + at;
         JSAMPROW out = cmyk ? job->cmyk.data() : reinterpret_cast<JSAMPROW>(row);
