@@ -281,11 +281,19 @@ TEST_P(ImageDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyB
                  {"progressive jpg", progressiveBig},
                  {"bmp", bmp},
                  {"rle bmp", rle}};
+#if defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer keeps an eighth of every allocation as shadow, touched at
+    // once: the JPEG library's coefficient store for a progressive header of 8192 x
+    // 8192 (reserved, never touched in a normal build) then shows as about 25 MB.
+    const long budgetKb = 48 * 1024;
+#else
+    const long budgetKb = 32 * 1024;
+#endif
     for (const auto& c : cases) {
         if (resetPeakKb() < 0) GTEST_SKIP() << "the peak memory cannot be reset here";
         const long before = peakKb();
         EXPECT_TRUE(load(c.bytes).empty()) << c.kind;
-        EXPECT_LT(peakKb() - before, 32 * 1024) << c.kind << ": kB more at the peak";
+        EXPECT_LT(peakKb() - before, budgetKb) << c.kind << ": kB more at the peak";
     }
 }
 
