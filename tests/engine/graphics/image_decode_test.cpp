@@ -135,11 +135,11 @@ TEST_P(ImageDecodeTest, CmykJpegsComeOutInTheColoursOfTheirInks) {
                 want.push_back(ink.argb);
             }
         }
-        JpegSpec spec;
-        spec.input = JCS_CMYK;
-        spec.stored = c.stored;
-        spec.adobe = c.adobe;
-        expectNear(load(jpegFile(spec, samples)), want, 3, c.kind);
+        JpegRecipe recipe;
+        recipe.input = JCS_CMYK;
+        recipe.stored = c.stored;
+        recipe.adobe = c.adobe;
+        expectNear(load(jpegFile(recipe, samples)), want, 3, c.kind);
     }
 }
 
@@ -154,7 +154,7 @@ TEST_P(ImageDecodeTest, CutJpegAndTgaFilesAreRefusedAtEveryLength) {
     }
     std::vector<uint32_t> opaque = argb;
     for (uint32_t& p : opaque) p |= 0xFF000000u;
-    JpegSpec baseline, progressive, arithmetic;
+    JpegRecipe baseline, progressive, arithmetic;
     progressive.progressive = true;
     arithmetic.arithmetic = true;
     const struct {
@@ -179,12 +179,12 @@ TEST_P(ImageDecodeTest, CutJpegAndTgaFilesAreRefusedAtEveryLength) {
 // end-of-bitmap escape, holds millions of pixels in a few hundred bytes.
 TEST_P(ImageDecodeTest, SmallFilesThatTrulyHoldBigPicturesLoad) {
     const int side = 2048;
-    JpegSpec spec;
-    spec.width = spec.height = side;
-    spec.arithmetic = true;
+    JpegRecipe recipe;
+    recipe.width = recipe.height = side;
+    recipe.arithmetic = true;
     std::vector<uint8_t> plain;
     for (int i = 0; i < side * side; ++i) plain.insert(plain.end(), {200, 100, 50});
-    const std::vector<uint8_t> jpeg = jpegFile(spec, plain);
+    const std::vector<uint8_t> jpeg = jpegFile(recipe, plain);
     EXPECT_LT(jpeg.size(), 1000u);
     const std::vector<uint32_t> flat = load(jpeg);
     EXPECT_EQ(flat.size(), size_t(side * side));
@@ -259,9 +259,9 @@ TEST_P(ImageDecodeTest, HeadersThatPromiseMoreThanTheirBytesAreRefusedBeforeAnyB
         }
         return file;
     };
-    JpegSpec progressive;
+    JpegRecipe progressive;
     progressive.progressive = true;
-    const std::vector<uint8_t> baselineBig = claimingBig(jpegFile(JpegSpec(), rgbPicture(16, 16)));
+    const std::vector<uint8_t> baselineBig = claimingBig(jpegFile(JpegRecipe(), rgbPicture(16, 16)));
     const std::vector<uint8_t> progressiveBig = claimingBig(jpegFile(progressive, rgbPicture(16, 16)));
     std::vector<uint8_t> bmp = bmpRle8File(8192, 8192, {0xFFFFFF}, {});
     bmp[28] = 32;  // 32-bit rows, uncompressed, that are not there

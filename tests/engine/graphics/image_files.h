@@ -12,7 +12,7 @@
 
 namespace imagetest {
 
-struct JpegSpec {
+struct JpegRecipe {
     int width = 16, height = 16;
     J_COLOR_SPACE input = JCS_RGB;  // of the samples given: 3 bytes a pixel, or 4 for CMYK
     J_COLOR_SPACE stored = JCS_YCbCr;
@@ -22,7 +22,7 @@ struct JpegSpec {
 };
 
 // Quality 100, no chroma subsampling: blocks of one colour come back within a step or two.
-inline std::vector<uint8_t> jpegFile(const JpegSpec& spec, const std::vector<uint8_t>& samples) {
+inline std::vector<uint8_t> jpegFile(const JpegRecipe& recipe, const std::vector<uint8_t>& samples) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -30,19 +30,19 @@ inline std::vector<uint8_t> jpegFile(const JpegSpec& spec, const std::vector<uin
     unsigned char* out = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&c, &out, &size);
-    c.image_width = JDIMENSION(spec.width);
-    c.image_height = JDIMENSION(spec.height);
-    c.input_components = spec.input == JCS_CMYK ? 4 : 3;
-    c.in_color_space = spec.input;
+    c.image_width = JDIMENSION(recipe.width);
+    c.image_height = JDIMENSION(recipe.height);
+    c.input_components = recipe.input == JCS_CMYK ? 4 : 3;
+    c.in_color_space = recipe.input;
     jpeg_set_defaults(&c);
-    jpeg_set_colorspace(&c, spec.stored);
+    jpeg_set_colorspace(&c, recipe.stored);
     jpeg_set_quality(&c, 100, TRUE);
     for (int i = 0; i < c.num_components; ++i) c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
-    c.write_Adobe_marker = spec.adobe ? TRUE : FALSE;
-    if (spec.progressive) jpeg_simple_progression(&c);
-    c.arith_code = spec.arithmetic ? TRUE : FALSE;
+    c.write_Adobe_marker = recipe.adobe ? TRUE : FALSE;
+    if (recipe.progressive) jpeg_simple_progression(&c);
+    c.arith_code = recipe.arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
-    const size_t stride = size_t(spec.width) * size_t(c.input_components);
+    const size_t stride = size_t(recipe.width) * size_t(c.input_components);
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(samples.data() + c.next_scanline * stride);
         jpeg_write_scanlines(&c, &row, 1);
