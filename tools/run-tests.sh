@@ -8,7 +8,12 @@ set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 JOBS=${JOBS:-2}
-FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+FUZZ_SECONDS=${FUZZ_SECONDS:-12}
+
+STARTED=$(date +%s)
+# Each step's heading says how long the run has taken so far: the whole must stay
+# well inside CI's time.
+step() { echo "== $* ($(($(date +%s) - STARTED)) s in)"; }
 
 tools/install-deps.sh
 
@@ -38,7 +43,7 @@ configure() {  # dir, extra cmake arguments...
     cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
 }
 
-echo "== normal build"
+step "normal build"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$JOBS"
 # Every test runs once: one that fails now and then is a fault to find, and a rerun
@@ -47,31 +52,31 @@ CTEST_ARGS="--output-on-failure -j 1"
 # shellcheck disable=SC2086
 (cd build && with_display ctest $CTEST_ARGS)
 
-echo "== the title demo with GCC, Clang and -march=native"
+step "the title demo with GCC, Clang and -march=native"
 tools/check-demo-builds.sh build
 
-echo "== installed game and Debian package"
+step "installed game and Debian package"
 tools/check-install.sh build
 
-echo "== browser build: WebAssembly under node and in headless Chromium"
+step "browser build: WebAssembly under node and in headless Chromium"
 tools/web/build.sh build-web
 tests/web/run.sh build-web build
 
-echo "== address and undefined-behaviour sanitizers"
+step "address and undefined-behaviour sanitizers"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTD_SANITIZE=ON -DTD_BENCH=OFF
 cmake --build build-asan -j "$JOBS"
 # shellcheck disable=SC2086
 (cd build-asan && with_display ctest $CTEST_ARGS)
 
 if [ -d tests/engine/sound ] && ls tests/engine/sound/*_test.cpp >/dev/null 2>&1; then
-    echo "== thread sanitizer: sound"
+    step "thread sanitizer: sound"
     configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTD_TSAN=ON -DTD_BENCH=OFF
     cmake --build build-tsan -j "$JOBS" --target tests_engine_sound
     (cd build-tsan && ./tests_engine_sound)
 fi
 
 if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
-    echo "== fuzzing (${FUZZ_SECONDS} s per target)"
+    step "fuzzing (${FUZZ_SECONDS} s per target)"
     configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ -DTD_FUZZ=ON -DTD_BENCH=OFF
     targets=""
@@ -96,4 +101,4 @@ if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
     done
 fi
 
-echo "== all tests passed"
+step "all tests passed"
