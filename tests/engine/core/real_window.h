@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace realwindow {
 
@@ -142,5 +144,25 @@ protected:
     Engine* engine = nullptr;
     bool initiated = false;
 };
+
+// The same test with no window manager ("none") and with the ones named.
+class UnderWindowManager : public RealWindowTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    const char* wm() const { return std::string(GetParam()) == "none" ? nullptr : GetParam(); }
+};
+
+// Where a click at window pixel (x, y) lands in the picture.
+inline std::pair<float, float> clickAt(int x, int y) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = x;
+    e.button.y = y;
+    engineImpl()->input().clearFrame();
+    engineImpl()->dispatchEvent(e);
+    InputEvent ev{};
+    engineImpl()->Input_NextEvent(&ev);
+    return {ev.x, ev.y};
+}
 
 }  // namespace realwindow

@@ -2,8 +2,6 @@
 // private X server with no window manager, with twm and with openbox.
 #include "tests/engine/core/real_window.h"
 
-#include <utility>
-
 namespace realwindow {
 namespace {
 
@@ -16,24 +14,7 @@ void pressAltEnter() {
     engineImpl()->dispatchEvent(e);
 }
 
-// Where a click at window pixel (x, y) lands in the back buffer.
-std::pair<float, float> clickAt(int x, int y) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.x = x;
-    e.button.y = y;
-    engineImpl()->input().clearFrame();
-    engineImpl()->dispatchEvent(e);
-    InputEvent ev{};
-    engineImpl()->Input_NextEvent(&ev);
-    return {ev.x, ev.y};
-}
-
-class AltEnter : public RealWindowTest, public ::testing::WithParamInterface<const char*> {
-protected:
-    const char* wm() const { return std::string(GetParam()) == "none" ? nullptr : GetParam(); }
-};
+using AltEnter = UnderWindowManager;
 
 TEST_P(AltEnter, TwiceGivesThePictureBackInTheSamePlaceAndFullScreenFillsTheScreen) {
     start(wm());

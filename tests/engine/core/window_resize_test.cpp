@@ -5,8 +5,6 @@
 // same way.
 #include "tests/engine/core/real_window.h"
 
-#include <utility>
-
 namespace realwindow {
 namespace {
 
@@ -31,23 +29,9 @@ TEST(StartScale, TheLargestWholeMultipleTheAreaHoldsWithTheWindowsFrame) {
     }
 }
 
-// Where a click at window pixel (x, y) lands in the picture.
-std::pair<float, float> clickAt(int x, int y) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.x = x;
-    e.button.y = y;
-    engineImpl()->input().clearFrame();
-    engineImpl()->dispatchEvent(e);
-    InputEvent ev{};
-    engineImpl()->Input_NextEvent(&ev);
-    return {ev.x, ev.y};
-}
 
-class GrowingWindow : public RealWindowTest, public ::testing::WithParamInterface<const char*> {
+class GrowingWindow : public UnderWindowManager {
 protected:
-    const char* wm() const { return std::string(GetParam()) == "none" ? nullptr : GetParam(); }
     // A screen that holds the picture twice, with room for a frame.
     void startGrowing(int maxScale) {
         startServer(wm(), 1400, 1100);
