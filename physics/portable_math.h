@@ -52,7 +52,9 @@ struct Reduced {
 // holds. x = m * 2^e with an integer m of 24 bits; the chunks of 2/pi whose
 // product with x is a multiple of 4 are skipped, and the five after them leave an
 // error below 2^-70. The first two products reduced modulo 4 add up exactly.
-inline Reduced reduceLarge(float x) {
+// Kept out of line: inlined, it made reduce() too large to inline into its
+// callers, and the game's angles are small.
+[[gnu::noinline, gnu::cold]] inline Reduced reduceLarge(float x) {
     uint32_t bits;
     std::memcpy(&bits, &x, sizeof bits);
     const int biased = static_cast<int>((bits >> 23) & 0xFF);
