@@ -157,6 +157,20 @@ TEST(Navigator, APatientDriverCallsTheCarStuckAndBacksOffThatMuchLater) {
     }
 }
 
+TEST(Navigator, AStandWhileThePawWasBusyIsNotBeingStuck) {
+    Cab cab;
+    Navigator navigator;
+    const Car* car = forest->playerCar;
+    const b2Vec2 goal(0.0f, 50.0f);
+    navigator.toward(car, goal, true, 6.0f);
+    // Ten seconds of feeding the bear, the car standing: driving on, it drives.
+    EXPECT_FALSE(navigator.toward(car, goal, true, 16.0f).reverse);
+    // Still standing after that: stuck three seconds later.
+    float t = 16.0f;
+    while (t < 30.0f && !navigator.toward(car, goal, true, t).reverse) t += 1.0f / 60.0f;
+    EXPECT_NEAR(t, 19.0f, 0.02f);
+}
+
 TEST(PawPilot, ThrowsARockOffTheBrakePedalOutOfTheWindow) {
     Cab cab;
     // The smallest rock: heavy enough to hold the pedal down against its motor.
