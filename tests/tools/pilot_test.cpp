@@ -76,6 +76,22 @@ TEST(PawPilot, DrivesThroughTheFixturesOnly) {
     EXPECT_GT(forest->playerCar->forwardSpeed(), 1.0f);
 }
 
+TEST(PawPilot, TurnsTheWheelFromStraightToFullLockWithinASecondAndAHalf) {
+    // At half the step it took over two seconds: most of every backing off
+    // went on turning the wheel, and the car circled what it drove at.
+    Cab cab;
+    PawPilot paw;
+    const Wish w{1.0f, 0.0f, 0.0f, false};
+    int frames = 0;
+    for (; frames < 180 && world->wheelBody->GetAngle() > -6.0f; ++frames) {
+        const InputFrame f = paw.drive(w);
+        ASSERT_LE(std::fabs(f.dx), 40.0f);
+        ASSERT_LE(std::fabs(f.dy), 40.0f);
+        Cab::step(f);
+    }
+    EXPECT_LT(frames, 90);
+}
+
 // One update through a late hand: the pilot decides as if the paw were already
 // where the movements on their way take it.
 InputFrame throughHand(HumanHand& hand, const std::function<InputFrame()>& decide) {
