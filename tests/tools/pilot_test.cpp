@@ -76,6 +76,22 @@ TEST(PawPilot, DrivesThroughTheFixturesOnly) {
     EXPECT_GT(forest->playerCar->forwardSpeed(), 1.0f);
 }
 
+TEST(PawPilot, TurnsTheWheelFromStraightToFullLockWithinASecondAndAHalf) {
+    // At half the step it took over two seconds: most of every backing off
+    // went on turning the wheel, and the car circled what it drove at.
+    Cab cab;
+    PawPilot paw;
+    const Wish w{1.0f, 0.0f, 0.0f, false};
+    int frames = 0;
+    for (; frames < 180 && world->wheelBody->GetAngle() > -6.0f; ++frames) {
+        const InputFrame f = paw.drive(w);
+        ASSERT_LE(std::fabs(f.dx), 40.0f);
+        ASSERT_LE(std::fabs(f.dy), 40.0f);
+        Cab::step(f);
+    }
+    EXPECT_LT(frames, 90);
+}
+
 // One update through a late hand: the pilot decides as if the paw were already
 // where the movements on their way take it.
 InputFrame throughHand(HumanHand& hand, const std::function<InputFrame()>& decide) {
@@ -155,6 +171,20 @@ TEST(Navigator, APatientDriverCallsTheCarStuckAndBacksOffThatMuchLater) {
         EXPECT_NEAR(backFrom, 6.0f + 3.0f * patience, 0.02f);
         EXPECT_NEAR(backTo - backFrom, 4.0f * patience, 0.02f);
     }
+}
+
+TEST(Navigator, AStandWhileThePawWasBusyIsNotBeingStuck) {
+    Cab cab;
+    Navigator navigator;
+    const Car* car = forest->playerCar;
+    const b2Vec2 goal(0.0f, 50.0f);
+    navigator.toward(car, goal, true, 6.0f);
+    // Ten seconds of feeding the bear, the car standing: driving on, it drives.
+    EXPECT_FALSE(navigator.toward(car, goal, true, 16.0f).reverse);
+    // Still standing after that: stuck three seconds later.
+    float t = 16.0f;
+    while (t < 30.0f && !navigator.toward(car, goal, true, t).reverse) t += 1.0f / 60.0f;
+    EXPECT_NEAR(t, 19.0f, 0.02f);
 }
 
 TEST(PawPilot, ThrowsARockOffTheBrakePedalOutOfTheWindow) {

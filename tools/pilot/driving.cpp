@@ -11,6 +11,7 @@
 namespace {
 constexpr float CAR_RADIUS = 1.5f;   // the car's box, 2 by 2.2, and a little
 constexpr float LOOK_AHEAD = 12.0f;  // how far ahead an obstacle is steered round
+constexpr float NOT_DRIVING = 0.25f;  // seconds between two calls
 }  // namespace
 
 void Navigator::backOff(float elapsed, float seconds) {
@@ -25,7 +26,15 @@ void Navigator::backOff(float elapsed, float seconds, float steer) {
 
 Wish Navigator::toward(const Car* car, b2Vec2 goal, bool through, float elapsed, float most) {
     const b2Vec2 p = car->position();
+    const float sinceLast = elapsed - lastCall_;
+    lastCall_ = elapsed;
     if (elapsed < backUntil_) return {backSteer_, 0.8f, 0.0f, true};
+    // Standing while the paw fed the bear or cleared the pedals is no sign of
+    // being stuck: the three seconds start again when it drives on.
+    if (sinceLast > NOT_DRIVING) {
+        checkpoint_ = p;
+        checkAt_ = elapsed + 3.0f * patience;
+    }
     // Stuck: hardly moved in three seconds.
     if (elapsed >= checkAt_) {
         if (elapsed > 5.0f && (p - checkpoint_).Length() < 1.5f) {

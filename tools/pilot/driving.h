@@ -37,6 +37,7 @@ private:
     b2Vec2 checkpoint_ = b2Vec2(0.0f, 0.0f);
     float checkAt_ = 0.0f;
     float backUntil_ = -1.0f;
+    float lastCall_ = 0.0f;
     float backSteer_ = -0.5f;
     int stuckCount_ = 0;
 };

@@ -18,6 +18,11 @@ constexpr float PIXELS_PER_UNIT = 32.0f;
 constexpr float MAX_PIXELS = 40.0f;   // the most a hand moves the pointer in one update
 constexpr float CARRY_PIXELS = 12.0f;  // slow enough that what the paw holds follows
 constexpr float HOLD_TURN = 0.3f;      // a turn the paw holds the wheel through
+// How far round the wheel the paw moves its grip in an update: a quarter of
+// a turn in five updates, 27 pixels on the rim. A late hand turns it in half
+// steps: longer ones overshoot before it sees where the wheel has got to.
+constexpr float WHEEL_STEP = 0.3f;
+constexpr float LATE_WHEEL_STEP = 0.15f;
 // Above the wheel's rim (top at y 4.25): the lane a small thing is carried along.
 constexpr float HIGH_LANE = 3.0f;
 // The column between the left wall and the rim, above the mouth.
@@ -173,7 +178,8 @@ void PawPilot::wheel(InputFrame& f, const Wish& w) {
         task_ = IDLE;
         return;
     }
-    const float a = gripAngle + std::max(-0.15f, std::min(0.15f, error));
+    const float step = reaction > 0 ? LATE_WHEEL_STEP : WHEEL_STEP;
+    const float a = gripAngle + std::max(-step, std::min(step, error));
     moveToward(f, hub + 2.8f * b2Vec2(portable::cos(a), portable::sin(a)));
 }
 

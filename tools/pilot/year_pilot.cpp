@@ -173,9 +173,13 @@ CabObject* YearPilot::onThePedals(int* index) {
     const bool gas = car->throttle > 0.05f && !world->isHeld(world->gasPedalBody);
     // Pushed by the paw, yet hardly down for a while: something lies under it.
     const bool under = world->isHeld(world->gasPedalBody) && car->throttle < 0.6f;
-    // Held a second and the gear not changed: something is in the lever's way.
-    const bool lever = world->isHeld(world->shifterBody);
-    leverFrames_ = lever ? leverFrames_ + 1 : 0;
+    // Held a second in all, over any number of grips, and the gear not changed:
+    // something is in the lever's way. Between grips the paw turns the wheel or
+    // backs off, so only a change of gear starts the count again.
+    const bool reverse = world->shifterBody->GetAngle() <= 0.0f;
+    if (reverse != leverReverse_) leverFrames_ = 0;
+    leverReverse_ = reverse;
+    if (world->isHeld(world->shifterBody)) ++leverFrames_;
     pressedFrames_ = brake || gas || under ? pressedFrames_ + 1 : 0;
     // A late hand's pedal and lever move that much later.
     const int late = paw_.lateness();
@@ -276,14 +280,22 @@ InputFrame YearPilot::next() {
         // What is left of a fish when both halves are eaten goes out of the window.
         doing = "throwing out bones";
         bool done = false;
-        return paw_.clear(junk, index, &done);
+        const InputFrame f = paw_.clear(junk, index, &done);
+        // Jammed on the way out, or thrown back in: left alone a while, else the
+        // pedals' check picks it up again and again.
+        if (done) block(junk, index, 20.0f);
+        return f;
     }
     if (CabObject* thing = onThePedals(&index)) {
         doing = "clearing the pedals";
         bool done = false;
         const InputFrame f = paw_.clear(thing, index, &done);
-        // Cleared, or stuck where the paw cannot get it out: drive on for a while.
-        if (done) block(thing, index, 20.0f);
+        // Cleared, or stuck where the paw cannot get it out: drive on for a while,
+        // and give the lever a fresh try.
+        if (done) {
+            block(thing, index, 20.0f);
+            leverFrames_ = 0;
+        }
         return f;
     }
     CabObject* food = !fatEnough(world->fatness) && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;

@@ -85,4 +85,5 @@ private:
     float lastFatness_ = 0.0f;
     int pressedFrames_ = 0;
     int leverFrames_ = 0;
+    bool leverReverse_ = false;
 };
