@@ -1,7 +1,7 @@
 // The browser game in headless Chromium (Debian's chromium, WebGL 2 on SwiftShader),
 // served from 127.0.0.1: the title comes within 15 s and matches the native game's
 // title picture; a click and Space show the cab; the sound's audio context runs after
-// the click; a demo saved with S survives a reload and comes back with L; and the
+// the click; a demo saved with S survives a reload, L loads it and D plays it; and the
 // page reports no error of its own on the way.
 //
 //   node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER
@@ -71,17 +71,17 @@ function decodePng(buffer) {
   return { width, height, rgb: out };
 }
 
-// The share of pixels, inside the rows [top, bottom), whose channels all differ by at
-// most TOLERANCE. The native game draws with Mesa's llvmpipe and the browser with
-// SwiftShader behind ANGLE: both place every texel of a sprite at whole pixels the
-// same way, but their blending may round a half-way value to different sides, so one
-// count of 255 per channel is allowed.
+// The share of pixels, inside the rows [top, bottom) and the columns [left, right),
+// whose channels all differ by at most TOLERANCE. The native game draws with Mesa's
+// llvmpipe and the browser with SwiftShader behind ANGLE: both place every texel of a
+// sprite at whole pixels the same way, but their blending may round a half-way value
+// to different sides, so one count of 255 per channel is allowed.
 const TOLERANCE = 1;
-function sameShare(a, b, top = 0, bottom = a.height) {
+function sameShare(a, b, top = 0, bottom = a.height, left = 0, right = a.width) {
   if (a.width !== b.width || a.height !== b.height) return 0;
   let same = 0;
   for (let y = top; y < bottom; ++y) {
-    for (let x = 0; x < a.width; ++x) {
+    for (let x = left; x < right; ++x) {
       const i = (y * a.width + x) * 3;
       if (Math.abs(a.rgb[i] - b.rgb[i]) <= TOLERANCE && Math.abs(a.rgb[i + 1] - b.rgb[i + 1]) <= TOLERANCE &&
           Math.abs(a.rgb[i + 2] - b.rgb[i + 2]) <= TOLERANCE) {
@@ -89,7 +89,7 @@ function sameShare(a, b, top = 0, bottom = a.height) {
       }
     }
   }
-  return same / (a.width * (bottom - top));
+  return same / ((right - left) * (bottom - top));
 }
 
 // The whole title equal but for the pointer the game draws where the system's pointer
@@ -168,6 +168,12 @@ const nativeCab = decodePng(fs.readFileSync(path.join(natives, '6_play_start.png
 // The cab's lower half (dashboard, wheel, seat) stands still at the start of a round.
 const isCab = (p) => sameShare(p, nativeCab, 300, 480) > 0.5;
 const isTitle = (p) => sameShare(p, nativeTitle) >= TITLE_SHARE;
+const hasLogo = (p) => sameShare(p, nativeTitle, 0, 130) >= TITLE_SHARE;
+// The notice under the game's name after L: "Demo loaded", not "No saved demo" or
+// "Can't load the saved demo" (which fill the same box with other letters).
+const nativeLoaded = decodePng(fs.readFileSync(path.join(natives, '7_title_demo_loaded.png')));
+const loadedShare = (p) => sameShare(p, nativeLoaded, 138, 170, 200, 440);
+const saysLoaded = (p) => loadedShare(p) >= TITLE_SHARE;
 const USER_DEMO = '/home/web_user/.local/share/timberdrive/demo.dem';
 const fileOf = (page) => page.evaluate((f) => {
   try { return Array.from(Module.FS.readFile(f)); } catch (e) { return null; }
@@ -181,7 +187,6 @@ try {
   await page.goto(address);
   // The logo and the first line come at once; the rest of the title builds up over
   // its first 8 s of game time, which a busy machine's software renderer may stretch.
-  const hasLogo = (p) => sameShare(p, nativeTitle, 0, 130) >= TITLE_SHARE;
   const first = await waitForPicture(page, hasLogo, 15000 - (Date.now() - start));
   check('the title appears within 15 s', hasLogo(first), `${((Date.now() - start) / 1000).toFixed(1)} s`);
   const title = await waitForPicture(page, isTitle, 40000);
@@ -217,13 +222,17 @@ try {
   await waitForPicture(page, isTitle, 15000);
   const kept = await fileOf(page);
   check('demo.dem survives a reload', kept !== null && saved !== null && kept.join() === saved.join());
-  // L takes the saved round instead of the game's own demo (100 s long); D plays it,
-  // and a round of a few seconds ends soon.
+  // L takes the saved round instead of the game's own demo (100 s long) and says so
+  // for two seconds; D plays it, and a round of a few seconds ends soon.
   await page.keyboard.press('l');
+  const notice = await waitForPicture(page, saysLoaded, 1500);
+  check('L loads the saved demo: the game says "Demo loaded"', saysLoaded(notice),
+        `${(100 * loadedShare(notice)).toFixed(1)} % of the notice's box the same`);
   await page.keyboard.press('d');
   const playing = await waitForPicture(page, isCab, 30000);
-  const back = await waitForPicture(page, (p) => !isCab(p), 30000);
-  check('L then D plays the saved round to its end', isCab(playing) && !isCab(back));
+  // Back on the title, not merely off the dashboard (the wheel and the paw move).
+  const back = await waitForPicture(page, hasLogo, 30000);
+  check('L then D plays the saved round to its end', isCab(playing) && hasLogo(back));
 
   check('no page errors, console errors or warnings of ours', problems.length === 0, problems.join('; '));
 } catch (e) {
