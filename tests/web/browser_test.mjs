@@ -1,8 +1,10 @@
 // The browser game in headless Chromium (Debian's chromium, WebGL 2 on SwiftShader),
 // served from 127.0.0.1: the title comes within 15 s and matches the native game's
-// title picture; a click and Space show the cab; the sound's audio context runs after
-// the click; a demo saved with S survives a reload, L loads it and D plays it; and the
-// page reports no error of its own on the way.
+// title picture; the first click locks the pointer; Alt+Enter and the page's button
+// give full screen at a whole scale, and Alt+Enter leaves it; a click and Space show
+// the cab; the sound's audio context runs after the click; a demo saved with S
+// survives a reload, L loads it and D plays it; and the page reports no error of its
+// own on the way.
 //
 //   node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER
 //
@@ -174,6 +176,33 @@ const hasLogo = (p) => sameShare(p, nativeTitle, 0, 130) >= TITLE_SHARE;
 const nativeLoaded = decodePng(fs.readFileSync(path.join(natives, '7_title_demo_loaded.png')));
 const loadedShare = (p) => sameShare(p, nativeLoaded, 138, 170, 200, 440);
 const saysLoaded = (p) => loadedShare(p) >= TITLE_SHARE;
+// The share of the 2x2 blocks of a picture at 2x that are of one colour: the page
+// scales by whole numbers and does not smooth.
+function blockShare(p) {
+  let same = 0;
+  for (let y = 0; y < p.height; y += 2) {
+    for (let x = 0; x < p.width; x += 2) {
+      const i = (y * p.width + x) * 3, right = i + 3, below = i + p.width * 3, across = below + 3;
+      let one = true;
+      for (let k = 0; k < 3; ++k) {
+        one = one && p.rgb[i + k] === p.rgb[right + k] && p.rgb[i + k] === p.rgb[below + k] &&
+              p.rgb[i + k] === p.rgb[across + k];
+      }
+      if (one) ++same;
+    }
+  }
+  return same / ((p.width / 2) * (p.height / 2));
+}
+const canvasSize = (page) => page.$eval('#canvas', (c) => [c.clientWidth, c.clientHeight, c.width, c.height].join('x'));
+async function altEnter(page) {
+  await page.keyboard.down('Alt');
+  await page.keyboard.press('Enter');
+  await page.keyboard.up('Alt');
+}
+// Whether the page's full-screen element comes to be the one with this id (null: none).
+const fullScreenBecomes = (page, id) => page.waitForFunction(
+  (want) => (document.fullscreenElement ? document.fullscreenElement.id : null) === want, { timeout: 3000 }, id)
+  .then(() => true, () => false);
 const USER_DEMO = '/home/web_user/.local/share/timberdrive/demo.dem';
 const fileOf = (page) => page.evaluate((f) => {
   try { return Array.from(Module.FS.readFile(f)); } catch (e) { return null; }
@@ -194,12 +223,36 @@ try {
                    await (await page.$('#canvas')).screenshot({ type: 'png' }));
   check('the whole title matches the native title picture at 1x', isTitle(title),
         `${((Date.now() - start) / 1000).toFixed(1)} s, ${(100 * sameShare(title, nativeTitle)).toFixed(2)} % of pixels the same`);
-  const size = await page.$eval('#canvas', (c) => [c.clientWidth, c.clientHeight, c.width, c.height].join('x'));
+  const size = await canvasSize(page);
   check('the canvas is shown at 1x in an 800x600 window', size === '640x480x640x480', size);
 
   // A short round of our own, recorded: the click starts the drive and the sound.
   await page.mouse.click(400, 300);
   await new Promise((r) => setTimeout(r, 1000));
+  const locked = await page.evaluate(() => document.pointerLockElement && document.pointerLockElement.id);
+  check('the first click locks the pointer to the canvas', locked === 'canvas', `locked: ${locked}`);
+
+  // Full screen by Alt+Enter, which the game hears a frame after the key. Headless
+  // Chromium keeps its window's size there: a larger viewport stands for the screen.
+  await altEnter(page);
+  const full = await fullScreenBecomes(page, 'stage');
+  await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
+  await page.waitForFunction(() => Module.canvas.clientWidth !== 640, { timeout: 2000 }).catch(() => {});
+  const scaled = await canvasSize(page), big = await picture(page);
+  check('Alt+Enter puts the page in full screen, the game drawn at 2x in 1400x1000',
+        full && scaled === '1280x960x640x480' && blockShare(big) > 0.99,
+        `full screen ${full}, ${scaled}, ${(100 * blockShare(big)).toFixed(1)} % of 2x2 blocks one colour`);
+  await altEnter(page);
+  const left = await fullScreenBecomes(page, null);
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
+  // The page's button, then Alt+Enter: the game knows where the button took it.
+  await page.click('#fullscreen');
+  const byButton = await fullScreenBecomes(page, 'stage');
+  await altEnter(page);
+  check('Alt+Enter leaves full screen, also after the page\'s button entered it',
+        left && byButton && await fullScreenBecomes(page, null), `left ${left}, by the button ${byButton}`);
+  await page.mouse.click(400, 300);  // leaving full screen let the pointer go
+
   await page.keyboard.press('Space');
   const cab = await waitForPicture(page, isCab, 30000);
   check('a click and Space show the cab', isCab(cab),

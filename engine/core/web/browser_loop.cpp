@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 #include <sys/stat.h>
 
 namespace {
@@ -36,6 +37,13 @@ uint64_t g_frames = 0;     // frames since then
 
 void runPass(void* engine) { static_cast<EngineImpl*>(engine)->browserPass(); }
 
+// The page enters full screen by its button and the browser leaves it by Escape: the
+// game's windowed state follows, so that Alt+Enter toggles what the player sees.
+EM_BOOL fullScreenChanged(int, const EmscriptenFullscreenChangeEvent* event, void* engine) {
+    static_cast<EngineImpl*>(engine)->context().windowed = !event->isFullscreen;
+    return EM_FALSE;
+}
+
 }  // namespace
 
 bool EngineImpl::System_Start() {
@@ -43,6 +51,7 @@ bool EngineImpl::System_Start() {
     setLoopPlatform(&g_clock);
     resetTiming();
     g_rate = -1;
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, 0, fullScreenChanged);
     // Does not return: the browser owns the loop from here (the caller's stack is
     // unwound, its objects on the heap stay).
     emscripten_set_main_loop_arg(runPass, this, 0, 1);
