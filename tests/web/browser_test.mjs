@@ -1,10 +1,10 @@
 // The browser game in headless Chromium (Debian's chromium, WebGL 2 on SwiftShader),
 // served from 127.0.0.1: the title comes within 15 s and matches the native game's
-// title picture; the first click locks the pointer; Alt+Enter and the page's button
-// give full screen at a whole scale, and Alt+Enter leaves it; a click and Space show
-// the cab; the sound's audio context runs after the click; a demo saved with S
-// survives a reload, L loads it and D plays it; and the page reports no error of its
-// own on the way.
+// title picture; the first click locks the pointer; a click and Space show the cab;
+// the sound's audio context runs after the click; a demo saved with S survives a
+// reload, L loads it and D plays it; Alt+Enter and the page's button give full screen
+// at a whole scale, and Alt+Enter leaves it; and the page reports no error of its own
+// on the way.
 //
 //   node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER
 //
@@ -13,85 +13,13 @@ import http from 'node:http';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
+import { decodePng, sameShare } from './pictures.mjs';
 
 const [site, natives] = process.argv.slice(2);
 if (!site || !natives) {
   console.error('usage: node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER');
   process.exit(2);
-}
-
-// ---------------------------------------------------------------------------------
-// Pictures: 8-bit RGB or RGBA PNGs, not interlaced (what Chromium and the native
-// screenshots write), compared pixel by pixel.
-
-function decodePng(buffer) {
-  let at = 8, width = 0, height = 0, channels = 0;
-  const idat = [];
-  while (at < buffer.length) {
-    const length = buffer.readUInt32BE(at);
-    const type = buffer.toString('latin1', at + 4, at + 8);
-    const data = buffer.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') {
-      width = data.readUInt32BE(0);
-      height = data.readUInt32BE(4);
-      const colorType = data[9];
-      if (data[8] !== 8 || data[12] !== 0 || (colorType !== 2 && colorType !== 6)) {
-        throw new Error('unsupported PNG');
-      }
-      channels = colorType === 6 ? 4 : 3;
-    } else if (type === 'IDAT') {
-      idat.push(data);
-    }
-    at += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const out = Buffer.alloc(width * height * 3);
-  let prev = Buffer.alloc(stride);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    const row = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
-    for (let i = 0; i < stride; ++i) {
-      const a = i >= channels ? row[i - channels] : 0, b = prev[i], c = i >= channels ? prev[i - channels] : 0;
-      let p = 0;
-      if (filter === 1) p = a;
-      else if (filter === 2) p = b;
-      else if (filter === 3) p = (a + b) >> 1;
-      else if (filter === 4) {
-        const e = a + b - c, pa = Math.abs(e - a), pb = Math.abs(e - b), pc = Math.abs(e - c);
-        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      row[i] = (row[i] + p) & 255;
-    }
-    for (let x = 0; x < width; ++x) {
-      for (let k = 0; k < 3; ++k) out[(y * width + x) * 3 + k] = row[x * channels + k];
-    }
-    prev = row;
-  }
-  return { width, height, rgb: out };
-}
-
-// The share of pixels, inside the rows [top, bottom) and the columns [left, right),
-// whose channels all differ by at most TOLERANCE. The native game draws with Mesa's
-// llvmpipe and the browser with SwiftShader behind ANGLE: both place every texel of a
-// sprite at whole pixels the same way, but their blending may round a half-way value
-// to different sides, so one count of 255 per channel is allowed.
-const TOLERANCE = 1;
-function sameShare(a, b, top = 0, bottom = a.height, left = 0, right = a.width) {
-  if (a.width !== b.width || a.height !== b.height) return 0;
-  let same = 0;
-  for (let y = top; y < bottom; ++y) {
-    for (let x = left; x < right; ++x) {
-      const i = (y * a.width + x) * 3;
-      if (Math.abs(a.rgb[i] - b.rgb[i]) <= TOLERANCE && Math.abs(a.rgb[i + 1] - b.rgb[i + 1]) <= TOLERANCE &&
-          Math.abs(a.rgb[i + 2] - b.rgb[i + 2]) <= TOLERANCE) {
-        ++same;
-      }
-    }
-  }
-  return same / ((right - left) * (bottom - top));
 }
 
 // The whole title equal but for the pointer the game draws where the system's pointer
@@ -232,27 +160,6 @@ try {
   const locked = await page.evaluate(() => document.pointerLockElement && document.pointerLockElement.id);
   check('the first click locks the pointer to the canvas', locked === 'canvas', `locked: ${locked}`);
 
-  // Full screen by Alt+Enter, which the game hears a frame after the key. Headless
-  // Chromium keeps its window's size there: a larger viewport stands for the screen.
-  await altEnter(page);
-  const full = await fullScreenBecomes(page, 'stage');
-  await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
-  await page.waitForFunction(() => Module.canvas.clientWidth !== 640, { timeout: 2000 }).catch(() => {});
-  const scaled = await canvasSize(page), big = await picture(page);
-  check('Alt+Enter puts the page in full screen, the game drawn at 2x in 1400x1000',
-        full && scaled === '1280x960x640x480' && blockShare(big) > 0.99,
-        `full screen ${full}, ${scaled}, ${(100 * blockShare(big)).toFixed(1)} % of 2x2 blocks one colour`);
-  await altEnter(page);
-  const left = await fullScreenBecomes(page, null);
-  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
-  // The page's button, then Alt+Enter: the game knows where the button took it.
-  await page.click('#fullscreen');
-  const byButton = await fullScreenBecomes(page, 'stage');
-  await altEnter(page);
-  check('Alt+Enter leaves full screen, also after the page\'s button entered it',
-        left && byButton && await fullScreenBecomes(page, null), `left ${left}, by the button ${byButton}`);
-  await page.mouse.click(400, 300);  // leaving full screen let the pointer go
-
   await page.keyboard.press('Space');
   const cab = await waitForPicture(page, isCab, 30000);
   check('a click and Space show the cab', isCab(cab),
@@ -286,6 +193,27 @@ try {
   // Back on the title, not merely off the dashboard (the wheel and the paw move).
   const back = await waitForPicture(page, hasLogo, 30000);
   check('L then D plays the saved round to its end', isCab(playing) && hasLogo(back));
+
+  // Full screen by Alt+Enter, which the game hears a frame after the key (last: the
+  // title's own demo may start meanwhile). Headless Chromium keeps its window's size
+  // there: a larger viewport stands for the screen.
+  await altEnter(page);
+  const full = await fullScreenBecomes(page, 'stage');
+  await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
+  await page.waitForFunction(() => Module.canvas.clientWidth !== 640, { timeout: 2000 }).catch(() => {});
+  const scaled = await canvasSize(page), big = await picture(page);
+  check('Alt+Enter puts the page in full screen, the game drawn at 2x in 1400x1000',
+        full && scaled === '1280x960x640x480' && blockShare(big) > 0.99,
+        `full screen ${full}, ${scaled}, ${(100 * blockShare(big)).toFixed(1)} % of 2x2 blocks one colour`);
+  await altEnter(page);
+  const left = await fullScreenBecomes(page, null);
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
+  // The page's button, then Alt+Enter: the game knows where the button took it.
+  await page.click('#fullscreen');
+  const byButton = await fullScreenBecomes(page, 'stage');
+  await altEnter(page);
+  check('Alt+Enter leaves full screen, also after the page\'s button entered it',
+        left && byButton && await fullScreenBecomes(page, null), `left ${left}, by the button ${byButton}`);
 
   check('no page errors, console errors or warnings of ours', problems.length === 0, problems.join('; '));
 } catch (e) {
