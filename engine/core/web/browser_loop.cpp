@@ -10,6 +10,7 @@
 #include "engine/core/frame_pacer.h"
 
 #include <SDL.h>
+#include <cstdio>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <sys/stat.h>
@@ -22,11 +23,18 @@ namespace {
 
 class BrowserClock final : public LoopPlatform {
 public:
-    uint64_t microseconds() override { return now_; }
+    // With frame statistics asked for, the real time spent in the pass is added, so
+    // that the loop can time the frame's parts; otherwise the clock stands still
+    // through a pass.
+    uint64_t microseconds() override {
+        return now_ + (timing_ ? static_cast<uint64_t>((emscripten_get_now() - passStartMs_) * 1000.0) : 0);
+    }
     void sleep(uint64_t) override {}
     bool pollEvent(SDL_Event* event) override { return SDL_PollEvent(event) != 0; }
 
     uint64_t now_ = 0;
+    bool timing_ = false;
+    double passStartMs_ = 0.0;
 };
 
 BrowserClock g_clock;
@@ -75,9 +83,14 @@ void EngineImpl::browserPass() {
         ++g_frames;
         g_clock.now_ = g_rateStart + g_frames * 1000000u / static_cast<uint64_t>(rate) + 1;
     }
+    g_clock.timing_ = frameStats().recording();
+    g_clock.passStartMs_ = nowMs;
     if (!loopPass().ended) return;
 
-    // The game ended: no more passes, nothing heard, and the page takes over.
+    // The game ended: no more passes, nothing heard, and the page takes over. The
+    // engine is not finished here (the page may still show its last picture), so the
+    // frame statistics asked for are printed now.
+    if (frameStats().recording()) std::fprintf(stderr, "frame cost: %s\n", frameStats().summary().c_str());
     endLoop();
     emscripten_cancel_main_loop();
     SDL_SetRelativeMouseMode(SDL_FALSE);
