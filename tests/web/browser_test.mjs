@@ -1,8 +1,10 @@
 // The browser game in headless Chromium (Debian's chromium, WebGL 2 on SwiftShader),
 // served from 127.0.0.1: the title comes within 15 s and matches the native game's
-// title picture; a click and Space show the cab; the sound's audio context runs after
-// the click; a demo saved with S survives a reload and comes back with L; and the
-// page reports no error of its own on the way.
+// title picture; the first click locks the pointer; a click and Space show the cab;
+// the sound's audio context runs after the click; a demo saved with S survives a
+// reload, L loads it and D plays it; Alt+Enter and the page's button give full screen
+// at a whole scale, and Alt+Enter leaves it; and the page reports no error of its own
+// on the way.
 //
 //   node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER
 //
@@ -11,85 +13,13 @@ import http from 'node:http';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
+import { decodePng, sameShare } from './pictures.mjs';
 
 const [site, natives] = process.argv.slice(2);
 if (!site || !natives) {
   console.error('usage: node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER');
   process.exit(2);
-}
-
-// ---------------------------------------------------------------------------------
-// Pictures: 8-bit RGB or RGBA PNGs, not interlaced (what Chromium and the native
-// screenshots write), compared pixel by pixel.
-
-function decodePng(buffer) {
-  let at = 8, width = 0, height = 0, channels = 0;
-  const idat = [];
-  while (at < buffer.length) {
-    const length = buffer.readUInt32BE(at);
-    const type = buffer.toString('latin1', at + 4, at + 8);
-    const data = buffer.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') {
-      width = data.readUInt32BE(0);
-      height = data.readUInt32BE(4);
-      const colorType = data[9];
-      if (data[8] !== 8 || data[12] !== 0 || (colorType !== 2 && colorType !== 6)) {
-        throw new Error('unsupported PNG');
-      }
-      channels = colorType === 6 ? 4 : 3;
-    } else if (type === 'IDAT') {
-      idat.push(data);
-    }
-    at += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const out = Buffer.alloc(width * height * 3);
-  let prev = Buffer.alloc(stride);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    const row = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
-    for (let i = 0; i < stride; ++i) {
-      const a = i >= channels ? row[i - channels] : 0, b = prev[i], c = i >= channels ? prev[i - channels] : 0;
-      let p = 0;
-      if (filter === 1) p = a;
-      else if (filter === 2) p = b;
-      else if (filter === 3) p = (a + b) >> 1;
-      else if (filter === 4) {
-        const e = a + b - c, pa = Math.abs(e - a), pb = Math.abs(e - b), pc = Math.abs(e - c);
-        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      row[i] = (row[i] + p) & 255;
-    }
-    for (let x = 0; x < width; ++x) {
-      for (let k = 0; k < 3; ++k) out[(y * width + x) * 3 + k] = row[x * channels + k];
-    }
-    prev = row;
-  }
-  return { width, height, rgb: out };
-}
-
-// The share of pixels, inside the rows [top, bottom), whose channels all differ by at
-// most TOLERANCE. The native game draws with Mesa's llvmpipe and the browser with
-// SwiftShader behind ANGLE: both place every texel of a sprite at whole pixels the
-// same way, but their blending may round a half-way value to different sides, so one
-// count of 255 per channel is allowed.
-const TOLERANCE = 1;
-function sameShare(a, b, top = 0, bottom = a.height) {
-  if (a.width !== b.width || a.height !== b.height) return 0;
-  let same = 0;
-  for (let y = top; y < bottom; ++y) {
-    for (let x = 0; x < a.width; ++x) {
-      const i = (y * a.width + x) * 3;
-      if (Math.abs(a.rgb[i] - b.rgb[i]) <= TOLERANCE && Math.abs(a.rgb[i + 1] - b.rgb[i + 1]) <= TOLERANCE &&
-          Math.abs(a.rgb[i + 2] - b.rgb[i + 2]) <= TOLERANCE) {
-        ++same;
-      }
-    }
-  }
-  return same / (a.width * (bottom - top));
 }
 
 // The whole title equal but for the pointer the game draws where the system's pointer
@@ -168,6 +98,39 @@ const nativeCab = decodePng(fs.readFileSync(path.join(natives, '6_play_start.png
 // The cab's lower half (dashboard, wheel, seat) stands still at the start of a round.
 const isCab = (p) => sameShare(p, nativeCab, 300, 480) > 0.5;
 const isTitle = (p) => sameShare(p, nativeTitle) >= TITLE_SHARE;
+const hasLogo = (p) => sameShare(p, nativeTitle, 0, 130) >= TITLE_SHARE;
+// The notice under the game's name after L: "Demo loaded", not "No saved demo" or
+// "Can't load the saved demo" (which fill the same box with other letters).
+const nativeLoaded = decodePng(fs.readFileSync(path.join(natives, '7_title_demo_loaded.png')));
+const loadedShare = (p) => sameShare(p, nativeLoaded, 138, 170, 200, 440);
+const saysLoaded = (p) => loadedShare(p) >= TITLE_SHARE;
+// The share of the 2x2 blocks of a picture at 2x that are of one colour: the page
+// scales by whole numbers and does not smooth.
+function blockShare(p) {
+  let same = 0;
+  for (let y = 0; y < p.height; y += 2) {
+    for (let x = 0; x < p.width; x += 2) {
+      const i = (y * p.width + x) * 3, right = i + 3, below = i + p.width * 3, across = below + 3;
+      let one = true;
+      for (let k = 0; k < 3; ++k) {
+        one = one && p.rgb[i + k] === p.rgb[right + k] && p.rgb[i + k] === p.rgb[below + k] &&
+              p.rgb[i + k] === p.rgb[across + k];
+      }
+      if (one) ++same;
+    }
+  }
+  return same / ((p.width / 2) * (p.height / 2));
+}
+const canvasSize = (page) => page.$eval('#canvas', (c) => [c.clientWidth, c.clientHeight, c.width, c.height].join('x'));
+async function altEnter(page) {
+  await page.keyboard.down('Alt');
+  await page.keyboard.press('Enter');
+  await page.keyboard.up('Alt');
+}
+// Whether the page's full-screen element comes to be the one with this id (null: none).
+const fullScreenBecomes = (page, id) => page.waitForFunction(
+  (want) => (document.fullscreenElement ? document.fullscreenElement.id : null) === want, { timeout: 3000 }, id)
+  .then(() => true, () => false);
 const USER_DEMO = '/home/web_user/.local/share/timberdrive/demo.dem';
 const fileOf = (page) => page.evaluate((f) => {
   try { return Array.from(Module.FS.readFile(f)); } catch (e) { return null; }
@@ -181,7 +144,6 @@ try {
   await page.goto(address);
   // The logo and the first line come at once; the rest of the title builds up over
   // its first 8 s of game time, which a busy machine's software renderer may stretch.
-  const hasLogo = (p) => sameShare(p, nativeTitle, 0, 130) >= TITLE_SHARE;
   const first = await waitForPicture(page, hasLogo, 15000 - (Date.now() - start));
   check('the title appears within 15 s', hasLogo(first), `${((Date.now() - start) / 1000).toFixed(1)} s`);
   const title = await waitForPicture(page, isTitle, 40000);
@@ -189,12 +151,15 @@ try {
                    await (await page.$('#canvas')).screenshot({ type: 'png' }));
   check('the whole title matches the native title picture at 1x', isTitle(title),
         `${((Date.now() - start) / 1000).toFixed(1)} s, ${(100 * sameShare(title, nativeTitle)).toFixed(2)} % of pixels the same`);
-  const size = await page.$eval('#canvas', (c) => [c.clientWidth, c.clientHeight, c.width, c.height].join('x'));
+  const size = await canvasSize(page);
   check('the canvas is shown at 1x in an 800x600 window', size === '640x480x640x480', size);
 
   // A short round of our own, recorded: the click starts the drive and the sound.
   await page.mouse.click(400, 300);
   await new Promise((r) => setTimeout(r, 1000));
+  const locked = await page.evaluate(() => document.pointerLockElement && document.pointerLockElement.id);
+  check('the first click locks the pointer to the canvas', locked === 'canvas', `locked: ${locked}`);
+
   await page.keyboard.press('Space');
   const cab = await waitForPicture(page, isCab, 30000);
   check('a click and Space show the cab', isCab(cab),
@@ -217,13 +182,38 @@ try {
   await waitForPicture(page, isTitle, 15000);
   const kept = await fileOf(page);
   check('demo.dem survives a reload', kept !== null && saved !== null && kept.join() === saved.join());
-  // L takes the saved round instead of the game's own demo (100 s long); D plays it,
-  // and a round of a few seconds ends soon.
+  // L takes the saved round instead of the game's own demo (100 s long) and says so
+  // for two seconds; D plays it, and a round of a few seconds ends soon.
   await page.keyboard.press('l');
+  const notice = await waitForPicture(page, saysLoaded, 1500);
+  check('L loads the saved demo: the game says "Demo loaded"', saysLoaded(notice),
+        `${(100 * loadedShare(notice)).toFixed(1)} % of the notice's box the same`);
   await page.keyboard.press('d');
   const playing = await waitForPicture(page, isCab, 30000);
-  const back = await waitForPicture(page, (p) => !isCab(p), 30000);
-  check('L then D plays the saved round to its end', isCab(playing) && !isCab(back));
+  // Back on the title, not merely off the dashboard (the wheel and the paw move).
+  const back = await waitForPicture(page, hasLogo, 30000);
+  check('L then D plays the saved round to its end', isCab(playing) && hasLogo(back));
+
+  // Full screen by Alt+Enter, which the game hears a frame after the key (last: the
+  // title's own demo may start meanwhile). Headless Chromium keeps its window's size
+  // there: a larger viewport stands for the screen.
+  await altEnter(page);
+  const full = await fullScreenBecomes(page, 'stage');
+  await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
+  await page.waitForFunction(() => Module.canvas.clientWidth !== 640, { timeout: 2000 }).catch(() => {});
+  const scaled = await canvasSize(page), big = await picture(page);
+  check('Alt+Enter puts the page in full screen, the game drawn at 2x in 1400x1000',
+        full && scaled === '1280x960x640x480' && blockShare(big) > 0.99,
+        `full screen ${full}, ${scaled}, ${(100 * blockShare(big)).toFixed(1)} % of 2x2 blocks one colour`);
+  await altEnter(page);
+  const left = await fullScreenBecomes(page, null);
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
+  // The page's button, then Alt+Enter: the game knows where the button took it.
+  await page.click('#fullscreen');
+  const byButton = await fullScreenBecomes(page, 'stage');
+  await altEnter(page);
+  check('Alt+Enter leaves full screen, also after the page\'s button entered it',
+        left && byButton && await fullScreenBecomes(page, null), `left ${left}, by the button ${byButton}`);
 
   check('no page errors, console errors or warnings of ours', problems.length === 0, problems.join('; '));
 } catch (e) {

@@ -32,8 +32,14 @@
     canvas.style.width = WIDTH * scale + 'px';
     canvas.style.height = HEIGHT * scale + 'px';
   }
-  window.addEventListener('resize', fit);
-  document.addEventListener('fullscreenchange', fit);
+  // The stage's own size: on leaving full screen the window's resize event may come
+  // before the page has its old size back.
+  if (window.ResizeObserver) {
+    new ResizeObserver(fit).observe(stage);
+  } else {
+    window.addEventListener('resize', fit);
+    document.addEventListener('fullscreenchange', fit);
+  }
   fit();
 
   // Every audio context the game makes, to start it on the first input and still it
@@ -67,8 +73,29 @@
   });
   canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
 
+  // Full screen for the stage, from the button or from the game (Alt+Enter). The game
+  // asks a frame after its key, while the browser still counts that key as the
+  // user's; should it refuse anyway, the next key or click asks again.
+  var fullScreenWanted = false;
+  function setFullScreen(on) {
+    fullScreenWanted = on;
+    if (!on) {
+      if (document.fullscreenElement) document.exitFullscreen().catch(function () {});
+      return;
+    }
+    if (document.fullscreenElement || !stage.requestFullscreen) return;
+    stage.requestFullscreen().catch(function () {
+      function again() {
+        window.removeEventListener('keydown', again, true);
+        window.removeEventListener('mousedown', again, true);
+        if (fullScreenWanted) setFullScreen(true);
+      }
+      window.addEventListener('keydown', again, true);
+      window.addEventListener('mousedown', again, true);
+    });
+  }
   document.getElementById('fullscreen').addEventListener('click', function () {
-    if (stage.requestFullscreen) stage.requestFullscreen().catch(function () {});
+    setFullScreen(true);
     canvas.focus();
   });
   document.getElementById('again').addEventListener('click', function () { location.reload(); });
@@ -76,6 +103,7 @@
   window.Module = {
     canvas: canvas,
     audioContexts: audioContexts,
+    setFullScreen: setFullScreen,
     setStatus: function (text) {
       var m = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text);
       if (m) {

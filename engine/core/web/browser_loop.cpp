@@ -10,7 +10,9 @@
 #include "engine/core/frame_pacer.h"
 
 #include <SDL.h>
+#include <cstdio>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 #include <sys/stat.h>
 
 namespace {
@@ -21,11 +23,18 @@ namespace {
 
 class BrowserClock final : public LoopPlatform {
 public:
-    uint64_t microseconds() override { return now_; }
+    // With frame statistics asked for, the real time spent in the pass is added, so
+    // that the loop can time the frame's parts; otherwise the clock stands still
+    // through a pass.
+    uint64_t microseconds() override {
+        return now_ + (timing_ ? static_cast<uint64_t>((emscripten_get_now() - passStartMs_) * 1000.0) : 0);
+    }
     void sleep(uint64_t) override {}
     bool pollEvent(SDL_Event* event) override { return SDL_PollEvent(event) != 0; }
 
     uint64_t now_ = 0;
+    bool timing_ = false;
+    double passStartMs_ = 0.0;
 };
 
 BrowserClock g_clock;
@@ -36,6 +45,13 @@ uint64_t g_frames = 0;     // frames since then
 
 void runPass(void* engine) { static_cast<EngineImpl*>(engine)->browserPass(); }
 
+// The page enters full screen by its button and the browser leaves it by Escape: the
+// game's windowed state follows, so that Alt+Enter toggles what the player sees.
+EM_BOOL fullScreenChanged(int, const EmscriptenFullscreenChangeEvent* event, void* engine) {
+    static_cast<EngineImpl*>(engine)->context().windowed = !event->isFullscreen;
+    return EM_FALSE;
+}
+
 }  // namespace
 
 bool EngineImpl::System_Start() {
@@ -43,6 +59,7 @@ bool EngineImpl::System_Start() {
     setLoopPlatform(&g_clock);
     resetTiming();
     g_rate = -1;
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, 0, fullScreenChanged);
     // Does not return: the browser owns the loop from here (the caller's stack is
     // unwound, its objects on the heap stay).
     emscripten_set_main_loop_arg(runPass, this, 0, 1);
@@ -66,9 +83,14 @@ void EngineImpl::browserPass() {
         ++g_frames;
         g_clock.now_ = g_rateStart + g_frames * 1000000u / static_cast<uint64_t>(rate) + 1;
     }
+    g_clock.timing_ = frameStats().recording();
+    g_clock.passStartMs_ = nowMs;
     if (!loopPass().ended) return;
 
-    // The game ended: no more passes, nothing heard, and the page takes over.
+    // The game ended: no more passes, nothing heard, and the page takes over. The
+    // engine is not finished here (the page may still show its last picture), so the
+    // frame statistics asked for are printed now.
+    if (frameStats().recording()) std::fprintf(stderr, "frame cost: %s\n", frameStats().summary().c_str());
     endLoop();
     emscripten_cancel_main_loop();
     SDL_SetRelativeMouseMode(SDL_FALSE);

@@ -1,11 +1,14 @@
 #include "engine/core/web/page.h"
 
-#include <emscripten/html5.h>
+#include <emscripten.h>
 
+// The page asks the browser itself (page.js): emscripten's own request waits for the
+// next input event it handles, and the key up of Alt+Enter may have come and gone
+// before the game's frame sees its key down.
 void pageFullScreen(bool on) {
-    if (on) {
-        emscripten_request_fullscreen("#stage", 1);
-    } else {
-        emscripten_exit_fullscreen();
-    }
+    EM_ASM(
+        {
+            if (Module.setFullScreen) Module.setFullScreen($0 != 0);
+        },
+        on);
 }

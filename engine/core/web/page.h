@@ -2,6 +2,6 @@
 #pragma once
 
 // Full screen for the page's stage (the canvas and its black surround), or back.
-// Browsers grant it only inside a user's input, so a request from the loop waits
-// for the next key or click.
+// Browsers grant it only shortly after a user's input; a refused request waits for
+// the next key or click.
 void pageFullScreen(bool on);
