@@ -13,7 +13,7 @@ import http from 'node:http';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { launchChromium } from './chromium.mjs';
 import { decodePng, sameShare } from './pictures.mjs';
 
 const [site, natives] = process.argv.slice(2);
@@ -47,15 +47,7 @@ const server = http.createServer((req, res) => {
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const address = `http://127.0.0.1:${server.address().port}/`;
 
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'timberdrive-chromium-'));
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-  headless: true,
-  userDataDir: profile,
-  args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--use-angle=swiftshader',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-         '--autoplay-policy=user-gesture-required', '--window-size=800,600'],
-});
+const { browser, close: closeChromium } = await launchChromium(['--autoplay-policy=user-gesture-required']);
 
 let passed = 0, failed = 0;
 function check(name, ok, detail = '') {
@@ -219,9 +211,8 @@ try {
 } catch (e) {
   check(`the browser session ran to its end`, false, e.message);
 } finally {
-  await browser.close();
+  await closeChromium();
   server.close();
-  fs.rmSync(profile, { recursive: true, force: true });
 }
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed ? 1 : 0);

@@ -6,14 +6,10 @@
 //
 // Prints "runtime ready ... title ...", the page's frame rate over the demo and the
 // game's "frame cost: ..." line.
-import { createRequire } from 'node:module';
 import fs from 'node:fs';
-import os from 'node:os';
-import path from 'node:path';
+import { launchChromium } from '../../tests/web/chromium.mjs';
 import { decodePng, sameShare } from '../../tests/web/pictures.mjs';
 
-// puppeteer-core as the browser tests pin it.
-const puppeteer = createRequire(new URL('../../tests/web/package.json', import.meta.url))('puppeteer-core');
 const [address, titlePng, seconds] = process.argv.slice(2);
 if (!address || !titlePng || !(Number(seconds) > 0)) {
   console.error('usage: node tools/web/bench.mjs ADDRESS NATIVE_TITLE_PNG DEMO_SECONDS');
@@ -22,15 +18,7 @@ if (!address || !titlePng || !(Number(seconds) > 0)) {
 const nativeTitle = decodePng(fs.readFileSync(titlePng));
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'timberdrive-bench-'));
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-  headless: true,
-  userDataDir: profile,
-  args: ['--no-sandbox', '--enable-unsafe-swiftshader', '--use-angle=swiftshader',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-         '--window-size=800,600'],
-});
+const { browser, close: closeChromium } = await launchChromium();
 let status = 1;
 try {
   const page = await browser.newPage();
@@ -107,7 +95,6 @@ try {
   console.log(stats || 'no frame statistics: the game did not end');
   status = stats && titleMs != null ? 0 : 1;
 } finally {
-  await browser.close();
-  fs.rmSync(profile, { recursive: true, force: true });
+  await closeChromium();
 }
 process.exit(status);
