@@ -14,14 +14,14 @@ namespace {
 // processor's branch predictor learns; random = 1: 16384 calls in random order,
 // so that branches on the quadrant are as unpredictable as they come.
 std::vector<float> inputs(float from, float to, bool random) {
-  std::vector<float> v(random ? 16384 : 1024);
-  uint32_t seed = 12345;
-  for (size_t i = 0; i < v.size(); ++i) {
-    seed = seed * 1664525u + 1013904223u;
-    const size_t k = random ? seed >> 22 : (i * 617) % 1024;
-    v[i] = from + (to - from) * static_cast<float>(k) / 1024.0f;
-  }
-  return v;
+    std::vector<float> v(random ? 16384 : 1024);
+    uint32_t seed = 12345;
+    for (size_t i = 0; i < v.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const size_t k = random ? seed >> 22 : (i * 617) % 1024;
+        v[i] = from + (to - from) * static_cast<float>(k) / 1024.0f;
+    }
+    return v;
 }
 
 constexpr double FRAME_SECONDS = 1.0 / 60.0;
@@ -33,68 +33,50 @@ constexpr double ATAN2_PER_UPDATE = 47.0;
 constexpr double ACOS_PER_UPDATE = 1.5;
 
 template <class F>
-void run(benchmark::State &state, float from, float to, F f,
-         double perUpdate = 0.0) {
-  const std::vector<float> in = inputs(from, to, state.range(0) != 0);
-  for (auto _ : state) {
-    float sum = 0.0f;
-    for (const float x : in)
-      sum += f(x);
-    benchmark::DoNotOptimize(sum);
-  }
-  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(in.size()));
-  if (perUpdate > 0.0) {
-    state.counters["frame_share"] = benchmark::Counter(
-        static_cast<double>(in.size()) * FRAME_SECONDS / perUpdate,
-        benchmark::Counter::kIsIterationInvariantRate |
-            benchmark::Counter::kInvert);
-  }
+void run(benchmark::State& state, float from, float to, double perUpdate, F f) {
+    const std::vector<float> in = inputs(from, to, state.range(0) != 0);
+    for (auto _ : state) {
+        float sum = 0.0f;
+        for (const float x : in) sum += f(x);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(in.size()));
+    if (perUpdate > 0.0) {
+        state.counters["frame_share"] =
+            benchmark::Counter(static_cast<double>(in.size()) * FRAME_SECONDS / perUpdate,
+                               benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
 }
 
-void PortableSin(benchmark::State &s) {
-  run(
-      s, -20.0f, 20.0f, [](float x) { return portable::sin(x); },
-      SIN_OR_COS_PER_UPDATE);
+void PortableSin(benchmark::State& s) {
+    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return portable::sin(x); });
 }
-void LibmSin(benchmark::State &s) {
-  run(
-      s, -20.0f, 20.0f, [](float x) { return std::sin(x); },
-      SIN_OR_COS_PER_UPDATE);
+void LibmSin(benchmark::State& s) {
+    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return std::sin(x); });
 }
-void PortableCos(benchmark::State &s) {
-  run(
-      s, -20.0f, 20.0f, [](float x) { return portable::cos(x); },
-      SIN_OR_COS_PER_UPDATE);
+void PortableCos(benchmark::State& s) {
+    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return portable::cos(x); });
 }
-void LibmCos(benchmark::State &s) {
-  run(
-      s, -20.0f, 20.0f, [](float x) { return std::cos(x); },
-      SIN_OR_COS_PER_UPDATE);
+void LibmCos(benchmark::State& s) {
+    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return std::cos(x); });
 }
-void PortableTan(benchmark::State &s) {
-  run(s, -1.5f, 1.5f, [](float x) { return portable::tan(x); });
+void PortableTan(benchmark::State& s) {
+    run(s, -1.5f, 1.5f, 0.0, [](float x) { return portable::tan(x); });
 }
-void LibmTan(benchmark::State &s) {
-  run(s, -1.5f, 1.5f, [](float x) { return std::tan(x); });
+void LibmTan(benchmark::State& s) {
+    run(s, -1.5f, 1.5f, 0.0, [](float x) { return std::tan(x); });
 }
-void PortableAtan2(benchmark::State &s) {
-  run(
-      s, -50.0f, 50.0f, [](float x) { return portable::atan2(x, 31.0f - x); },
-      ATAN2_PER_UPDATE);
+void PortableAtan2(benchmark::State& s) {
+    run(s, -50.0f, 50.0f, ATAN2_PER_UPDATE, [](float x) { return portable::atan2(x, 31.0f - x); });
 }
-void LibmAtan2(benchmark::State &s) {
-  run(
-      s, -50.0f, 50.0f, [](float x) { return std::atan2(x, 31.0f - x); },
-      ATAN2_PER_UPDATE);
+void LibmAtan2(benchmark::State& s) {
+    run(s, -50.0f, 50.0f, ATAN2_PER_UPDATE, [](float x) { return std::atan2(x, 31.0f - x); });
 }
-void PortableAcos(benchmark::State &s) {
-  run(
-      s, -1.0f, 1.0f, [](float x) { return portable::acos(x); },
-      ACOS_PER_UPDATE);
+void PortableAcos(benchmark::State& s) {
+    run(s, -1.0f, 1.0f, ACOS_PER_UPDATE, [](float x) { return portable::acos(x); });
 }
-void LibmAcos(benchmark::State &s) {
-  run(
-      s, -1.0f, 1.0f, [](float x) { return std::acos(x); }, ACOS_PER_UPDATE);
+void LibmAcos(benchmark::State& s) {
+    run(s, -1.0f, 1.0f, ACOS_PER_UPDATE, [](float x) { return std::acos(x); });
 }
 
 BENCHMARK(PortableSin)->ArgName("random")->Arg(0)->Arg(1);
@@ -108,4 +90,4 @@ BENCHMARK(LibmAtan2)->ArgName("random")->Arg(0)->Arg(1);
 BENCHMARK(PortableAcos)->ArgName("random")->Arg(0)->Arg(1);
 BENCHMARK(LibmAcos)->ArgName("random")->Arg(0)->Arg(1);
 
-} // namespace
+}  // namespace
