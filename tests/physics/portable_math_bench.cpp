@@ -48,46 +48,21 @@ void run(benchmark::State& state, float from, float to, double perUpdate, F f) {
     }
 }
 
-void PortableSin(benchmark::State& s) {
-    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return portable::sin(x); });
-}
-void LibmSin(benchmark::State& s) {
-    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return std::sin(x); });
-}
-void PortableCos(benchmark::State& s) {
-    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return portable::cos(x); });
-}
-void LibmCos(benchmark::State& s) {
-    run(s, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, [](float x) { return std::cos(x); });
-}
-void PortableTan(benchmark::State& s) {
-    run(s, -1.5f, 1.5f, 0.0, [](float x) { return portable::tan(x); });
-}
-void LibmTan(benchmark::State& s) {
-    run(s, -1.5f, 1.5f, 0.0, [](float x) { return std::tan(x); });
-}
-void PortableAtan2(benchmark::State& s) {
-    run(s, -50.0f, 50.0f, ATAN2_PER_UPDATE, [](float x) { return portable::atan2(x, 31.0f - x); });
-}
-void LibmAtan2(benchmark::State& s) {
-    run(s, -50.0f, 50.0f, ATAN2_PER_UPDATE, [](float x) { return std::atan2(x, 31.0f - x); });
-}
-void PortableAcos(benchmark::State& s) {
-    run(s, -1.0f, 1.0f, ACOS_PER_UPDATE, [](float x) { return portable::acos(x); });
-}
-void LibmAcos(benchmark::State& s) {
-    run(s, -1.0f, 1.0f, ACOS_PER_UPDATE, [](float x) { return std::acos(x); });
-}
+// The portable function and the C library's, on the same inputs.
+#define PAIR(NAME, FROM, TO, PER_UPDATE, CALL)                                \
+    void Portable##NAME(benchmark::State& s) {                                \
+        run(s, FROM, TO, PER_UPDATE, [](float x) { return portable::CALL; }); \
+    }                                                                         \
+    void Libm##NAME(benchmark::State& s) {                                    \
+        run(s, FROM, TO, PER_UPDATE, [](float x) { return std::CALL; });      \
+    }                                                                         \
+    BENCHMARK(Portable##NAME)->ArgName("random")->Arg(0)->Arg(1);             \
+    BENCHMARK(Libm##NAME)->ArgName("random")->Arg(0)->Arg(1);
 
-BENCHMARK(PortableSin)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(LibmSin)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(PortableCos)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(LibmCos)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(PortableTan)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(LibmTan)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(PortableAtan2)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(LibmAtan2)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(PortableAcos)->ArgName("random")->Arg(0)->Arg(1);
-BENCHMARK(LibmAcos)->ArgName("random")->Arg(0)->Arg(1);
+PAIR(Sin, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, sin(x))
+PAIR(Cos, -20.0f, 20.0f, SIN_OR_COS_PER_UPDATE, cos(x))
+PAIR(Tan, -1.5f, 1.5f, 0.0, tan(x))
+PAIR(Atan2, -50.0f, 50.0f, ATAN2_PER_UPDATE, atan2(x, 31.0f - x))
+PAIR(Acos, -1.0f, 1.0f, ACOS_PER_UPDATE, acos(x))
 
 }  // namespace
