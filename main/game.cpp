@@ -2,6 +2,7 @@
 
 #include "engine/sprite/sprite.h"
 #include "main/random.h"
+#include "main/round_state.h"
 #include "main/sound_switches.h"
 #include "main/user_folder.h"
 #include "main/world.h"
@@ -84,6 +85,7 @@ void Game::stepFade(float dt) {
                     seedRandom(seed);
                     playIndex = 0;
                     playingBack = 1;
+                    replayDiffered = false;
                 }
                 startRound();
                 state = Playing;
@@ -156,7 +158,9 @@ bool Game::frameTitle(float dt) {
         const std::string path = userDataFile("demo.dem");
         const bool loaded = loadDemo(path.c_str());
         if (loaded && !inputLog.empty()) {
-            help.notice("Demo loaded");
+            const uint32_t by = inputLog.version();
+            help.notice(by && by != SIMULATION_VERSION ? "Recorded by another version: it may play differently"
+                                                       : "Demo loaded");
         } else {
             help.notice(loaded || access(path.c_str(), F_OK) != 0 ? "No saved demo" : "Can't load the saved demo");
         }
@@ -186,6 +190,7 @@ void Game::framePlaying() {
         inputLog.append(rec);
         playIndex += 1;
         if (world) world->update(nullptr);
+        if (playIndex % CHECKPOINT_UPDATES == 0) inputLog.addCheckpoint(roundStateHash());
         if (world) help.watchRound(*world);
         return;
     }
@@ -194,9 +199,20 @@ void Game::framePlaying() {
     } else if (playIndex < inputLog.size()) {
         if (world) world->update(&inputLog[playIndex]);
         playIndex += 1;
+        checkReplay();
     } else {
         returnToTitle();
     }
+}
+
+// Once per replay, at the first checkpoint where the round is not the recorded one.
+void Game::checkReplay() {
+    const uint32_t interval = inputLog.checkpointInterval();
+    if (replayDiffered || !interval || playIndex % interval != 0) return;
+    const uint32_t k = playIndex / interval - 1;
+    if (k >= inputLog.checkpoints().size() || roundStateHash() == inputLog.checkpoints()[k]) return;
+    replayDiffered = true;
+    help.notice("The replay differs from the recorded game");
 }
 
 void Game::frameGameOver() {

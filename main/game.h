@@ -78,6 +78,8 @@ public:
     InputLog inputLog;
     uint32_t playIndex = 0;
     int playingBack = 0;
+    // The replay has reached a checkpoint its file says the round never had.
+    bool replayDiffered = false;
     // The card, the hints and the notices for the player; not part of any round.
     Help help;
 
@@ -86,6 +88,7 @@ private:
     bool frameTitle(float dt);
     void framePlaying();
     void frameGameOver();
+    void checkReplay();
     void startRound();
     void deleteWorld();
 };

@@ -1,5 +1,6 @@
 #include "main/input_log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -40,7 +41,16 @@ float movement(uint32_t u) {
     return std::isfinite(f) ? f : 0.0f;
 }
 
+const unsigned char TRAILER_MAGIC[4] = {'T', 'D', 'c', 'k'};
+
 }  // namespace
+
+void InputLog::clear() {
+    frames_.clear();
+    checkpoints_.clear();
+    version_ = SIMULATION_VERSION;
+    interval_ = CHECKPOINT_UPDATES;
+}
 
 void InputLog::append(const InputFrame& frame) {
     if (frames_.size() == frames_.capacity()) frames_.reserve(frames_.size() + frames_.size() / 2 + 1);
@@ -87,7 +97,10 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why, std::stri
 
     std::vector<unsigned char> out;
     if (!frames_.empty()) {
-        out.resize(8 + 12 * frames_.size());
+        // A log of unknown origin gets no trailer: it would claim a version.
+        const bool trailer = version_ && interval_;
+        const size_t marks = trailer ? std::min<size_t>(checkpoints_.size(), size() / interval_) : 0;
+        out.resize(8 + 12 * frames_.size() + (trailer ? 16 + 4 * marks : 0));
         putU32(&out[0], seed);
         putU32(&out[4], size());
         unsigned char* p = &out[8];
@@ -96,6 +109,14 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why, std::stri
             putU32(p + 4, floatBits(r.dy));
             putU32(p + 8, r.buttons);
             p += 12;
+        }
+        if (trailer) {
+            std::memcpy(p, TRAILER_MAGIC, 4);
+            putU32(p + 4, version_);
+            putU32(p + 8, interval_);
+            putU32(p + 12, static_cast<uint32_t>(marks));
+            p += 16;
+            for (size_t k = 0; k < marks; ++k, p += 4) putU32(p, checkpoints_[k]);
         }
     }
     int err = 0;
@@ -129,6 +150,8 @@ bool InputLog::load(const char* path, uint32_t* seed) {
     } else {
         // An empty file leaves the seed and empties the log.
         frames_.clear();
+        checkpoints_.clear();
+        version_ = interval_ = 0;
         std::fclose(f);
         return true;
     }
@@ -140,10 +163,28 @@ bool InputLog::load(const char* path, uint32_t* seed) {
     }
     frames_.assign(count, InputFrame{0.0f, 0.0f, 0});
     unsigned char rec[12];
-    for (uint32_t i = 0; i < count && std::fread(rec, 1, 12, f) == 12; ++i) {
-        frames_[i].dx = movement(getU32(rec));
-        frames_[i].dy = movement(getU32(rec + 4));
-        frames_[i].buttons = getU32(rec + 8);
+    uint32_t read = 0;
+    for (; read < count && std::fread(rec, 1, 12, f) == 12; ++read) {
+        frames_[read].dx = movement(getU32(rec));
+        frames_[read].dy = movement(getU32(rec + 4));
+        frames_[read].buttons = getU32(rec + 8);
+    }
+    // The trailer counts only whole and consistent; anything else after the
+    // records is not ours to judge.
+    checkpoints_.clear();
+    version_ = interval_ = 0;
+    unsigned char t[16];
+    if (read == count && std::fread(t, 1, 16, f) == 16 && !std::memcmp(t, TRAILER_MAGIC, 4)) {
+        const uint32_t version = getU32(t + 4), interval = getU32(t + 8), marks = getU32(t + 12);
+        std::vector<unsigned char> words;
+        if (version && interval && marks <= count / interval) {
+            words.resize(4 * static_cast<size_t>(marks));
+            if (std::fread(words.data(), 1, words.size(), f) == words.size()) {
+                version_ = version;
+                interval_ = interval;
+                for (uint32_t k = 0; k < marks; ++k) checkpoints_.push_back(getU32(&words[4 * k]));
+            }
+        }
     }
     std::fclose(f);
     return true;

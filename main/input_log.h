@@ -16,9 +16,20 @@ constexpr uint32_t INPUT_LEFT_DOWN = 1;
 constexpr uint32_t INPUT_LEFT_UP = 2;
 constexpr uint32_t INPUT_RIGHT_DOWN = 4;
 
+// Raise it with every change that makes a recorded game play differently: demos
+// carry the version that recorded them.
+constexpr uint32_t SIMULATION_VERSION = 1;
+// Updates between two checkpoints of a recorded game (main/round_state.h).
+constexpr uint32_t CHECKPOINT_UPDATES = 600;
+
+// After the records a file may carry a trailer: "TDck", the version of the
+// simulation that recorded it, the updates between checkpoints and the
+// checkpoints, each a hash of the round's state. A reader that stops after the
+// records, as the plain format has it, reads such files unchanged.
 class InputLog {
 public:
-    void clear() { frames_.clear(); }
+    // Empties the log for a game this build records (as a new log is).
+    void clear();
     void append(const InputFrame& frame);
     uint32_t size() const { return static_cast<uint32_t>(frames_.size()); }
     bool empty() const { return frames_.empty(); }
@@ -36,9 +47,20 @@ public:
     // record is refused (false) and leaves log and seed as they were.
     bool load(const char* path, uint32_t* seed);
 
+    // The version that recorded the log; 0 when unknown (a file without trailer).
+    uint32_t version() const { return version_; }
+    // checkpoints()[k] is the round's hash after update (k + 1) * interval.
+    const std::vector<uint32_t>& checkpoints() const { return checkpoints_; }
+    uint32_t checkpointInterval() const { return interval_; }
+    void addCheckpoint(uint32_t hash) { checkpoints_.push_back(hash); }
+
     // Ten hours of play at 60 frames per second.
     static constexpr uint32_t MAX_FRAMES = 10u * 3600u * 60u;
 
 private:
     std::vector<InputFrame> frames_;
+    std::vector<uint32_t> checkpoints_;
+    uint32_t version_ = SIMULATION_VERSION;
+    uint32_t interval_ = CHECKPOINT_UPDATES;
 };
+

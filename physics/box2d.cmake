@@ -9,6 +9,7 @@
 #   td_add_box2d(SOURCE)   the static library box2d (alias box2d::box2d)
 set(TD_BOX2D_VERSION 2.4.1)
 set(TD_BOX2D_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+include(${CMAKE_CURRENT_LIST_DIR}/determinism.cmake)
 set(TD_BOX2D_SOURCE "" CACHE PATH "Unpacked Box2D ${TD_BOX2D_VERSION} source (empty: fetch Debian's)")
 
 function(td_box2d_source var)
@@ -43,8 +44,10 @@ function(td_add_box2d src)
     add_library(box2d::box2d ALIAS box2d)
     target_include_directories(box2d SYSTEM PUBLIC ${src}/include)
     target_include_directories(box2d PRIVATE ${src}/src)
+    # Its own copy of the rounding rules, wherever it is built.
+    td_simulation_flags(box2d)
     # Not our code: its warnings are not ours to mend.
-    target_compile_options(box2d PRIVATE -ffp-contract=off -w)
+    target_compile_options(box2d PRIVATE -w)
     # b2Joint::Destroy reads the joint's type after running its destructor: harmless
     # in practice, but the sanitizer's vptr check stops there on every destroyed joint.
     if(TD_SANITIZE OR TD_FUZZ)

@@ -9,9 +9,15 @@
 // NaN results may differ in sign and payload between processors.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+// Arithmetic with excess precision (x87, the default of 32-bit x86) rounds twice:
+// nearestInteger below stops rounding and no sum agrees with other processors.
+static_assert(FLT_EVAL_METHOD == 0,
+              "float arithmetic must round each operation to its type: on 32-bit x86 build with -msse2 -mfpmath=sse");
 
 namespace portable {
 namespace detail {

@@ -166,6 +166,8 @@ struct RoundReport {
     float distance = 0.0f;
     std::vector<uint32_t> bits;  // the round's end state
     std::vector<uint32_t> trace;  // with --verify: the state after every update, hashed
+    int checkpoints = 0;          // of a demo's trailer, reached and compared
+    int firstDifferent = -1;      // the update after which a checkpoint first differed
 };
 
 uint32_t hashOf(const std::vector<uint32_t>& bits) {
@@ -226,7 +228,17 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
         }
         world->update(input);
         if (!world) break;
-        if (o.verify) rep.trace.push_back(hashOf(roundFingerprint()));
+        if (record && record->size() % CHECKPOINT_UPDATES == 0) record->addCheckpoint(roundStateHash());
+        if (demo && demo->checkpointInterval() && game->playIndex % demo->checkpointInterval() == 0) {
+            const uint32_t k = game->playIndex / demo->checkpointInterval() - 1;
+            if (k < demo->checkpoints().size()) {
+                ++rep.checkpoints;
+                if (rep.firstDifferent < 0 && roundStateHash() != demo->checkpoints()[k]) {
+                    rep.firstDifferent = static_cast<int>(game->playIndex);
+                }
+            }
+        }
+        if (o.verify) rep.trace.push_back(roundStateHash());
         // The game draws every update it runs, and drawing may draw from the
         // generator (a growling bear's head shakes): records replay only if the
         // picture is drawn here too.
@@ -390,6 +402,14 @@ int main(int argc, char** argv) {
                     r + 1, rep.simulated, rep.real, rep.real > 0.0 ? rep.simulated / rep.real : 0.0, rep.distance,
                     rep.impacts, rep.carHits, rep.decisions, rep.stops);
         if (!demoLog) std::printf(", %d paw grabs, %d gear changes", rep.grabs, rep.gearChanges);
+        if (demoLog && demoLog->version()) {
+            std::printf(", %d checkpoints of version %u ", rep.checkpoints, demoLog->version());
+            if (rep.firstDifferent < 0) {
+                std::printf("as recorded");
+            } else {
+                std::printf("DIFFERENT from update %d", rep.firstDifferent);
+            }
+        }
         // A fingerprint of the end state, to compare runs of the same records.
         std::printf(", end state %08x\n", hashOf(rep.bits));
         total.simulated += rep.simulated;

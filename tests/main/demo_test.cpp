@@ -3,13 +3,16 @@
 #include "forest/forest.h"
 #include "main/game.h"
 #include "main/random.h"
+#include "main/round_state.h"
 #include "main/world.h"
 #include "tests/support/headless_game.h"
 #include "vehicle/car.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -59,6 +62,7 @@ TEST_F(ShippedDemo, PlaysToItsEndAndMatchesItsRecording) {
     const uint32_t frames = game->inputLog.size();
     const std::vector<uint32_t> viaGame = playThroughTheGame();
     ASSERT_EQ(viaGame.size(), frames);  // every record played, none skipped
+    EXPECT_FALSE(game->replayDiffered) << "a checkpoint of its trailer differs";
     EXPECT_EQ(game->state, Title);
     EXPECT_EQ(game->year, 1);
 
@@ -94,6 +98,53 @@ TEST_F(ShippedDemo, PlaysToItsEndAndMatchesItsRecording) {
     EXPECT_GT(fatness, 0.5f);
     // Where "fat enough" is drawn below 1 changes nothing in this recording.
     EXPECT_EQ(nearlyFull, 0);
+}
+
+// A replay that leaves its recording says so once, at the first checkpoint that
+// differs: here the first holds the round's true state, the next two do not.
+TEST_F(ShippedDemo, AReplayThatPartsFromItsCheckpointsSaysSoOnce) {
+    InputLog log;
+    uint32_t seed = 0;
+    ASSERT_TRUE(log.load("data/d1.dem", &seed));
+    ASSERT_GT(log.size(), 3 * CHECKPOINT_UPDATES);
+    seedRandom(seed);
+    world = new World();
+    world->setup(5.0f);
+    game->state = Playing;
+    uint32_t truth = 0;
+    for (uint32_t i = 0; i < CHECKPOINT_UPDATES; ++i) {
+        world->update(&log[i]);
+        truth = roundStateHash();  // as the game checks: after the update, before the picture
+        game->renderFrame();
+    }
+    delete world;
+    world = nullptr;
+    game->state = Title;
+
+    InputLog marked;
+    for (uint32_t i = 0; i < log.size(); ++i) marked.append(log[i]);
+    for (uint32_t wrong : {truth, truth ^ 1u, truth ^ 2u}) marked.addCheckpoint(wrong);
+    char path[] = "/tmp/markedXXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    ASSERT_TRUE(marked.save(path, seed));
+    ASSERT_TRUE(game->loadDemo(path));
+    std::remove(path);
+
+    dispatchKey(SDLK_d, SDL_SCANCODE_D, true);
+    std::vector<uint32_t> toldAt;
+    bool told = false;
+    for (int i = 0; i < 20000 && game->playIndex < 3 * CHECKPOINT_UPDATES + 10; ++i) {
+        game->frame();
+        const char* text = game->help.noticeText();
+        const bool now = text && !std::strcmp(text, "The replay differs from the recorded game");
+        if (now && !told) toldAt.push_back(game->playIndex);
+        told = now;
+        game->renderFrame();
+        engineImpl()->input().clearFrame();
+    }
+    EXPECT_EQ(toldAt, std::vector<uint32_t>{2 * CHECKPOINT_UPDATES});
 }
 
 TEST_F(ShippedDemo, ReplaysTheSameEveryTime) {

@@ -334,7 +334,7 @@ TEST_F(TitleDemoKeys, SavingNothingLeavesTheSavedDemoAsItWas) {
     recordSomething();
     tap(SDLK_s);
     step();
-    EXPECT_EQ(demoBytes().size(), 8u + 12u);
+    EXPECT_EQ(demoBytes().size(), 8u + 12u + 16u);  // one record and the trailer
 }
 
 TEST_F(TitleDemoKeys, LoadingOnlyOnTheTitleOfYearOne) {
@@ -371,6 +371,7 @@ TEST_F(TitleDemoKeys, SavingAndLoadingSayHowItWent) {
         {"nothing", false, SDLK_l, "No saved demo"},
         {"an empty file", false, SDLK_l, "No saved demo"},
         {"a count beyond any game", false, SDLK_l, "Can't load the saved demo"},
+        {"a demo of another version", false, SDLK_l, "Recorded by another version: it may play differently"},
     };
     for (const auto& c : cases) {
         std::remove("demo.dem");
@@ -378,6 +379,11 @@ TEST_F(TitleDemoKeys, SavingAndLoadingSayHowItWent) {
             ASSERT_EQ(mkdir("demo.dem", 0700), 0);
         }
         if (std::string(c.setUp) == "a demo") writeDemo(twoRecords());
+        if (std::string(c.setUp) == "a demo of another version") {
+            std::string bytes = twoRecords();
+            bytes[8 + 24 + 4] ^= 0x40;  // the trailer's version
+            writeDemo(bytes);
+        }
         if (std::string(c.setUp) == "an empty file") writeDemo("");
         if (std::string(c.setUp) == "a count beyond any game") writeDemo(std::string("\1\0\0\0\xff\xff\xff\xff", 8));
         game->inputLog.clear();

@@ -18,14 +18,21 @@ InputFrame HumanHand::next(const InputFrame& meant) {
         const float step = std::fmin(length, MAX_STEP);
         const b2Vec2 move = (step / length) * debt_;
         debt_ -= move;
-        out.dx = move.x + noise_(scatter_);
-        out.dy = move.y + noise_(scatter_);
+        out.dx = move.x + noise();
+        out.dy = move.y + noise();
     }
     if (buttons_ != 0 && debt_.Length() < 1.0f) {
         out.buttons = buttons_;
         buttons_ = 0;
     }
     return out;
+}
+
+float HumanHand::noise() {
+    // The sum of four uniforms on [0, 1) has mean 2 and variance 1/3.
+    float sum = 0.0f;
+    for (int i = 0; i < 4; ++i) sum += static_cast<float>(scatter_() >> 8) * 0x1p-24f;
+    return (sum - 2.0f) * 1.7320508f * SCATTER;
 }
 
 b2Vec2 HumanHand::pending() const {

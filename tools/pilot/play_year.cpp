@@ -2,6 +2,7 @@
 
 #include "main/game.h"
 #include "main/random.h"
+#include "main/round_state.h"
 #include "main/world.h"
 #include "tools/pilot/human_hand.h"
 
@@ -41,6 +42,7 @@ YearResult playFirstYear(uint32_t seed, InputLog* record, bool human) {
         const InputFrame f = human ? hand.next(decide(pilot, hand)) : pilot.next();
         if (record) record->append(f);
         world->update(&f);
+        if (record && record->size() % CHECKPOINT_UPDATES == 0) record->addCheckpoint(roundStateHash());
         game->renderFrame();
         if (game->year != 1) {  // survived: the next year's title comes
             result.won = true;
