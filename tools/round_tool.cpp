@@ -8,12 +8,15 @@
 // from its records and checks that every update comes out the same, bit for bit.
 // A recorded demo can also be fed in instead (played to its end unless --seconds
 // says otherwise), and verified the same way. It measures how fast the round runs.
+// --whole-game plays a --demo through the Game as the title screen's D does, year
+// after year until its log runs out, and fingerprints the game from its checkpoints.
 // --play-year plays the first year of seeds 1..N to its end and tells how many
 // the pilot won; with --human it plays through a person's hand (a quarter second
 // late, no faster than 1,500 pixels a second, a little scatter).
 //
 //   round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]]
 //              [--rounds R] [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]
+//   round_tool --demo FILE --whole-game
 //   round_tool --play-year [--seeds N] [--human]
 //   round_tool --texel-check      how large the windshield art's texels get up close
 #include "engine/engine.h"
@@ -58,6 +61,7 @@ struct Options {
     bool secondsGiven = false;
     bool help = false;
     bool playYear = false;
+    bool wholeGame = false;
     bool human = false;
     int seeds = 1;
 };
@@ -66,6 +70,7 @@ void usage(FILE* out) {
     std::fprintf(out,
                  "usage: round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]] [--rounds R]\n"
                  "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]\n"
+                 "       round_tool --demo FILE --whole-game\n"
                  "       round_tool --play-year [--seeds N] [--human]\n"
                  "       round_tool --texel-check\n");
 }
@@ -87,6 +92,10 @@ bool parse(int argc, char** argv, Options* o) {
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             o->help = true;
             return true;
+        }
+        if (!std::strcmp(a, "--whole-game")) {
+            o->wholeGame = true;
+            continue;
         }
         if (!std::strcmp(a, "--play-year")) {
             o->playYear = true;
@@ -338,6 +347,48 @@ int playYears(int count, bool human) {
     return 0;
 }
 
+// The demo through the Game's own states, as the title screen's D starts it: its
+// fades, its years and the titles between them. The fingerprint folds the round's
+// state at every checkpoint and after the last update.
+int playWholeGame(const char* path) {
+    if (!game->loadDemo(path) || game->inputLog.empty()) {
+        std::fprintf(stderr, "round_tool: cannot read the demo %s\n", path);
+        return 1;
+    }
+    const InputLog& log = game->inputLog;
+    game->fadeDir = -1;
+    game->nextState = StartDemo;
+    uint32_t fingerprint = 2166136261u;
+    const auto fold = [&fingerprint](uint32_t w) { fingerprint = (fingerprint ^ w) * 16777619u; };
+    uint32_t last = 0;
+    int years = 0;
+    bool started = false;
+    // Fades and titles between years take seconds; a game never needs more.
+    for (uint64_t frame = 0; frame < 2ull * log.size() + 60ull * 3600ull; ++frame) {
+        game->frame();
+        if (game->state == Playing && world) {
+            if (!started) std::printf("demo %s: %u frames, seed %u, version %u\n", path, log.size(), game->seed,
+                                      log.version());
+            started = true;
+            years = std::max(years, game->year);
+            if (game->playIndex != last) {
+                last = game->playIndex;
+                if (last % CHECKPOINT_UPDATES == 0 || last == log.size()) fold(roundStateHash());
+            }
+        }
+        game->renderFrame();
+        if (started && game->state == Title && !game->playingBack) break;
+    }
+    const bool ran = started && last == log.size();
+    std::printf("whole game: %u of %u updates in %d year%s, %s, end state %08x\n", last, log.size(), years,
+                years == 1 ? "" : "s",
+                !log.version()           ? "no checkpoints"
+                : game->replayDiffered ? "checkpoints DIFFERENT"
+                                       : "checkpoints as recorded",
+                fingerprint);
+    return ran && !game->replayDiffered ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -370,6 +421,12 @@ int main(int argc, char** argv) {
         // The cave is seen ahead only in the drawn view.
         if (!resourceManager) std::fprintf(stderr, "round_tool: --play-year needs the game's resources\n");
         const int rc = resourceManager ? playYears(o.seeds, o.human) : 1;
+        stopHeadlessGame();
+        return rc;
+    }
+    if (o.wholeGame) {
+        const int rc = o.demo ? playWholeGame(o.demo) : 2;
+        if (!o.demo) usage(stderr);
         stopHeadlessGame();
         return rc;
     }
