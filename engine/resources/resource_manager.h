@@ -7,6 +7,8 @@
 #include "engine/resources/resource_records.h"
 
 #include <cstddef>
+#include <string>
+#include <unordered_map>
 
 class Sprite;
 class Animation;
@@ -80,4 +82,6 @@ private:
     uint32_t serial_;
     bool scriptFound_;
     ResourceRecord* lists_[RES_TYPE_COUNT] = {};
+    // The records by name, so that a script of many records parses in linear time.
+    std::unordered_map<std::string, ResourceRecord*> byName_[RES_TYPE_COUNT];
 };

@@ -241,7 +241,13 @@ TEST_F(Manager, RawFilesTargetsAndDropAll) {
     for (int type = 0; type < RES_TYPE_COUNT; ++type) EXPECT_EQ(rm->ListHead(type), nullptr);
     EXPECT_EQ(engine->Texture_Width(t), 0);  // freed
     EXPECT_EQ(rm->TextureByName("t"), 0u);
+    EXPECT_EQ(rm->FindRecord(RES_RESOURCE, "raw"), nullptr);
     EXPECT_TRUE(rm->LoadAll(0));  // nothing left to load
+    // The names are free again.
+    const std::string again = "Target tgt { size = 8, 8 }\n";
+    rm->ParseScriptText("again.res", again.data(), again.size());
+    ASSERT_NE(rm->FindRecord(RES_TARGET, "tgt"), nullptr);
+    EXPECT_EQ(engine->Texture_Width(engine->Target_Texture(rm->TargetByName("tgt"))), 8);
 }
 
 TEST_F(Manager, ParticleSystemsDistortionMeshesAndStringTables) {
