@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +43,41 @@ float movement(uint32_t u) {
     return std::isfinite(f) ? f : 0.0f;
 }
 
+// Whether name is base followed by "." and the six characters mkstemp puts there.
+bool isTemporaryOf(const char* name, const std::string& base) {
+    if (std::strncmp(name, base.c_str(), base.size()) != 0 || name[base.size()] != '.') return false;
+    const char* tail = name + base.size() + 1;
+    for (int i = 0; i < 6; ++i) {
+        const unsigned char c = static_cast<unsigned char>(tail[i]);
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+    }
+    return tail[6] == '\0';
+}
+
+// Removes the temporaries of saves that were killed before their rename. A save in
+// progress holds a lock on its temporary, so another game's is left alone.
+void removeStaleTemporaries(const std::string& folder, const std::string& base) {
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    DIR* d = fdopendir(dirFd);
+    if (!d) {
+        close(dirFd);
+        return;
+    }
+    while (const dirent* e = readdir(d)) {
+        if (!isTemporaryOf(e->d_name, base)) continue;
+        const int fd = openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+            flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            unlinkat(dirFd, e->d_name, 0);
+        }
+        close(fd);
+    }
+    closedir(d);
+}
+
 }  // namespace
 
 void InputLog::append(const InputFrame& frame) {
@@ -72,9 +110,15 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why, std::stri
             std::free(real);
         }
     }
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    removeStaleTemporaries(folder, base);
+
     std::string temp = target + ".XXXXXX";
-    const int fd = mkstemp(&temp[0]);
+    const int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) return fail("cannot create a temporary file beside", errno);
+    flock(fd, LOCK_EX);
     // mkstemp makes the file private; give it the old file's permissions, or a
     // new file's.
     mode_t mode = old.st_mode & 07777;
@@ -116,12 +160,26 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why, std::stri
         unlink(temp.c_str());
         return fail("cannot write", err);
     }
+    // The rename is only kept over a power cut once the folder is written too.
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
     return true;
 }
 
 bool InputLog::load(const char* path, uint32_t* seed) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
+    // Only a plain file is read: a folder or a device is no saved game, and a pipe
+    // would block the game until someone writes to it.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    FILE* f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "rb") : nullptr;
+    if (!f) {
+        close(fd);
+        return false;
+    }
     unsigned char head[4];
     uint32_t oldSeed = *seed;
     if (std::fread(head, 1, 4, f) == 4) {

@@ -66,10 +66,14 @@ void ResourceManager::dropScriptRecords() {
 }
 
 bool ResourceManager::LoadAll(int group) {
+    failedFile_.clear();
     for (int type = 0; type < RES_TYPE_COUNT; ++type) {
         for (ResourceRecord* r = lists_[type]; r; r = r->next) {
             if (group != 0 && r->resgroup != group) continue;
-            if (!r->Acquire(this)) return false;
+            if (!r->Acquire(this)) {
+                if (const RFileRecord* f = dynamic_cast<const RFileRecord*>(r)) failedFile_ = f->filename;
+                return false;
+            }
         }
     }
     return true;
