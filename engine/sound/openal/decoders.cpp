@@ -101,6 +101,36 @@ size_t vorbisRead(void* out, size_t size, size_t count, void* user) {
 int vorbisSeek(void* user, ogg_int64_t offset, int whence) { return memSeek(offset, whence, user) < 0 ? -1 : 0; }
 long vorbisTell(void* user) { return static_cast<long>(memTell(user)); }
 
+// Whether a page belongs to a stream the first link did not begin: a chained file, or
+// stray pages. libvorbisfile's seekable open walks such a file link by link and leaks
+// a serial-number list when a later link fails; read straight through, it does not.
+bool oggHasOtherLinks(const unsigned char* d, size_t n) {
+    uint32_t serials[16];
+    size_t known = 0;
+    bool firstLink = true;
+    for (size_t at = 0; n >= 27 && at <= n - 27;) {
+        if (std::memcmp(d + at, "OggS", 4) != 0) {  // damage: on to the next page
+            ++at;
+            continue;
+        }
+        const size_t segments = d[at + 26];
+        if (n - at - 27 < segments) break;
+        size_t body = 0;
+        for (size_t i = 0; i < segments; ++i) body += d[at + 27 + i];
+        const uint32_t serial = uint32_t(d[at + 14]) | uint32_t(d[at + 15]) << 8 | uint32_t(d[at + 16]) << 16 |
+                                uint32_t(d[at + 17]) << 24;
+        if (firstLink && (d[at + 5] & 2) != 0) {
+            if (known == sizeof(serials) / sizeof(serials[0])) return true;
+            serials[known++] = serial;
+        } else {
+            firstLink = false;
+            if (std::find(serials, serials + known, serial) == serials + known) return true;
+        }
+        at += 27 + segments + body;
+    }
+    return false;
+}
+
 class VorbisSource : public Source {
 public:
     ~VorbisSource() override {
@@ -108,7 +138,10 @@ public:
     }
     static std::unique_ptr<VorbisSource> open(MemoryFile* file) {
         std::unique_ptr<VorbisSource> src(new VorbisSource());
-        const ov_callbacks io = {vorbisRead, vorbisSeek, nullptr, vorbisTell};
+        // Without seeking such a file has no known length, and a stream seeks by
+        // reading again from the start.
+        const bool straight = oggHasOtherLinks(file->data, static_cast<size_t>(file->size));
+        const ov_callbacks io = {vorbisRead, straight ? nullptr : vorbisSeek, nullptr, vorbisTell};
         if (ov_open_callbacks(file, &src->vf_, nullptr, 0, io) != 0) return nullptr;
         src->open_ = true;
         const vorbis_info* info = ov_info(&src->vf_, -1);
