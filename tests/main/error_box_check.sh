@@ -6,10 +6,16 @@ game=$1
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cp "$game" "$tmp/timberdrive"
-display=:$((300 + $$ % 600))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT
+i=0
+until [ -s "$tmp/display" ]; do
+    i=$((i + 1))
+    [ $i -gt 300 ] && { echo "Xvfb did not start"; exit 1; }
+    sleep 0.1
+done
+display=:$(head -n 1 "$tmp/display")
 # Gone, or a zombie waiting for whoever reaps it.
 gone() {
     state=$(ps -o stat= -p "$1") || return 0
