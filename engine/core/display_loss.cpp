@@ -23,6 +23,17 @@ int onDisplayLost(Display* display) {
     _exit(1);
 }
 
+// Xlib's own handler of protocol errors (a window destroyed by another client) ends
+// the process the same way: said the same, ended the same as a lost display.
+int onProtocolError(Display* display, XErrorEvent* error) {
+    char text[256] = "";
+    XGetErrorText(display, error->error_code, text, sizeof(text));
+    std::fprintf(stderr, "X Error of failed request:  %s\n  Major opcode of failed request:  %d\n", text,
+                 static_cast<int>(error->request_code));
+    if (g_stopSound) g_stopSound(g_context);
+    _exit(1);
+}
+
 }  // namespace
 
 void watchDisplayLoss(SDL_Window* window, void (*stopSound)(void*), void* context) {
@@ -32,6 +43,7 @@ void watchDisplayLoss(SDL_Window* window, void (*stopSound)(void*), void* contex
     g_stopSound = stopSound;
     g_context = context;
     XSetIOErrorHandler(onDisplayLost);
+    XSetErrorHandler(onProtocolError);
 }
 
 #else

@@ -1,7 +1,8 @@
-// When the X server goes away under the running program, Xlib ends the process with
-// exit(1) from whatever call noticed: static destructors then run while the sound
-// thread still mixes, and OpenAL can abort in them. Instead the program stops its
-// sound itself, says what Xlib says and ends with status 1 at once.
+// When the X server goes away under the running program, or refuses a request (its
+// window destroyed by another client), Xlib ends the process with exit(1) from
+// whatever call noticed: static destructors then run while the sound thread still
+// mixes, and OpenAL can abort in them. Instead the program stops its sound itself,
+// says what Xlib says and ends with status 1 at once.
 #pragma once
 
 struct SDL_Window;
