@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +45,41 @@ float movement(uint32_t u) {
 }
 
 const unsigned char TRAILER_MAGIC[4] = {'T', 'D', 'c', 'k'};
+
+// Whether name is base followed by "." and the six characters mkstemp puts there.
+bool isTemporaryOf(const char* name, const std::string& base) {
+    if (std::strncmp(name, base.c_str(), base.size()) != 0 || name[base.size()] != '.') return false;
+    const char* tail = name + base.size() + 1;
+    for (int i = 0; i < 6; ++i) {
+        const unsigned char c = static_cast<unsigned char>(tail[i]);
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+    }
+    return tail[6] == '\0';
+}
+
+// Removes the temporaries of saves that were killed before their rename. A save in
+// progress holds a lock on its temporary, so another game's is left alone.
+void removeStaleTemporaries(const std::string& folder, const std::string& base) {
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    DIR* d = fdopendir(dirFd);
+    if (!d) {
+        close(dirFd);
+        return;
+    }
+    while (const dirent* e = readdir(d)) {
+        if (!isTemporaryOf(e->d_name, base)) continue;
+        const int fd = openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+            flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            unlinkat(dirFd, e->d_name, 0);
+        }
+        close(fd);
+    }
+    closedir(d);
+}
 
 }  // namespace
 
@@ -82,9 +120,15 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why, std::stri
             std::free(real);
         }
     }
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    removeStaleTemporaries(folder, base);
+
     std::string temp = target + ".XXXXXX";
-    const int fd = mkstemp(&temp[0]);
+    const int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) return fail("cannot create a temporary file beside", errno);
+    flock(fd, LOCK_EX);
     // mkstemp makes the file private; give it the old file's permissions, or a
     // new file's.
     mode_t mode = old.st_mode & 07777;
@@ -137,12 +181,26 @@ bool InputLog::save(const char* path, uint32_t seed, std::string* why, std::stri
         unlink(temp.c_str());
         return fail("cannot write", err);
     }
+    // The rename is only kept over a power cut once the folder is written too.
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
     return true;
 }
 
 bool InputLog::load(const char* path, uint32_t* seed) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
+    // Only a plain file is read: a folder or a device is no saved game, and a pipe
+    // would block the game until someone writes to it.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    FILE* f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "rb") : nullptr;
+    if (!f) {
+        close(fd);
+        return false;
+    }
     unsigned char head[4];
     uint32_t oldSeed = *seed;
     if (std::fread(head, 1, 4, f) == 4) {
@@ -163,18 +221,18 @@ bool InputLog::load(const char* path, uint32_t* seed) {
     }
     frames_.assign(count, InputFrame{0.0f, 0.0f, 0});
     unsigned char rec[12];
-    uint32_t read = 0;
-    for (; read < count && std::fread(rec, 1, 12, f) == 12; ++read) {
-        frames_[read].dx = movement(getU32(rec));
-        frames_[read].dy = movement(getU32(rec + 4));
-        frames_[read].buttons = getU32(rec + 8);
+    uint32_t got = 0;
+    for (; got < count && std::fread(rec, 1, 12, f) == 12; ++got) {
+        frames_[got].dx = movement(getU32(rec));
+        frames_[got].dy = movement(getU32(rec + 4));
+        frames_[got].buttons = getU32(rec + 8);
     }
     // The trailer counts only whole and consistent; anything else after the
     // records is not ours to judge.
     checkpoints_.clear();
     version_ = interval_ = 0;
     unsigned char t[16];
-    if (read == count && std::fread(t, 1, 16, f) == 16 && !std::memcmp(t, TRAILER_MAGIC, 4)) {
+    if (got == count && std::fread(t, 1, 16, f) == 16 && !std::memcmp(t, TRAILER_MAGIC, 4)) {
         const uint32_t version = getU32(t + 4), interval = getU32(t + 8), marks = getU32(t + 12);
         std::vector<unsigned char> words;
         if (version && interval && marks <= count / interval) {

@@ -39,10 +39,11 @@ public:
     // records go to a temporary file beside the target, which replaces the target
     // only once all of it is written and closed. False, with the reason in why
     // (and in brief without the file's name, for the player), when that fails;
-    // the old file is then as it was.
+    // the old file is then as it was. Temporaries that killed saves left beside
+    // the target are removed first.
     bool save(const char* path, uint32_t seed, std::string* why = nullptr, std::string* brief = nullptr) const;
-    // Replaces the log and the seed from the file. A file that cannot be opened
-    // changes nothing; short records read as zero, and so does movement that is
+    // Replaces the log and the seed from the file. A file that cannot be opened,
+    // or is not a plain file, changes nothing; short records read as zero, and so does movement that is
     // not a finite number. A count beyond what a game can
     // record is refused (false) and leaves log and seed as they were.
     bool load(const char* path, uint32_t* seed);

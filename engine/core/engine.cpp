@@ -3,6 +3,7 @@
 
 #include "engine/core/boot_clock.h"
 #include "engine/core/copy_text.h"
+#include "engine/core/display_loss.h"
 #include "engine/core/program_folder.h"
 
 #include <SDL.h>
@@ -85,6 +86,10 @@ bool EngineImpl::System_Initiate() {
 
     if (!createWindow()) return false;
     if (!ctx_.headless) keepFreedMemory();
+    watchDisplayLoss(ctx_.window, [](void* self) {
+        EngineImpl* engine = static_cast<EngineImpl*>(self);
+        if (engine->sound_) engine->sound_->shutdown();
+    }, this);
 
     Random_Seed(0);
     refreshPowerStatus();

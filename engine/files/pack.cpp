@@ -18,6 +18,7 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,14 +68,40 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
         bufLen_ = 0;
+        limit_ = UINT64_MAX;
+        commentLengthAt_ = UINT64_MAX - 2;
     }
     bool isOpen() const { return fd_ >= 0; }
     const struct stat& stat() const { return st_; }
-    uint64_t size() const { return static_cast<uint64_t>(st_.st_size); }
+    uint64_t size() const {
+        const uint64_t whole = static_cast<uint64_t>(st_.st_size);
+        return limit_ < whole ? limit_ : whole;
+    }
+
+    // From now on the file ends after the end record at `record`, whose comment is
+    // left out: minizip looks for the record only within 64 KiB of the end, and a
+    // comment of up to 65,535 bytes puts it further back.
+    void endAfterRecord(uint64_t record) {
+        limit_ = record + 22;
+        commentLengthAt_ = record + 20;
+    }
 
     // Bytes read at `at`; fewer than n only at the end of the file or on an error.
     size_t readAt(uint64_t at, void* out, size_t n) {
+        if (at >= limit_) return 0;
+        if (n > limit_ - at) n = static_cast<size_t>(limit_ - at);
         unsigned char* dst = static_cast<unsigned char*>(out);
+        const size_t got = readRaw(at, dst, n);
+        for (uint64_t p = commentLengthAt_; p < commentLengthAt_ + 2; ++p) {
+            if (p >= at && p < at + got) dst[p - at] = 0;
+        }
+        return got;
+    }
+
+private:
+    // Out of line: inlined into callers with small fixed buffers, GCC warns of reads
+    // into them that the length checks rule out.
+    [[gnu::noinline]] size_t readRaw(uint64_t at, unsigned char* dst, size_t n) {
         size_t done = 0;
         while (done < n) {
             uint64_t pos = at + done;
@@ -101,6 +128,7 @@ public:
         return done;
     }
 
+public:
     // minizip's file functions over this file: they read through the buffer and
     // remember where minizip last moved to.
     zlib_filefunc64_def functions() {
@@ -143,6 +171,8 @@ private:
     size_t bufLen_ = 0;
     uint64_t pos_ = 0;
     uint64_t lastSet_ = 0;
+    uint64_t limit_ = UINT64_MAX;
+    uint64_t commentLengthAt_ = UINT64_MAX - 2;
 };
 
 bool sameFile(const struct stat& a, const struct stat& b) {
@@ -170,6 +200,36 @@ std::string whyNoArchive(File& file) {
         return "cut short: no ZIP directory at its end";
     }
     return "not a ZIP archive";
+}
+
+// Where the end record sits: found (its comment runs exactly to the end of the file),
+// incomplete (the last signature has no whole record behind it) or neither.
+struct EndRecord {
+    bool found = false;
+    bool incomplete = false;
+    uint64_t at = 0;
+};
+
+EndRecord findEndRecord(File& file) {
+    EndRecord end;
+    const uint64_t size = file.size();
+    const size_t tail = static_cast<size_t>(size < 22 + 0xFFFF ? size : 22 + 0xFFFF);
+    std::vector<unsigned char> bytes(tail);
+    if (tail < 4 || file.readAt(size - tail, bytes.data(), tail) != tail) return end;
+    bool last = true;
+    for (size_t at = tail - 4 + 1; at-- > 0;) {
+        const unsigned char* p = &bytes[at];
+        if (p[0] != 'P' || p[1] != 'K' || p[2] != 5 || p[3] != 6) continue;
+        if (last && tail - at < 22) end.incomplete = true;
+        last = false;
+        if (tail - at >= 22 && le(p + 20, 2) == tail - at - 22) {
+            end.found = true;
+            end.incomplete = false;
+            end.at = size - tail + at;
+            return end;
+        }
+    }
+    return end;
 }
 
 struct Entry {
@@ -456,6 +516,12 @@ struct PackIndex::Data {
         names.clear();
         byName.clear();
         st = file.stat();
+        const EndRecord end = findEndRecord(file);
+        if (end.incomplete) {
+            *why = "cut short: its ZIP end record is incomplete";
+            return false;
+        }
+        if (end.found) file.endAfterRecord(end.at);
         zlib_filefunc64_def functions = file.functions();
         unzFile uf = unzOpen2_64(path.c_str(), &functions);
         if (!uf) {

@@ -51,7 +51,10 @@ int hexDigit(char c) {
 Font::Font(const char* filename, bool mipmap) : engine_(engineCreate(ENGINE_VERSION)) {
     uint32_t size = 0;
     void* data = filename ? engine_->Resource_Load(filename, &size) : nullptr;
-    if (!data) return;
+    if (!data) {
+        resourceReport(engine_, "Font %s skipped: %s.", filename ? filename : "", engine_->System_LastError());
+        return;
+    }
     read(filename, static_cast<const char*>(data), size, mipmap);
     engine_->Resource_Free(data);
 }
@@ -81,9 +84,17 @@ void Font::read(const char* filename, const char* data, size_t size, bool mipmap
     }
     const char* end = text.data() + size;
     const char* line = text.data();
+    int lineNumber = 1;  // of `line`, counted in the file's line feeds
     auto nextLine = [&] {
+        const char* from = line;
         line += std::strlen(line);
         while (line < end && *line == '\0') ++line;  // the line end and empty lines
+        for (const char* p = data + (from - text.data()); p < data + (line - text.data()); ++p) {
+            if (*p == '\n') ++lineNumber;
+        }
+    };
+    auto skipped = [&](const char* why) {
+        resourceReport(engine_, "Font %s, line %d: %s", filename, lineNumber, why);
     };
 
     if (std::strcmp(line, HEADER) != 0) {
@@ -95,47 +106,56 @@ void Font::read(const char* filename, const char* data, size_t size, bool mipmap
             // "Bitmap = %s": the name replaces the file-name part of the font's path.
             const char* p = line + 6;
             while (isSpace(*p)) ++p;
-            if (*p != '=') break;  // no name to load: as a bitmap that cannot be loaded
-            ++p;
-            while (isSpace(*p)) ++p;
             const char* nameEnd = p;
-            while (*nameEnd && !isSpace(*nameEnd)) ++nameEnd;
-            if (nameEnd == p) break;
+            if (*p == '=') {
+                ++p;
+                while (isSpace(*p)) ++p;
+                nameEnd = p;
+                while (*nameEnd && !isSpace(*nameEnd)) ++nameEnd;
+            }
+            if (nameEnd == p) {  // no name to load: as a bitmap that cannot be loaded
+                skipped("no bitmap named; the rest of the font is skipped.");
+                break;
+            }
             const char* cut = std::strrchr(filename, '\\');
             if (!cut) cut = std::strrchr(filename, '/');
             std::string path(filename, cut ? cut + 1 - filename : 0);
             path.append(p, nameEnd - p);
             TextureHandle t = engine_->Texture_Load(path.c_str(), 0, mipmap);
-            if (!t) break;
+            if (!t) {
+                const std::string why = path + ": " + engine_->System_LastError() + "; the rest of the font is skipped.";
+                skipped(why.c_str());
+                break;
+            }
             if (texture_) extraTextures_.push_back(texture_);
             texture_ = t;
         } else if (std::strncmp(line, "Char", 4) == 0 && std::strchr(line, '=')) {
-            readChar(line);
+            if (!readChar(line)) skipped("not a character of the font; skipped.");
         }
     }
 }
 
 // "Char = <character>, x, y, width, height, pre, post"; a line that does not follow
 // the pattern or names a code above 255 is ignored.
-void Font::readChar(const char* line) {
+bool Font::readChar(const char* line) {
     const char* p = std::strchr(line, '=') + 1;
     while (isSpace(*p)) ++p;
     unsigned code;
     if (*p == '"') {
-        if (p[1] == '\0' || p[2] != '"') return;
+        if (p[1] == '\0' || p[2] != '"') return false;
         code = static_cast<unsigned char>(p[1]);
         p += 3;
     } else {
-        if (hexDigit(*p) < 0) return;
+        if (hexDigit(*p) < 0) return false;
         code = 0;
         for (; hexDigit(*p) >= 0; ++p) {
             code = code * 16 + hexDigit(*p);
-            if (code > 255) return;
+            if (code > 255) return false;
         }
     }
     int v[6];
     for (int& f : v) {
-        if (!readField(p, f)) return;
+        if (!readField(p, f)) return false;
     }
     Sprite* glyph = new Sprite(texture_, static_cast<float>(v[0]), static_cast<float>(v[1]),
                                static_cast<float>(v[2]), static_cast<float>(v[3]));
@@ -147,6 +167,7 @@ void Font::readChar(const char* line) {
     pre_[code] = static_cast<float>(v[4]);
     post_[code] = static_cast<float>(v[5]);
     if (static_cast<float>(v[3]) > height_) height_ = static_cast<float>(v[3]);
+    return true;
 }
 
 // The width of the line that starts at text (up to its line feed), unscaled; *end

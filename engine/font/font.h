@@ -70,7 +70,8 @@ public:
 
 private:
     void read(const char* filename, const char* data, size_t size, bool mipmap);
-    void readChar(const char* line);
+    // False when the line does not follow the pattern (nothing is taken then).
+    bool readChar(const char* line);
     float lineWidth(const char* text, const char** end) const;
     float lineStart(float x, int align, const char* line) const;
 

@@ -1,8 +1,8 @@
 // PNG goes through libpng, reading from memory so that a file cut short is an
 // error rather than stale bytes read again (SDL_image's reader ignores short reads
 // and libpng then loops on the same chunk). JPG goes through libjpeg, which SDL_image
-// would let fill a cut file with grey and hand CMYK over unconverted. BMP and TGA go
-// through SDL_image once their pixel data is known to lie whole in the file.
+// would let fill a cut file with grey and hand CMYK over unconverted. BMP goes through
+// SDL_image once its pixel data is known to lie whole in the file; TGA is read here.
 // No library may write to standard error: their messages are dropped.
 //
 // Memory: a picture is at most MAX_IMAGE_SIDE square, and no buffer of its size is
@@ -182,16 +182,11 @@ bool tooManyScans(const uint8_t* d, uint32_t n) {
 uint8_t mul255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
 // One row of CMYK (or YCCK, which libjpeg turns into CMYK) to ARGB. Adobe's tools
-// store the inks inverted (255 is no ink), and their APP14 marker says so.
-void cmykRow(const uint8_t* cmyk, uint32_t* argb, JDIMENSION width, bool inverted) {
+// store the inks inverted (255 is no ink) and their APP14 marker says so; files
+// without the marker store them the same way in practice, and readers take them so.
+void cmykRow(const uint8_t* cmyk, uint32_t* argb, JDIMENSION width) {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
-        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
+        const unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         argb[x] = 0xFF000000u | uint32_t(mul255(c, k)) << 16 | uint32_t(mul255(m, k)) << 8 | mul255(y, k);
     }
 }
@@ -239,7 +234,7 @@ bool readJpeg(JpegJob* job, const uint8_t* data, uint32_t size) {
         uint32_t* row = job->pixels->data() + at;
         JSAMPROW out = cmyk ? job->cmyk.data() : reinterpret_cast<JSAMPROW>(row);
         if (jpeg_read_scanlines(&cinfo, &out, 1) != 1) return false;
-        if (cmyk) cmykRow(job->cmyk.data(), row, cinfo.output_width, cinfo.saw_Adobe_marker);
+        if (cmyk) cmykRow(job->cmyk.data(), row, cinfo.output_width);
     }
     jpeg_finish_decompress(&cinfo);  // a file must run whole to its end marker
     return true;
@@ -267,24 +262,41 @@ bool decodeJpeg(const uint8_t* data, uint32_t size, std::vector<uint32_t>& pixel
 }
 
 // ---------------------------------------------------------------------------------
-// BMP and TGA: their pixel data is walked before SDL_image makes a surface of the size
-// the header claims, so a cut or hostile file is refused first.
+// BMP and TGA: their pixel data is walked before a surface of the size the header
+// claims is made, so a cut or hostile file is refused first.
 
 bool sideFits(int64_t w, int64_t h) { return w > 0 && h > 0 && w <= MAX_IMAGE_SIDE && h <= MAX_IMAGE_SIDE; }
 
 // Run-length BMP data (RLE8 or RLE4) from at: whole when the end-of-bitmap escape comes
-// before the bytes end, which is where SDL stops (rows it never reached stay colour 0).
-bool bmpRunsWhole(const uint8_t* d, uint32_t n, uint32_t at, bool rle4) {
+// before the bytes end, which is where SDL stops (rows it never reached stay colour 0),
+// and when no run, literal or move goes past its row or the picture's top (SDL drops
+// those pixels, or writes them on the next row).
+bool bmpRunsWhole(const uint8_t* d, uint32_t n, uint32_t at, bool rle4, int64_t w, int64_t h) {
+    int64_t x = 0, y = 0;
     while (n - at >= 2) {
         const uint8_t count = d[at], code = d[at + 1];
         at += 2;
-        if (count != 0 || code == 0) continue;  // a run, or the end of a row
-        if (code == 1) return true;             // the end of the bitmap
-        if (code == 2) {                        // a move: two more bytes
+        if (count != 0) {  // a run
+            if (y >= h || x + count > w) return false;
+            x += count;
+            continue;
+        }
+        if (code == 0) {  // the end of a row
+            x = 0;
+            ++y;
+            continue;
+        }
+        if (code == 1) return true;  // the end of the bitmap
+        if (code == 2) {             // a move: two more bytes
             if (n - at < 2) return false;
+            x += d[at];
+            y += d[at + 1];
+            if (x > w || y > h) return false;
             at += 2;
             continue;
         }
+        if (y >= h || x + code > w) return false;
+        x += code;
         const uint32_t bytes = rle4 ? (code + 1u) / 2 : code;  // literal pixels, to a 16-bit boundary
         const uint32_t padded = bytes + (bytes & 1);
         if (n - at < padded) return false;
@@ -293,11 +305,21 @@ bool bmpRunsWhole(const uint8_t* d, uint32_t n, uint32_t at, bool rle4) {
     return false;
 }
 
+// The headers SDL reads: the core one, the info header and its later versions, OS/2's.
+bool bmpHeaderKnown(uint32_t size) {
+    for (uint32_t known : {12u, 40u, 52u, 56u, 64u, 108u, 124u}) {
+        if (size == known) return true;
+    }
+    return false;
+}
+
 bool bmpWhole(const uint8_t* d, uint32_t n) {
     if (n < 26) return false;
     const uint32_t offset = le32(d + 10), header = le32(d + 14);
+    if (!bmpHeaderKnown(header)) return false;
     int64_t w, h;
     uint32_t bpp, compression = 0;
+    bool topDown = false;
     if (header == 12) {  // the old core header
         w = le16(d + 18);
         h = le16(d + 20);
@@ -306,7 +328,8 @@ bool bmpWhole(const uint8_t* d, uint32_t n) {
         if (n < 34) return false;
         w = static_cast<int32_t>(le32(d + 18));
         h = static_cast<int32_t>(le32(d + 22));
-        if (h < 0) h = -h;  // top-down rows
+        topDown = h < 0;
+        if (topDown) h = -h;
         bpp = le16(d + 28);
         compression = le32(d + 30);
     }
@@ -314,43 +337,162 @@ bool bmpWhole(const uint8_t* d, uint32_t n) {
     // Where the pixels start: the header's offset, or past the headers when it has none.
     const uint64_t at = offset != 0 ? offset : uint64_t(14) + header;
     if (at >= n) return false;
-    if (compression == 1 || compression == 2) return bmpRunsWhole(d, n, static_cast<uint32_t>(at), compression == 2);
+    if (compression == 1 || compression == 2) {
+        // Runs are bottom-up by definition: a top-down header makes them meaningless.
+        return !topDown && bmpRunsWhole(d, n, static_cast<uint32_t>(at), compression == 2, w, h);
+    }
     const uint64_t stride = (uint64_t(w) * bpp + 31) / 32 * 4;
     return n - at >= stride * uint64_t(h);
 }
 
-bool tgaWhole(const uint8_t* d, uint32_t n) {
-    if (n < 18) return false;
-    const uint32_t type = d[2], bytes = (d[16] + 7u) / 8;
-    const uint64_t w = le16(d + 12), h = le16(d + 14), pixels = w * h;
-    if (!sideFits(int64_t(w), int64_t(h)) || bytes == 0 || bytes > 4) return false;
-    const uint64_t mapBytes = d[1] != 0 ? uint64_t(le16(d + 5)) * ((d[7] + 7u) / 8) : 0;
-    uint64_t at = 18 + uint64_t(d[0]) + mapBytes;
-    if (type < 8) return at <= n && n - at >= pixels * bytes;
-    // Run-length packets: a count byte, then one pixel (a run) or count pixels.
-    for (uint64_t done = 0; done < pixels;) {
-        if (at >= n) return false;
-        const uint8_t head = d[at++];
-        const uint64_t count = (head & 0x7Fu) + 1, need = (head & 0x80) ? bytes : count * bytes;
-        if (n - at < need) return false;
-        at += need;
-        done += count;
+// ---------------------------------------------------------------------------------
+// TGA, read here: SDL_image refuses grey with alpha and right-to-left rows, and takes
+// a run that goes past the picture. Colour-mapped, true-colour and grey, raw or in
+// runs; pixels of 15 and 16 bits are opaque, as SDL_image reads them.
+class TgaReader {
+public:
+    TgaReader(const uint8_t* d, uint32_t n) : d_(d), n_(n) {}
+
+    bool decode(std::vector<uint32_t>& pixels, int* width, int* height) {
+        if (!readHeader() || !walk(nullptr)) return false;
+        pixels.assign(static_cast<size_t>(w_) * static_cast<size_t>(h_), 0);
+        if (!walk(pixels.data())) return false;
+        *width = static_cast<int>(w_);
+        *height = static_cast<int>(h_);
+        return true;
     }
-    return true;
-}
+
+private:
+    static uint32_t five(uint32_t v) { return (v << 3) | (v >> 2); }
+    static uint32_t from16(uint32_t v) {
+        return 0xFF000000u | five((v >> 10) & 31) << 16 | five((v >> 5) & 31) << 8 | five(v & 31);
+    }
+    // A colour as stored in the map or in true-colour pixels.
+    static uint32_t colour(const uint8_t* p, uint32_t bytes) {
+        switch (bytes) {
+        case 2: return from16(le16(p));
+        case 3: return 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+        default: return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+        }
+    }
+
+    bool readHeader() {
+        if (n_ < 18) return false;
+        const uint32_t mapType = d_[1], type = d_[2], bits = d_[16], descriptor = d_[17];
+        w_ = le16(d_ + 12);
+        h_ = le16(d_ + 14);
+        if (!sideFits(w_, h_) || mapType > 1 || (descriptor & 0xC0) != 0) return false;  // no interleaving
+        rle_ = type >= 9;
+        kind_ = rle_ ? type - 8 : type;
+        bytes_ = (bits + 7) / 8;
+        rightToLeft_ = (descriptor & 0x10) != 0;
+        topDown_ = (descriptor & 0x20) != 0;
+        const bool depthFits = kind_ == 1 ? (bits == 8 || bits == 16) && mapType == 1
+                             : kind_ == 2 ? bits == 15 || bits == 16 || bits == 24 || bits == 32
+                             : kind_ == 3 && (bits == 8 || bits == 16);
+        if (!depthFits) return false;
+        at_ = 18 + uint64_t(d_[0]);
+        if (mapType == 1) {
+            const uint32_t first = le16(d_ + 3), length = le16(d_ + 5), mapBits = d_[7];
+            const uint32_t entry = (mapBits + 7) / 8;
+            if (kind_ == 1 && (length == 0 || entry < 2 || entry > 4)) return false;
+            if (at_ > n_ || n_ - at_ < uint64_t(length) * entry) return false;
+            if (kind_ == 1) {
+                mapFirst_ = first;
+                map_.resize(length);
+                for (uint32_t i = 0; i < length; ++i) map_[i] = colour(d_ + at_ + uint64_t(i) * entry, entry);
+            }
+            at_ += uint64_t(length) * entry;
+        }
+        return at_ <= n_;
+    }
+
+    // One stored pixel; false for an index outside the colour map.
+    bool pixel(const uint8_t* p, uint32_t* out) const {
+        if (kind_ == 2) {
+            *out = colour(p, bytes_);
+        } else if (kind_ == 3) {
+            const uint32_t alpha = bytes_ == 2 ? p[1] : 0xFFu;
+            *out = alpha << 24 | uint32_t(p[0]) * 0x010101u;
+        } else {
+            const uint32_t index = bytes_ == 2 ? le16(p) : p[0];
+            if (index < mapFirst_ || index - mapFirst_ >= map_.size()) return false;
+            *out = map_[index - mapFirst_];
+        }
+        return true;
+    }
+
+    // Where the file's i-th pixel goes: rows from the bottom unless stored top-down,
+    // columns from the left unless stored right-to-left.
+    size_t place(uint64_t i) const {
+        uint64_t row = i / w_, column = i % w_;
+        if (!topDown_) row = h_ - 1 - row;
+        if (rightToLeft_) column = w_ - 1 - column;
+        return static_cast<size_t>(row * w_ + column);
+    }
+
+    // Checks that every pixel lies in the file (out null) or decodes them.
+    bool walk(uint32_t* out) const {
+        const uint64_t total = uint64_t(w_) * h_;
+        uint64_t at = at_;
+        if (!rle_) {
+            if (n_ - at < total * bytes_) return false;
+            for (uint64_t i = 0; out && i < total; ++i, at += bytes_) {
+                if (!pixel(d_ + at, &out[place(i)])) return false;
+            }
+            return true;
+        }
+        for (uint64_t done = 0; done < total;) {
+            if (at >= n_) return false;
+            const uint8_t head = d_[at++];
+            const uint64_t count = (head & 0x7Fu) + 1, need = (head & 0x80) ? bytes_ : count * bytes_;
+            // A run past the last pixel is a damaged file, not a longer picture.
+            if (n_ - at < need || count > total - done) return false;
+            if (out) {
+                uint32_t repeated = 0;
+                if ((head & 0x80) && !pixel(d_ + at, &repeated)) return false;
+                for (uint64_t k = 0; k < count; ++k) {
+                    if (!(head & 0x80) && !pixel(d_ + at + k * bytes_, &repeated)) return false;
+                    out[place(done + k)] = repeated;
+                }
+            }
+            at += need;
+            done += count;
+        }
+        return true;
+    }
+
+    const uint8_t* d_;
+    uint64_t n_;
+    int64_t w_ = 0, h_ = 0;
+    uint32_t kind_ = 0, bytes_ = 0, mapFirst_ = 0;
+    bool rle_ = false, rightToLeft_ = false, topDown_ = false;
+    uint64_t at_ = 0;
+    std::vector<uint32_t> map_;
+};
 
 // ---------------------------------------------------------------------------------
-// BMP, TGA
+// BMP
 
 bool decodeWithSdl(ImageKind kind, const void* data, uint32_t size, std::vector<uint32_t>& pixels, int* width,
                    int* height) {
+    // Masks with alpha (compression 6, after a plain info header) are what SDL reads as
+    // the masks of a version 3 header; it ignores them under their own compression.
+    std::vector<uint8_t> patched;
+    const uint8_t* d = static_cast<const uint8_t*>(data);
+    if (kind == ImageKind::Bmp && size >= 34 && le32(d + 14) >= 40 && le32(d + 30) == 6) {
+        patched.assign(d, d + size);
+        patched[30] = 3;
+        if (le32(d + 14) == 40) patched[14] = 56;
+        data = patched.data();
+    }
     SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
     if (!rw) return false;
     SDL_Surface* loaded = nullptr;
     switch (kind) {
     case ImageKind::Bmp: loaded = IMG_LoadBMP_RW(rw); break;
-    case ImageKind::Tga: loaded = IMG_LoadTGA_RW(rw); break;
     case ImageKind::Png:
+    case ImageKind::Tga:
     case ImageKind::Jpg: break;
     }
     SDL_RWclose(rw);
@@ -385,7 +527,7 @@ bool decodeImage(const void* data, uint32_t size, std::vector<uint32_t>& pixels,
     case ImageKind::Png: return decodePng(bytes, size, pixels, width, height);
     case ImageKind::Jpg: return decodeJpeg(bytes, size, pixels, width, height);
     case ImageKind::Bmp: return bmpWhole(bytes, size) && decodeWithSdl(kind, data, size, pixels, width, height);
-    case ImageKind::Tga: return tgaWhole(bytes, size) && decodeWithSdl(kind, data, size, pixels, width, height);
+    case ImageKind::Tga: return TgaReader(bytes, size).decode(pixels, width, height);
     }
     return false;
 }

@@ -51,6 +51,7 @@ void ResourceManager::ParseScriptText(const char* scriptName, const char* text, 
 void ResourceManager::addRecord(ResourceRecord* record) {
     record->next = lists_[record->Type()];
     lists_[record->Type()] = record;
+    byName_[record->Type()][record->name] = record;
 }
 
 void ResourceManager::dropScriptRecords() {
@@ -61,13 +62,18 @@ void ResourceManager::dropScriptRecords() {
         r = next;
     }
     lists_[RES_SCRIPT] = nullptr;
+    byName_[RES_SCRIPT].clear();
 }
 
 bool ResourceManager::LoadAll(int group) {
+    failedFile_.clear();
     for (int type = 0; type < RES_TYPE_COUNT; ++type) {
         for (ResourceRecord* r = lists_[type]; r; r = r->next) {
             if (group != 0 && r->resgroup != group) continue;
-            if (!r->Acquire(this)) return false;
+            if (!r->Acquire(this)) {
+                if (const RFileRecord* f = dynamic_cast<const RFileRecord*>(r)) failedFile_ = f->filename;
+                return false;
+            }
         }
     }
     return true;
@@ -84,6 +90,7 @@ void ResourceManager::DropAll() {
         }
         head = nullptr;
     }
+    for (auto& names : byName_) names.clear();
 }
 
 ResourceRecord* ResourceManager::FindRecord(int type, const char* name) const {
@@ -91,10 +98,8 @@ ResourceRecord* ResourceManager::FindRecord(int type, const char* name) const {
     // Stored names are cut to fit their buffer; a longer request is cut the same way.
     char key[RESOURCE_NAME_MAX];
     copyResourceName(key, name);
-    for (ResourceRecord* r = lists_[type]; r; r = r->next) {
-        if (std::strcmp(r->name, key) == 0) return r;
-    }
-    return nullptr;
+    const auto found = byName_[type].find(key);
+    return found == byName_[type].end() ? nullptr : found->second;
 }
 
 ResourceRecord* ResourceManager::ListHead(int type) const {

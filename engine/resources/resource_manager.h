@@ -7,6 +7,8 @@
 #include "engine/resources/resource_records.h"
 
 #include <cstddef>
+#include <string>
+#include <unordered_map>
 
 class Sprite;
 class Animation;
@@ -40,6 +42,9 @@ public:
     // Acquires every record of the group (0: every record), type by type; stops at
     // the first failure and returns false.
     bool LoadAll(int group);
+    // The file of the record whose acquiring stopped the last LoadAll ("" when none, or
+    // when that record names no file).
+    const char* FailedFile() const { return failedFile_.c_str(); }
     // Frees every resource and forgets every record.
     void DropAll();
 
@@ -80,4 +85,7 @@ private:
     uint32_t serial_;
     bool scriptFound_;
     ResourceRecord* lists_[RES_TYPE_COUNT] = {};
+    // The records by name, so that a script of many records parses in linear time.
+    std::unordered_map<std::string, ResourceRecord*> byName_[RES_TYPE_COUNT];
+    std::string failedFile_;
 };

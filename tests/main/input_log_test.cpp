@@ -9,6 +9,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <string>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -279,6 +281,41 @@ TEST_F(DemoFolder, FailuresAreReportedWithAReasonAndChangeNothing) {
     std::vector<std::string> names = entries();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"demo.dem", "folder.dem"})) << "no temporary left behind";
+}
+
+TEST_F(DemoFolder, TemporariesOfKilledSavesGoAtTheNextSaveAndNothingElse) {
+    const char* stale[] = {"demo.dem.a1B2c3", "demo.dem.ZZZZZZ"};
+    const char* kept[] = {"demo.dem.txt", "demo.dem.abcdefg", "other.dem.a1B2c3", "demo.dem.bak"};
+    for (const char* name : stale) ASSERT_TRUE(writeFileBytes(dir + "/" + name, "torn"));
+    for (const char* name : kept) ASSERT_TRUE(writeFileBytes(dir + "/" + name, "kept"));
+    // Another game's save in progress holds a lock on its temporary.
+    const std::string busy = dir + "/demo.dem.Busy01";
+    ASSERT_TRUE(writeFileBytes(busy, "writing"));
+    const int fd = open(busy.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    ASSERT_TRUE(someRecords().save(target.c_str(), 3));
+    close(fd);
+    std::vector<std::string> names = entries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"demo.dem", "demo.dem.Busy01", "demo.dem.abcdefg",
+                                               "demo.dem.bak", "demo.dem.txt", "other.dem.a1B2c3"}));
+}
+
+TEST_F(DemoFolder, WhatIsNotAPlainFileLoadsAsNothingAndKeepsTheGame) {
+    const std::string sub = dir + "/folder.dem";
+    const std::string zero = dir + "/zero.dem";
+    const std::string fifo = dir + "/pipe.dem";
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // opening it blocked the game for good
+    for (const std::string& path : {sub, zero, fifo, std::string("/dev/null")}) {
+        InputLog log = someRecords();
+        uint32_t seed = 77;
+        EXPECT_FALSE(log.load(path.c_str(), &seed)) << path;
+        EXPECT_EQ(seed, 77u) << path;
+        EXPECT_EQ(log.size(), 50u) << path;
+    }
 }
 
 TEST_F(DemoFolder, AWriteThatRunsOutOfRoomKeepsTheOldFile) {

@@ -71,6 +71,7 @@ public:
     int channels = 0;
     int rate = 0;
     int64_t frames = -1;  // -1 when the file does not say
+    bool damaged = false;  // the decoder reported damaged data: what was read may be wrong
 };
 
 class SndfileSource : public Source {
@@ -79,6 +80,10 @@ public:
     ~SndfileSource() override { sf_close(sf_); }
     size_t read(float* out, size_t frames) override {
         const sf_count_t n = sf_readf_float(sf_, out, static_cast<sf_count_t>(frames));
+        // Damage (FLAC's lost sync, a bad frame header or check sum) shows only in the
+        // decoder's error: the read itself may end short or come back whole with
+        // made-up samples.
+        if (sf_error(sf_) != SF_ERR_NO_ERROR) damaged = true;
         return n > 0 ? static_cast<size_t>(n) : 0;
     }
     int64_t seek(int64_t frame) override { return sf_seek(sf_, frame, SEEK_SET); }
@@ -96,6 +101,36 @@ size_t vorbisRead(void* out, size_t size, size_t count, void* user) {
 int vorbisSeek(void* user, ogg_int64_t offset, int whence) { return memSeek(offset, whence, user) < 0 ? -1 : 0; }
 long vorbisTell(void* user) { return static_cast<long>(memTell(user)); }
 
+// Whether a page belongs to a stream the first link did not begin: a chained file, or
+// stray pages. libvorbisfile's seekable open walks such a file link by link and leaks
+// a serial-number list when a later link fails; read straight through, it does not.
+bool oggHasOtherLinks(const unsigned char* d, size_t n) {
+    uint32_t serials[16];
+    size_t known = 0;
+    bool firstLink = true;
+    for (size_t at = 0; n >= 27 && at <= n - 27;) {
+        if (std::memcmp(d + at, "OggS", 4) != 0) {  // damage: on to the next page
+            ++at;
+            continue;
+        }
+        const size_t segments = d[at + 26];
+        if (n - at - 27 < segments) break;
+        size_t body = 0;
+        for (size_t i = 0; i < segments; ++i) body += d[at + 27 + i];
+        const uint32_t serial = uint32_t(d[at + 14]) | uint32_t(d[at + 15]) << 8 | uint32_t(d[at + 16]) << 16 |
+                                uint32_t(d[at + 17]) << 24;
+        if (firstLink && (d[at + 5] & 2) != 0) {
+            if (known == sizeof(serials) / sizeof(serials[0])) return true;
+            serials[known++] = serial;
+        } else {
+            firstLink = false;
+            if (std::find(serials, serials + known, serial) == serials + known) return true;
+        }
+        at += 27 + segments + body;
+    }
+    return false;
+}
+
 class VorbisSource : public Source {
 public:
     ~VorbisSource() override {
@@ -103,7 +138,10 @@ public:
     }
     static std::unique_ptr<VorbisSource> open(MemoryFile* file) {
         std::unique_ptr<VorbisSource> src(new VorbisSource());
-        const ov_callbacks io = {vorbisRead, vorbisSeek, nullptr, vorbisTell};
+        // Without seeking such a file has no known length, and a stream seeks by
+        // reading again from the start.
+        const bool straight = oggHasOtherLinks(file->data, static_cast<size_t>(file->size));
+        const ov_callbacks io = {vorbisRead, straight ? nullptr : vorbisSeek, nullptr, vorbisTell};
         if (ov_open_callbacks(file, &src->vf_, nullptr, 0, io) != 0) return nullptr;
         src->open_ = true;
         const vorbis_info* info = ov_info(&src->vf_, -1);
@@ -224,6 +262,7 @@ DecodeResult decodeSample(const void* data, size_t size, DecodedSample* out) {
             }
             frames += n;
         }
+        if (src->damaged) result = DecodeResult::Failed;
         out->frames = frames;
     } catch (const std::bad_alloc&) {
         result = DecodeResult::NoMemory;
@@ -259,13 +298,13 @@ std::unique_ptr<StreamDecoder> StreamDecoder::open(std::vector<unsigned char> da
     impl.src = openMemory(&impl.file);
     Source* src = impl.src.get();
     if (!src) return nullptr;
-    // A stream that decodes nothing at all is no stream.
-    float probe[MAX_FILE_CHANNELS];
-    if (src->read(probe, 1) != 1 || src->seek(0) != 0) return nullptr;
     dec->fileChannels_ = src->channels;
     dec->outChannels_ = outputChannels(src->channels);
     dec->rate_ = src->rate;
     dec->frames_ = src->frames;
+    // A stream that decodes nothing at all is no stream.
+    float probe[MAX_FILE_CHANNELS];
+    if (src->read(probe, 1) != 1 || src->damaged || !dec->rewind()) return nullptr;
     if (dec->fileChannels_ > 2) dec->wide_.resize(1024 * static_cast<size_t>(dec->fileChannels_));
     return dec;
 }
@@ -292,11 +331,32 @@ size_t StreamDecoder::read(float* out, size_t frames) {
     return done;
 }
 
+// Some decoders cannot seek back once they have read (GSM 6.10 in WAV): the file is
+// opened again from its start instead.
+bool StreamDecoder::rewind() {
+    if (impl_->src->seek(0) == 0) return true;
+    impl_->src.reset();
+    impl_->file.pos = 0;
+    impl_->src = openMemory(&impl_->file);
+    return impl_->src && impl_->src->channels == fileChannels_ && impl_->src->rate == rate_;
+}
+
 bool StreamDecoder::seek(int64_t frame) {
     if (frame < 0) frame = 0;
     if (frames_ >= 0 && frame > frames_) frame = frames_;
-    const int64_t at = impl_->src->seek(frame);
-    if (at < 0) return false;
+    int64_t at = impl_->src->seek(frame);
+    if (at < 0) {
+        // From the start, reading up to the frame.
+        if (!rewind()) return false;
+        float skip[256 * 2];
+        const size_t perRead = sizeof(skip) / sizeof(skip[0]) / static_cast<size_t>(fileChannels_);
+        for (at = 0; at < frame;) {
+            const size_t want = static_cast<size_t>(std::min<int64_t>(frame - at, static_cast<int64_t>(perRead)));
+            const size_t n = perRead ? impl_->src->read(skip, want) : 0;
+            if (n == 0) break;
+            at += static_cast<int64_t>(n);
+        }
+    }
     position_ = at;
     return true;
 }

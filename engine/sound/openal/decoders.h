@@ -47,6 +47,7 @@ public:
 
 private:
     StreamDecoder() = default;
+    bool rewind();
     struct Impl;
     std::unique_ptr<Impl> impl_;
     int outChannels_ = 0;

@@ -162,6 +162,7 @@ TEST_F(FilesTest, WhatIsNoZipIsNoPackAndTheRefusalSaysWhy) {
     disk("empty.zip", "");
     disk("cut.zip", good.substr(0, good.size() / 2));
     disk("split.zip", split);
+    disk("endcut.zip", good.substr(0, end + 12));  // the end record's signature and half of it
     disk("overcounted.zip", overcounted);
     fs::create_directories(fs::path(root) / "folder.zip");
     const std::string longPassword(PACK_PASSWORD_MAX, 'p');  // would be cut
@@ -176,6 +177,7 @@ TEST_F(FilesTest, WhatIsNoZipIsNoPackAndTheRefusalSaysWhy) {
         {"cut.zip", nullptr, "cut short: no ZIP directory at its end"},
         {"empty.zip", nullptr, "not a ZIP archive"},
         {"split.zip", nullptr, "one part of a split archive"},
+        {"endcut.zip", nullptr, "cut short: its ZIP end record is incomplete"},
         {"overcounted.zip", nullptr, "damaged ZIP directory"},
         {"missing.zip", nullptr, "No such file or directory"},
         {"folder.zip", nullptr, "not a file"},
@@ -189,6 +191,23 @@ TEST_F(FilesTest, WhatIsNoZipIsNoPackAndTheRefusalSaysWhy) {
     EXPECT_TRUE(engine->Resource_AddPack((rel + "p.zip").c_str(), fits.c_str()));
     EXPECT_FALSE(engine->Resource_AddPack((rel + "P.ZIP").c_str(), nullptr));
     EXPECT_EQ(std::string(engine->System_LastError()), "Can't load resource: " + rel + "P.ZIP: already attached");
+}
+
+// minizip looks for the end record only in the file's last 64 KiB.
+TEST_F(FilesTest, ArchiveCommentsUpToTheLongestAttach) {
+    ASSERT_TRUE(writeZip(root + "/p.zip", {{"a.txt", "after the comment"}}));
+    const std::string good = readBytes(root + "/p.zip");
+    const size_t end = good.rfind("PK\x05\x06");
+    for (size_t length : {1u, 65513u, 65514u, 65535u}) {
+        std::string commented = good + std::string(length, 'c');
+        if (length >= 4) commented.replace(commented.size() - 4, 4, "PK\x05\x06");  // a signature in the comment
+        commented[end + 20] = static_cast<char>(length & 0xFF);
+        commented[end + 21] = static_cast<char>(length >> 8);
+        disk("c.zip", commented);
+        EXPECT_TRUE(engine->Resource_AddPack((rel + "c.zip").c_str(), nullptr)) << length << engine->System_LastError();
+        EXPECT_EQ(load("a.txt"), "after the comment") << length;
+        engine->Resource_DropAllPacks();
+    }
 }
 
 // The names are indexed when the pack is attached; the index must keep what a walk

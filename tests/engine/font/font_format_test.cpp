@@ -75,11 +75,12 @@ TEST_F(FontFormat, TheHeaderMustBeExact) {
         EXPECT_EQ(f->TextWidth("A"), 0.0f);
         EXPECT_EQ(reports.lines(), std::vector<std::string>{"Font " + files.path("f.fnt") + " has incorrect format."});
     }
-    // A missing file is an empty font without a report.
+    // A missing file is an empty font, and says so.
     capturedReports().clear();
-    Font missing(files.path("none.fnt").c_str());
+    const std::string none = files.path("none.fnt");
+    Font missing(none.c_str());
     EXPECT_EQ(missing.GetGlyph('A'), nullptr);
-    EXPECT_TRUE(reports.lines().empty());
+    EXPECT_EQ(reports.lines(), std::vector<std::string>{"Font " + none + " skipped: Can't load resource: " + none + "."});
 }
 
 TEST_F(FontFormat, MalformedGlyphLinesAreIgnored) {
@@ -105,6 +106,13 @@ TEST_F(FontFormat, MalformedGlyphLinesAreIgnored) {
     EXPECT_EQ(f->GetGlyph('G')->regionX, 2147483647.0f);
     EXPECT_EQ(f->GetGlyph('G')->regionY, -2147483648.0f);
     EXPECT_EQ(f->TextWidth("H"), 8.0f);  // kept: its region simply lies outside
+    // Each skipped line is reported with its number.
+    std::vector<int> skipped;
+    for (const std::string& r : reports.lines()) {
+        const size_t at = r.find(", line ");
+        skipped.push_back(at == std::string::npos ? -1 : std::atoi(r.c_str() + at + 7));
+    }
+    EXPECT_EQ(skipped, (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 12}));
 }
 
 TEST_F(FontFormat, AMissingBitmapStopsTheReading) {
@@ -113,6 +121,8 @@ TEST_F(FontFormat, AMissingBitmapStopsTheReading) {
     EXPECT_EQ(f->GetGlyph('A')->GetTexture(), 0u);
     EXPECT_EQ(f->GetGlyph('B'), nullptr);
     EXPECT_EQ(f->GetTexture(), 0u);
+    ASSERT_EQ(reports.lines().size(), 1u);
+    EXPECT_NE(reports.lines()[0].find(", line 3: " + files.path("absent.bmp")), std::string::npos) << reports.lines()[0];
 
     for (const char* bitmapLine : {"Bitmap glyphs.bmp", "Bitmap =", "Bitmap = " }) {
         auto g = font(std::string("[DENFONT]\n") + bitmapLine + "\nChar = \"B\", 0, 0, 4, 4, 0, 0\n");

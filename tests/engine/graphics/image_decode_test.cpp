@@ -110,7 +110,8 @@ void expectNear(const std::vector<uint32_t>& got, const std::vector<uint32_t>& w
 }
 
 // Adobe's tools store CMYK inverted (255 = no ink) and say so in their APP14 marker;
-// YCCK is the same inks colour-transformed; a file without the marker stores plain inks.
+// YCCK is the same inks colour-transformed. Files without the marker store them
+// inverted too, as the common readers take them (plain inks showed the negative).
 TEST_P(ImageDecodeTest, CmykJpegsComeOutInTheColoursOfTheirInks) {
     struct Ink {
         uint8_t c, m, y, k;
@@ -124,14 +125,14 @@ TEST_P(ImageDecodeTest, CmykJpegsComeOutInTheColoursOfTheirInks) {
         const char* kind;
         J_COLOR_SPACE stored;
         bool adobe;
-    } cases[] = {{"adobe cmyk", JCS_CMYK, true}, {"adobe ycck", JCS_YCCK, true}, {"plain cmyk", JCS_CMYK, false}};
+    } cases[] = {{"adobe cmyk", JCS_CMYK, true}, {"adobe ycck", JCS_YCCK, true}, {"cmyk without the marker", JCS_CMYK, false}};
     for (const auto& c : cases) {
         std::vector<uint8_t> samples;
         std::vector<uint32_t> want;
         for (int y = 0; y < 16; ++y) {
             for (int x = 0; x < 16; ++x) {  // one ink to each 8 x 8 block
                 const Ink& ink = inks[(y / 8) * 2 + x / 8];
-                for (uint8_t v : {ink.c, ink.m, ink.y, ink.k}) samples.push_back(c.adobe ? uint8_t(255 - v) : v);
+                for (uint8_t v : {ink.c, ink.m, ink.y, ink.k}) samples.push_back(uint8_t(255 - v));
                 want.push_back(ink.argb);
             }
         }
@@ -172,6 +173,71 @@ TEST_P(ImageDecodeTest, CutJpegAndTgaFilesAreRefusedAtEveryLength) {
     for (const auto& c : cases) {
         expectNear(load(c.file), c.want, c.tolerance, c.kind);
         expectEveryCutRefused(c.file, c.kind);
+    }
+}
+
+// TGA layouts SDL_image refused (grey with alpha, rows right to left), BMP masks with
+// alpha; and files that hold more than their picture, or runs where none may go.
+TEST_P(ImageDecodeTest, TgaAndBmpLayoutsLoadAndMisplacedRunsAreRefused) {
+    // 2 x 2 grey with alpha, shown: top-left, top-right, bottom-left, bottom-right.
+    const uint8_t grey[4] = {0x10, 0x20, 0x30, 0x40}, alpha[4] = {0xFF, 0x80, 0x00, 0x40};
+    std::vector<uint32_t> shown;
+    for (int i = 0; i < 4; ++i) shown.push_back(uint32_t(alpha[i]) << 24 | grey[i] * 0x010101u);
+    auto tga = [](uint8_t type, uint8_t bits, uint8_t descriptor, std::vector<uint8_t> body) {
+        std::vector<uint8_t> b = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, bits, descriptor};
+        b.insert(b.end(), body.begin(), body.end());
+        return b;
+    };
+    auto ga = [&](int i) { return std::vector<uint8_t>{grey[i], alpha[i]}; };
+    auto cat = [](std::initializer_list<std::vector<uint8_t>> parts) {
+        std::vector<uint8_t> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    // Top-down, right to left: TR, TL, BR, BL. Bottom-up in one raw packet: BL, BR, TL, TR.
+    const std::vector<uint8_t> greyRtl = tga(3, 16, 0x38, cat({ga(1), ga(0), ga(3), ga(2)}));
+    const std::vector<uint8_t> greyRle = tga(11, 16, 0x08, cat({{3}, ga(2), ga(3), ga(0), ga(1)}));
+    const std::vector<uint8_t> runPast = tga(10, 24, 0x20, {0x84, 1, 2, 3});  // 5 pixels of 4
+    // 8-bit palette (of first index 1), bottom-up: two runs with one colour each.
+    std::vector<uint8_t> mapped = {0, 1, 9, 1, 0, 2, 0, 24, 0, 0, 0, 0, 2, 0, 2, 0, 8, 0};
+    mapped.insert(mapped.end(), {0x33, 0x22, 0x11, 0xCC, 0xBB, 0xAA, 0x81, 2, 0x81, 1});
+
+    const uint32_t red = 0xFFFF0000u, navy = 0xFF000080u;
+    // RLE8 of 4 x 2: a bottom row of colour 1, a top row of colour 0.
+    const std::vector<uint8_t> rows = bmpRle8File(4, 2, {0x000080, 0xFF0000}, {4, 1, 0, 0, 4, 0, 0, 1});
+    std::vector<uint8_t> topDown = rows, oddHeader = rows;
+    topDown[22] = topDown[23] = topDown[24] = topDown[25] = 0xFF;  // height -1
+    topDown[22] = 0xFE;
+    oddHeader[14] = 41;
+    const std::vector<uint8_t> rowOverflow = bmpRle8File(4, 2, {0x000080, 0xFF0000}, {5, 1, 0, 1});
+    const std::vector<uint8_t> pastTop = bmpRle8File(4, 2, {0x000080, 0xFF0000}, {0, 2, 0, 2, 1, 1, 0, 1});
+    // 32 bits in R, G, B, A byte order with their masks (compression 6).
+    std::vector<uint8_t> masked = {'B', 'M'};
+    for (uint32_t v : {14u + 40 + 16 + 8, 0u, 14u + 40 + 16, 40u, 2u, 1u}) putLe32(masked, v);
+    putLe16(masked, 1);
+    putLe16(masked, 32);
+    for (uint32_t v : {6u, 8u, 2835u, 2835u, 0u, 0u, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u}) putLe32(masked, v);
+    masked.insert(masked.end(), {0x11, 0x22, 0x33, 0x80, 0xAA, 0xBB, 0xCC, 0xFF});
+
+    const struct {
+        const char* kind;
+        const std::vector<uint8_t>& file;
+        std::vector<uint32_t> want;  // empty: refused
+    } cases[] = {
+        {"grey tga with alpha, right to left", greyRtl, shown},
+        {"rle grey tga with alpha, bottom up", greyRle, shown},
+        {"tga run past the picture", runPast, {}},
+        {"colour-mapped rle tga", mapped, {0xFF112233, 0xFF112233, 0xFFAABBCC, 0xFFAABBCC}},
+        {"rle8 bmp", rows, {navy, navy, navy, navy, red, red, red, red}},
+        {"top-down rle8 bmp", topDown, {}},
+        {"bmp header of no known size", oddHeader, {}},
+        {"rle8 bmp run past its row", rowOverflow, {}},
+        {"rle8 bmp move past the top", pastTop, {}},
+        {"bmp with alpha bitfields", masked, {0x80112233u, 0xFFAABBCCu}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<uint32_t> got = load(c.file);
+        EXPECT_EQ(got, c.want) << c.kind;
     }
 }
 

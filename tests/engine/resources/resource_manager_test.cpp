@@ -45,7 +45,8 @@ TEST_F(Manager, LoadAllStopsAtTheFirstFailure) {
     EXPECT_EQ(rm->FindRecord(RES_TEXTURE, "good1")->resource, 0u);
     EXPECT_EQ(rm->FindRecord(RES_SPRITE, "spr")->resource, 0u);
 
-    // The error text is the one the failing load left.
+    // The error text is the one the failing load left; the file is named beside it.
+    EXPECT_EQ(std::string(rm->FailedFile()), missing);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(engine->Texture_Load(missing.c_str()), 0u);
     EXPECT_EQ(error, engine->System_LastError());
@@ -63,7 +64,9 @@ TEST_F(Manager, LoadAllByGroup) {
     EXPECT_EQ(rm->FindRecord(RES_SPRITE, "s3")->resource, 0u);
     EXPECT_EQ(rm->FindRecord(RES_TEXTURE, "broken")->resource, 0u);
     EXPECT_FALSE(rm->LoadAll(2));
+    EXPECT_STREQ(rm->FailedFile(), "nothing.bmp");
     EXPECT_TRUE(rm->LoadAll(3));
+    EXPECT_STREQ(rm->FailedFile(), "");  // a later load that succeeds forgets it
     EXPECT_NE(rm->FindRecord(RES_SPRITE, "s3")->resource, 0u);
 }
 
@@ -241,7 +244,13 @@ TEST_F(Manager, RawFilesTargetsAndDropAll) {
     for (int type = 0; type < RES_TYPE_COUNT; ++type) EXPECT_EQ(rm->ListHead(type), nullptr);
     EXPECT_EQ(engine->Texture_Width(t), 0);  // freed
     EXPECT_EQ(rm->TextureByName("t"), 0u);
+    EXPECT_EQ(rm->FindRecord(RES_RESOURCE, "raw"), nullptr);
     EXPECT_TRUE(rm->LoadAll(0));  // nothing left to load
+    // The names are free again.
+    const std::string again = "Target tgt { size = 8, 8 }\n";
+    rm->ParseScriptText("again.res", again.data(), again.size());
+    ASSERT_NE(rm->FindRecord(RES_TARGET, "tgt"), nullptr);
+    EXPECT_EQ(engine->Texture_Width(engine->Target_Texture(rm->TargetByName("tgt"))), 8);
 }
 
 TEST_F(Manager, ParticleSystemsDistortionMeshesAndStringTables) {

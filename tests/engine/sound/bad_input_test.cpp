@@ -27,6 +27,16 @@ std::vector<uint8_t> garbage(size_t size) {
     return bytes;
 }
 
+// FLAC whose first frame is overwritten after its header: its decoder loses sync there.
+std::vector<uint8_t> damagedFlac() {
+    std::vector<uint8_t> file = encoded(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.5);
+    size_t frame = 4;
+    while (frame + 1 < file.size() && !(file[frame] == 0xFF && (file[frame + 1] & 0xFE) == 0xF8)) ++frame;
+    const std::vector<uint8_t> junk = garbage(300);
+    if (frame + 10 + junk.size() < file.size()) std::copy(junk.begin(), junk.end(), file.begin() + long(frame + 10));
+    return file;
+}
+
 class BadInputTest : public LoopbackTest {};
 
 TEST_F(BadInputTest, BrokenEffectsFailWithTheEffectText) {
@@ -40,7 +50,7 @@ TEST_F(BadInputTest, BrokenEffectsFailWithTheEffectText) {
     std::vector<uint8_t> module = twoToneModule();
 
     for (const auto& file : {cut(good, 0), cut(good, 3), cut(good, 12), cut(good, 30), rate0, noData, garbage(4000),
-                             oggHead, module}) {
+                             oggHead, module, damagedFlac()}) {
         std::strcpy(ctx.errorText, "");
         EXPECT_EQ(loadEffect(file), 0u);
         EXPECT_STREQ(ctx.errorText, "Can't create sound effect");
@@ -59,14 +69,23 @@ TEST_F(BadInputTest, ATruncatedWavPlaysWhatItHas) {
     EXPECT_NEAR(sound->channelLength(c), 0.1f, 1e-3f);
 }
 
-TEST_F(BadInputTest, OggAndFlacLoadAsEffectsAndStreams) {
-    for (int format : {SF_FORMAT_OGG | SF_FORMAT_VORBIS, SF_FORMAT_FLAC | SF_FORMAT_PCM_16}) {
+TEST_F(BadInputTest, OggFlacAndGsmLoadAsEffectsAndStreams) {
+    // GSM 6.10's decoder cannot seek back to the start after a stream's first read; its
+    // blocks of 320 samples pad the end.
+    const struct {
+        int format;
+        float lengthSlack;
+    } formats[] = {{SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.01f},
+                   {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0.01f},
+                   {SF_FORMAT_WAV | SF_FORMAT_GSM610, 0.03f}};
+    for (const auto& f : formats) {
+        const int format = f.format;
         std::vector<uint8_t> file = encoded(format, 0.5);
         ASSERT_FALSE(file.empty());
         EffectHandle e = loadEffect(file);
         ASSERT_NE(e, 0u) << ctx.errorText;
         ChannelHandle c = sound->effectPlayWith(e, 100, 0, 1.0f, false);
-        EXPECT_NEAR(sound->channelLength(c), 0.5f, 0.01f);
+        EXPECT_NEAR(sound->channelLength(c), 0.5f, f.lengthSlack);
         render(0.02);
         EXPECT_NEAR(toneFrequency(render(0.3), 0, rate), 700.0, 15.0);
         sound->channelStop(c);
@@ -117,7 +136,7 @@ TEST_F(BadInputTest, BrokenModulesAndStreamsFailWithTheirTexts) {
     }
 
     const std::vector<uint8_t> wav = sineWav(500.0, 0.1);
-    for (const auto& file : {cut(wav, 0), cut(wav, 20), cut(wav, 44), module}) {
+    for (const auto& file : {cut(wav, 0), cut(wav, 20), cut(wav, 44), module, damagedFlac()}) {
         std::strcpy(ctx.errorText, "");
         EXPECT_EQ(loadStream(file), 0u);
         EXPECT_STREQ(ctx.errorText, "Can't load stream");

@@ -115,6 +115,21 @@ TEST(SampleDecoding, DamagedOggVorbisFilesFailWithoutLeaking) {
         junkFirst.insert(junkFirst.end(), whole.begin(), whole.begin() + long(200 + offset));
         damaged.push_back(junkFirst);
     }
+    // A second link whose identification header is no Vorbis: libvorbisfile's seekable
+    // open leaked a serial-number list on it.
+    std::vector<uint8_t> second = damagedInPage(whole, 0, 31);
+    for (size_t at = 0; at + 27 <= second.size();) {  // a serial of its own, and each page's CRC again
+        size_t body = 27 + second[at + 26];
+        for (int s = 0; s < second[at + 26]; ++s) body += second[at + 27 + size_t(s)];
+        second[at + 14] ^= 0x5A;
+        std::fill(second.begin() + long(at) + 22, second.begin() + long(at) + 26, 0);
+        const uint32_t crc = oggCrc(second.data() + at, body);
+        for (int i = 0; i < 4; ++i) second[at + 22 + size_t(i)] = uint8_t(crc >> (8 * i));
+        at += body;
+    }
+    std::vector<uint8_t> chained = whole;
+    chained.insert(chained.end(), second.begin(), second.end());
+    damaged.push_back(chained);
     int failed = 0;
     for (const std::vector<uint8_t>& file : damaged) {
         DecodedSample s;
