@@ -185,6 +185,7 @@ void Game::framePlaying() {
         if (engine->Input_KeyPressed(KEY_RBUTTON)) rec.buttons |= INPUT_RIGHT_DOWN;
         inputLog.append(rec);
         playIndex += 1;
+        help.takePlayInput();
         if (world) world->update(nullptr);
         if (world) help.watchRound(*world);
         return;
