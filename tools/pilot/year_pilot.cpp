@@ -6,6 +6,7 @@
 #include "forest/scenery.h"
 #include "main/game.h"
 #include "main/world.h"
+#include "physics/portable_math.h"
 #include "vehicle/car.h"
 
 #include <algorithm>
@@ -21,6 +22,12 @@ constexpr float BLOCKED_REACH = 1.0f;
 constexpr float CAVE_LINE_START = 30.0f;
 constexpr float CAVE_LOOK_AHEAD = 10.0f;
 constexpr float CAVE_SLOW = 50.0f;
+
+// The cave's mouth seen ahead: this near and within this angle of straight on
+// (the windshield shows 0.79 either side), and how fast a late hand drives at it.
+constexpr float MOUTH_SEEN = 40.0f;
+constexpr float MOUTH_SEEN_ANGLE = 0.7f;
+constexpr float LATE_CAVE_SPEED = 3.0f;
 
 // Food the mouth can still take: a body whose shapes the mouth senses.
 bool edible(const b2Body* body) {
@@ -243,8 +250,16 @@ Wish YearPilot::toCave() {
     } else {
         fenceFrames_ = 0;
     }
+    // A late hand steers at the mouth itself once it shows ahead, slowly, in small
+    // corrections: aiming at a point of the line it keeps overshooting.
+    const bool late = navigator_.lag > 0.0f;
+    if (late && cave_->localY > 0.0f && (c - p).Length() < MOUTH_SEEN &&
+        std::fabs(portable::atan2(cave_->localX, cave_->localY)) < MOUTH_SEEN_ANGLE) {
+        return navigator_.toward(car, c, true, world->elapsed, LATE_CAVE_SPEED);
+    }
     // Slowly at the end, where the cave must come into view straight ahead.
-    return navigator_.toward(car, ahead * u, true, world->elapsed, along > CAVE_SLOW ? 4.0f : 1e9f);
+    // A late hand drives the whole way out slowly: fast, each correction comes too late.
+    return navigator_.toward(car, ahead * u, true, world->elapsed, late || along > CAVE_SLOW ? 4.0f : 1e9f);
 }
 
 const Scenery* YearPilot::chooseGoal() {
