@@ -124,8 +124,11 @@ void drawHint(Font* font, const World& w, Hint hint) {
     // Once winter or the sleep has begun the paw has nothing left to learn.
     if (hint == Hint::None || w.winterPhase > 0 || w.sleepPhase > 0) return;
     const b2Vec2 paw = pawInPicture(w);
-    const HintBox box = placeHint(paw.x, paw.y, font->TextWidth(hintText(hint, false)),
-                                  font->TextWidth(hintText(hint, true), true), LINE_HEIGHT);
+    const char* narrow = hintText(hint, true);
+    int narrowLines = 1;
+    for (const char* c = narrow; *c; ++c) narrowLines += *c == '\n';
+    const HintBox box = placeHint(paw.x, paw.y, font->TextWidth(hintText(hint, false)), font->TextWidth(narrow, true),
+                                  LINE_HEIGHT, narrowLines);
     engine->Gfx_DrawRect(box.left, box.top, box.width, box.height, BOX_COLOR);
     font->SetColor(HINT_TEXT_COLOR);
     font->DrawText(box.left + 0.5f * box.width, box.top + 2.0f, ALIGN_CENTER, hintText(hint, box.twoLines));
@@ -196,15 +199,16 @@ const char* hintText(Hint hint, bool twoLines) {
     case Hint::Grab: return twoLines ? "Hold the left\nbutton to grab" : "Hold the left button to grab";
     case Hint::Food: return twoLines ? "Bring food to\nthe bear's mouth" : "Bring food to the bear's mouth";
     case Hint::Pedals:
-        return twoLines ? "Something is on the\npedals: throw it out" : "Something is on the pedals: throw it out";
+        return twoLines ? "Something is on\nthe pedals:\nthrow it out" : "Something is on the pedals: throw it out";
     default: return "";
     }
 }
 
-HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight) {
+HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight, int narrowLines) {
     HintBox b{0.0f, 0.0f, oneLineWidth + 6.0f, lineHeight + 3.0f, false};
-    // A line wider than the picture goes on two at once.
-    if (b.width > PICTURE_W - 2.0f) b = HintBox{0.0f, 0.0f, twoLineWidth + 6.0f, 2.0f * lineHeight + 3.0f, true};
+    const float narrowHeight = static_cast<float>(narrowLines) * lineHeight + 3.0f;
+    // A line wider than the picture is broken at once.
+    if (b.width > PICTURE_W - 2.0f) b = HintBox{0.0f, 0.0f, twoLineWidth + 6.0f, narrowHeight, true};
     const float aboveTop = py - PAW_ABOVE - HINT_GAP - b.height;
     if (aboveTop >= 1.0f) {
         b.top = aboveTop;
@@ -230,7 +234,7 @@ HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, fl
     if (std::fmax(rightRoom, leftRoom) < b.width) {
         b.twoLines = true;
         b.width = twoLineWidth + 6.0f;
-        b.height = 2.0f * lineHeight + 3.0f;
+        b.height = narrowHeight;
         fit();
     }
     const bool right = rightRoom >= b.width || (leftRoom < b.width && rightRoom >= leftRoom);

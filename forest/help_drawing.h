@@ -26,15 +26,16 @@ constexpr float FAT_GAUGE_BOTTOM = 148.0f;
 // A hint's box in picture pixels, its text centred in it.
 struct HintBox {
     float left, top, width, height;
-    bool twoLines;
+    bool twoLines;  // the narrow form
 };
-// The hint's text on one line or broken in two.
+// The hint's text on one line or broken in two (the pedals' in three).
 const char* hintText(Hint hint, bool twoLines);
 // Where a hint of the given widths stands for the paw at (px, py): above it while
 // there is room (and above the fat gauge where it would cover it), else beside
 // the paw and clear of the arm that reaches down-left from it, on two lines where
 // one does not fit; always on the picture.
-HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight);
+// The narrow form may take more than two lines (narrowLines).
+HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight, int narrowLines = 2);
 
 // One page of the controls card, 1 to Help::CARD_PAGES, in place of the title screen.
 void drawHelpCard(int page);

@@ -462,9 +462,9 @@ bool toolFrame() {
             world->releaseGrab();
             world->fatness = 1.0f;
         }
-        // After the pedal hint's time.
-        if (phaseFrames == 250) pendingShot = "help_cave_pointer_side";
-        if (phaseFrames == 251) {
+        // After the pedal hint's time: the car turned so that the nearest cave lies
+        // to its left, then 40 units before it and facing it.
+        if (phaseFrames == 240 || phaseFrames == 251) {
             const Scenery* cave = nullptr;
             const b2Vec2 p = forest->playerCar->position();
             for (ForestObject* o : forest->objects) {
@@ -476,10 +476,15 @@ bool toolFrame() {
             if (cave) {
                 b2Vec2 d = cave->position() - p;
                 d.Normalize();
-                forest->playerCar->body->SetTransform(cave->position() - 40.0f * d,
-                                                      portable::atan2(-d.x, d.y) + 0.25f);
+                const float facing = portable::atan2(-d.x, d.y);
+                if (phaseFrames == 240) {
+                    forest->playerCar->body->SetTransform(p, facing - 1.6f);
+                } else {
+                    forest->playerCar->body->SetTransform(cave->position() - 40.0f * d, facing + 0.25f);
+                }
             }
         }
+        if (phaseFrames == 246) pendingShot = "help_cave_pointer_side";
         if (phaseFrames == 260) {
             pendingShot = "help_cave_pointer_ahead";
             enter(HelpNoticeSaved);
