@@ -92,7 +92,9 @@ GameResult playGame(uint32_t seed, bool human, int maxYears) {
         const int year = game->year;
         // A won year's end has already chosen the next one's modifiers.
         const int a = game->modifierA, b = game->modifierB;
-        const YearResult r = playRound(seed * 977u + static_cast<uint32_t>(year), nullptr, human, true);
+        // The first year's hand is --play-year's, the later ones their own.
+        const uint32_t handSeed = year == 1 ? seed : seed * 977u + static_cast<uint32_t>(year);
+        const YearResult r = playRound(handSeed, nullptr, human, true);
         const GameResult::Year played{a, b, r.won, r.fatness, r.stats.meals};
         result.played.push_back(played);
         if (!played.won) break;
