@@ -45,6 +45,8 @@ b2AABB boxOf(const b2Body* body) {
     return box;
 }
 
+constexpr int BADGER_KIND = 1;
+
 bool insideCab(b2Vec2 p) { return p.x > -1.0f && p.x < 21.0f && p.y > 1.0f && p.y < 15.2f; }
 
 // What a run through the scenery gives now: nutrition the pilot can expect.
@@ -141,6 +143,15 @@ CabObject* YearPilot::chooseFood(int* index) {
         }
     }
     return best;
+}
+
+CabObject* YearPilot::loose(int kind) const {
+    for (CabObject* o : world->cabObjects) {
+        if (o->kind == kind && !o->dead && o->bodyCount > 0 && insideCab(o->bodies[0]->GetPosition()) && !blocked(o)) {
+            return o;
+        }
+    }
+    return nullptr;
 }
 
 CabObject* YearPilot::heldJunk(int* index) {
@@ -311,6 +322,14 @@ InputFrame YearPilot::next() {
             block(thing, index, 20.0f);
             leverFrames_ = 0;
         }
+        return f;
+    }
+    if (CabObject* badger = loose(BADGER_KIND)) {
+        // A badger eats what falls in and scratches: out with it first.
+        doing = "throwing out a badger";
+        bool done = false;
+        const InputFrame f = paw_.clear(badger, 0, &done);
+        if (done) block(badger, 0, 20.0f);
         return f;
     }
     CabObject* food = !fatEnough(world->fatness) && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;

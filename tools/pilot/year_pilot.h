@@ -64,6 +64,8 @@ private:
     void block(const CabObject* thing, int index, float seconds);
     // A loose thing at rest on the floor under the gas pedal, or null.
     CabObject* underTheGas(int* index);
+    // A loose thing of that kind in the cab, not left alone for now, or null.
+    CabObject* loose(int kind) const;
     // The bones of a fish the paw still holds once both halves are eaten, or null.
     CabObject* heldJunk(int* index);
     // A loose thing that holds a pedal down or up, or the gear lever between
