@@ -3,6 +3,9 @@
 #include "engine/font/font.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/sprite/sprite.h"
+#include "forest/forest.h"
+#include "forest/projection.h"
+#include "forest/scenery.h"
 #include "main/art_stamp.h"
 #include "main/game.h"
 #include "main/world.h"
@@ -38,6 +41,11 @@ struct HelpArt {
     Sprite* bearHead;
     Sprite* bearBody;
     Sprite* seats;
+    Sprite* clock;
+    Sprite* mountain;
+    Sprite* cave;
+    Sprite* rock;
+    Sprite* pinecone;
 };
 
 const HelpArt& helpArt() {
@@ -61,6 +69,11 @@ const HelpArt& helpArt() {
     art.bearHead = resourceManager->SpriteByName("bearhead");
     art.bearBody = resourceManager->SpriteByName("bearbody2");
     art.seats = resourceManager->SpriteByName("seats");
+    art.clock = resourceManager->SpriteByName("sample_clock");
+    art.mountain = resourceManager->SpriteByName("mountain1");
+    art.cave = resourceManager->SpriteByName("cave");
+    art.rock = resourceManager->SpriteByName("rock2");
+    art.pinecone = resourceManager->SpriteByName("pinecone");
     return art;
 }
 
@@ -111,11 +124,72 @@ void drawHint(Font* font, const World& w, Hint hint) {
     // Once winter or the sleep has begun the paw has nothing left to learn.
     if (hint == Hint::None || w.winterPhase > 0 || w.sleepPhase > 0) return;
     const b2Vec2 paw = pawInPicture(w);
-    const HintBox box = placeHint(paw.x, paw.y, font->TextWidth(hintText(hint, false)),
-                                  font->TextWidth(hintText(hint, true), true), LINE_HEIGHT);
+    const char* narrow = hintText(hint, true);
+    int narrowLines = 1;
+    for (const char* c = narrow; *c; ++c) narrowLines += *c == '\n';
+    const HintBox box = placeHint(paw.x, paw.y, font->TextWidth(hintText(hint, false)), font->TextWidth(narrow, true),
+                                  LINE_HEIGHT, narrowLines);
     engine->Gfx_DrawRect(box.left, box.top, box.width, box.height, BOX_COLOR);
     font->SetColor(HINT_TEXT_COLOR);
     font->DrawText(box.left + 0.5f * box.width, box.top + 2.0f, ALIGN_CENTER, hintText(hint, box.twoLines));
+}
+
+// The pointer to the nearest cave, in the gold of the gauge's mark: a chevron
+// above the cave at the windshield's top while it is in view, else at the
+// windshield's left or right edge, the way to turn.
+constexpr float POINTER_TOP = 26.0f;   // the windshield's top, below the roof
+constexpr float POINTER_SIDE = 56.0f;  // y of the side arrows
+constexpr float POINTER_MARGIN = 14.0f;
+constexpr uint32_t POINTER_SHADOW = 0xC0000000;
+constexpr float POINTER_LABEL_HALF = 18.0f;
+
+void chevron(float x, float y, int dir, uint32_t color, float grow) {
+    // dir 0 down, -1 left, +1 right; rows of falling width toward the tip.
+    for (int r = 0; r < 5; ++r) {
+        const float w = static_cast<float>(5 - r) * 3.0f + 2.0f * grow;
+        const float at = static_cast<float>(r) * 2.0f - grow;
+        if (dir == 0) {
+            engine->Gfx_DrawRect(x - 0.5f * w, y + at, w, 2.0f + 2.0f * grow, color);
+        } else {
+            const float tipward = static_cast<float>(dir) * at;
+            engine->Gfx_DrawRect(x + tipward - (dir > 0 ? 0.0f : 2.0f * grow), y - 0.5f * w, 2.0f + 2.0f * grow, w,
+                                 color);
+        }
+    }
+}
+
+const Scenery* nearestCave() {
+    const Scenery* best = nullptr;
+    float bestDistance = 0.0f;
+    for (const ForestObject* o : forest->objects) {
+        if (o->kind != FOREST_SCENERY || !static_cast<const Scenery*>(o)->hasCave) continue;
+        const float d = o->localX * o->localX + o->localY * o->localY;
+        if (!best || d < bestDistance) {
+            best = static_cast<const Scenery*>(o);
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+void drawCavePointer(Font* font, const World& w) {
+    if (!forest || !fatEnough(w.fatness) || w.sleepPhase > 0 || w.winterPhase > 1) return;
+    const Scenery* cave = nearestCave();
+    if (!cave) return;
+    const float angle = portable::atan2(cave->localX, cave->localY);
+    const float x = viewScreenX(cave->localX, cave->localY);
+    int dir = 0;
+    if (std::fabs(angle) > VIEW_FIELD || x < POINTER_MARGIN || x > PICTURE_W - POINTER_MARGIN) {
+        dir = cave->localX < 0.0f ? -1 : 1;
+    }
+    const float px = dir == 0 ? x : (dir < 0 ? POINTER_MARGIN : PICTURE_W - POINTER_MARGIN);
+    const float py = dir == 0 ? POINTER_TOP : POINTER_SIDE;
+    chevron(px, py, dir, POINTER_SHADOW, 1.0f);
+    chevron(px, py, dir, FAT_ENOUGH_COLOR, 0.0f);
+    // The word beside the arrow, whole on the picture.
+    font->SetColor(FAT_ENOUGH_COLOR);
+    const float labelX = std::fmin(std::fmax(px, POINTER_LABEL_HALF), PICTURE_W - POINTER_LABEL_HALF);
+    font->DrawText(labelX, dir == 0 ? py - 13.0f : py + 9.0f, ALIGN_CENTER, "cave");
 }
 
 }  // namespace
@@ -124,16 +198,25 @@ const char* hintText(Hint hint, bool twoLines) {
     switch (hint) {
     case Hint::Grab: return twoLines ? "Hold the left\nbutton to grab" : "Hold the left button to grab";
     case Hint::Food: return twoLines ? "Bring food to\nthe bear's mouth" : "Bring food to the bear's mouth";
+    case Hint::Pedals:
+        return twoLines ? "Something is on\nthe pedals:\nthrow it out" : "Something is on the pedals: throw it out";
     default: return "";
     }
 }
 
-HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight) {
+HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, float lineHeight, int narrowLines) {
     HintBox b{0.0f, 0.0f, oneLineWidth + 6.0f, lineHeight + 3.0f, false};
+    const float narrowHeight = static_cast<float>(narrowLines) * lineHeight + 3.0f;
+    // A line wider than the picture is broken at once.
+    if (b.width > PICTURE_W - 2.0f) b = HintBox{0.0f, 0.0f, twoLineWidth + 6.0f, narrowHeight, true};
     const float aboveTop = py - PAW_ABOVE - HINT_GAP - b.height;
     if (aboveTop >= 1.0f) {
         b.top = aboveTop;
         b.left = std::fmin(std::fmax(px - 0.5f * b.width, 1.0f), PICTURE_W - 1.0f - b.width);
+        // Over the fat gauge it would hide what the player feeds the bear for: higher up.
+        const bool onGauge = b.left < FAT_GAUGE_RIGHT && b.left + b.width > FAT_GAUGE_LEFT &&
+                             b.top < FAT_GAUGE_BOTTOM && b.top + b.height > FAT_GAUGE_TOP;
+        if (onGauge) b.top = std::fmin(b.top, FAT_GAUGE_TOP - HINT_GAP - b.height);
         return b;
     }
     // Near the top: beside the paw, right of it or left of the arm, which leans
@@ -151,7 +234,7 @@ HintBox placeHint(float px, float py, float oneLineWidth, float twoLineWidth, fl
     if (std::fmax(rightRoom, leftRoom) < b.width) {
         b.twoLines = true;
         b.width = twoLineWidth + 6.0f;
-        b.height = 2.0f * lineHeight + 3.0f;
+        b.height = narrowHeight;
         fit();
     }
     const bool right = rightRoom >= b.width || (leftRoom < b.width && rightRoom >= leftRoom);
@@ -231,7 +314,7 @@ void footer(Font* font, const char* text) {
 
 void drawCardPage1(const HelpArt& a, Font* font) {
     font->SetColor(CARD_TITLE);
-    font->DrawText(160.0f, 3.0f, ALIGN_CENTER, "How to play  1/2");
+    font->DrawText(160.0f, 3.0f, ALIGN_CENTER, "How to play  1/3");
 
     draw(a.mouseKey, 12.0f, 20.0f);
     const char* const paw[] = {"The mouse moves the bear's paw.", "Hold the left button to grab.",
@@ -260,7 +343,7 @@ void drawCardPage1(const HelpArt& a, Font* font) {
 
 void drawCardPage2(const HelpArt& a, Font* font) {
     font->SetColor(CARD_TITLE);
-    font->DrawText(160.0f, 3.0f, ALIGN_CENTER, "Feeding the bear  2/2");
+    font->DrawText(160.0f, 3.0f, ALIGN_CENTER, "Feeding the bear  2/3");
     drawMiniCab(a);
     // What the picture shows, named beside it.
     const b2Vec2 mouth = mini(56.0f, 160.0f);
@@ -280,6 +363,36 @@ void drawCardPage2(const HelpArt& a, Font* font) {
     const char* const keys[] = {"D: demo  S: save game  L: load it", "Ctrl+S / Ctrl+M: sounds / music",
                                 "Alt+Enter: full screen  Esc: quit"};
     lines(font, 8.0f, 178.0f, CARD_KEY, keys, 3);
+    footer(font, "Click: next page   Left: back");
+}
+
+void drawCardPage3(const HelpArt& a, Font* font) {
+    font->SetColor(CARD_TITLE);
+    font->DrawText(160.0f, 3.0f, ALIGN_CENTER, "The end of the year  3/3");
+
+    drawTurnedSprite(a.clock, 10.0f, 20.0f, 0.9f);
+    const char* const clock[] = {"The clock on the dashboard counts", "down to winter. Winter ends the",
+                                 "game: snow fills the car."};
+    lines(font, 48.0f, 20.0f, CARD_TEXT, clock, 3);
+
+    drawTurnedSprite(a.gauge, 4.0f, 60.0f, 0.5f);
+    const char* const fat[] = {"\"Hibernate!\": the bear is fat", "enough. Now drive into a cave."};
+    lines(font, 48.0f, 60.0f, CARD_TEXT, fat, 2);
+
+    drawTurnedSprite(a.mountain, 24.0f, 104.0f, 0.065f);
+    drawTurnedSprite(a.cave, 24.0f, 104.0f, 0.065f);
+    const char* const caves[] = {"Caves are in the mountains at the", "forest's edge. When the bear is",
+                                 "fat, a gold arrow at the top or", "side points to the nearest one."};
+    lines(font, 48.0f, 88.0f, CARD_TEXT, caves, 4);
+    const char* const pointerKey[] = {"C: the arrow on or off"};
+    lines(font, 48.0f, 136.0f, CARD_KEY, pointerKey, 1);
+
+    drawTurnedSprite(a.brakePedal, 10.0f, 168.0f, 0.5f);
+    drawTurnedSprite(a.gasPedal, 26.0f, 170.0f, 0.5f);
+    drawTurnedSprite(a.rock, 22.0f, 162.0f, 0.8f);
+    const char* const pedals[] = {"Things on the floor can hold a", "pedal down or keep it up: grab",
+                                  "them, swing them up and right and", "let go: out of the window."};
+    lines(font, 48.0f, 156.0f, CARD_TEXT, pedals, 4);
     footer(font, "Click: close   Left: back");
 }
 
@@ -289,7 +402,9 @@ void drawHelpCard(int page) {
     const HelpArt& a = helpArt();
     engine->Gfx_Clear(0xFF000000);
     if (!a.font) return;
-    if (page == 2) {
+    if (page == 3) {
+        drawCardPage3(a, a.font);
+    } else if (page == 2) {
         drawCardPage2(a, a.font);
     } else {
         drawCardPage1(a, a.font);
@@ -303,7 +418,10 @@ void drawHelpOverlay(const Game& g) {
     if (!font) return;
     engine->Gfx_SetViewTransform(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
     font->SetScale(1.0f);
-    if (g.state == Playing && world) drawHint(font, *world, g.help.hint());
+    if (g.state == Playing && world) {
+        if (g.help.cavePointerOn()) drawCavePointer(font, *world);
+        drawHint(font, *world, g.help.hint());
+    }
     if (const char* notice = g.help.noticeText()) {
         boxedText(font, 160.0f, g.state == Playing ? NOTICE_Y_PLAY : NOTICE_Y_TITLE, CARD_KEY, notice);
     }

@@ -189,6 +189,7 @@ void Game::framePlaying() {
         if (engine->Input_KeyPressed(KEY_RBUTTON)) rec.buttons |= INPUT_RIGHT_DOWN;
         inputLog.append(rec);
         playIndex += 1;
+        help.takePlayInput();
         if (world) world->update(nullptr);
         if (playIndex % CHECKPOINT_UPDATES == 0) inputLog.addCheckpoint(roundStateHash());
         if (world) help.watchRound(*world);

@@ -1,8 +1,10 @@
 #include "main/help.h"
 
 #include "forest/cab_object.h"
+#include "forest/forest.h"
 #include "main/game.h"
 #include "main/world.h"
+#include "vehicle/car.h"
 
 #include <cstdio>
 
@@ -13,6 +15,31 @@ bool anyKeyPressed() {
     for (int key = 1; key < 256; ++key) {
         if (key >= KEY_SHIFT && key <= KEY_ALT) continue;
         if (engine->Input_KeyPressed(key)) return true;
+    }
+    return false;
+}
+
+bool touchedByLooseThing(b2Body* pedal) {
+    for (b2ContactEdge* e = pedal->GetContactList(); e; e = e->next) {
+        if (e->contact->IsTouching() && cabObjectOf(e->other)) return true;
+    }
+    return false;
+}
+
+// A loose thing on a pedal that is down with no paw on it, or on one the paw
+// holds that stays up.
+bool pedalsStuck(const World& round) {
+    if (!forest || !forest->playerCar || round.tumbleDir != 0 || !round.gasPedalBody || !round.brakePedalBody) {
+        return false;
+    }
+    const Car* car = forest->playerCar;
+    const struct {
+        b2Body* body;
+        float amount;
+    } pedals[] = {{round.gasPedalBody, car->throttle}, {round.brakePedalBody, car->brake}};
+    for (const auto& p : pedals) {
+        const bool held = round.isHeld(p.body);
+        if ((held ? p.amount < 0.3f : p.amount > 0.1f) && touchedByLooseThing(p.body)) return true;
     }
     return false;
 }
@@ -43,12 +70,33 @@ bool Help::takeTitleInput(bool canOpen) {
 }
 
 void Help::roundStarted(bool playingBack) {
-    hintsOn_ = !playingBack && !hintsGiven_;
+    played_ = !playingBack;
+    hintsOn_ = played_ && !hintsGiven_;
     if (hintsOn_) hintsGiven_ = true;
     grabbed_ = foodIn_ = bitten_ = false;
+    pedalFrames_ = pedalHintFrames_ = pedalHints_ = 0;
+}
+
+void Help::takePlayInput() {
+    if (!played_ || !engine->Input_KeyPressed(CAVE_POINTER_KEY) || engine->Input_KeyHeld(KEY_CTRL)) return;
+    cavePointer_ = !cavePointer_;
+    notice(cavePointer_ ? "Cave pointer on" : "Cave pointer off");
 }
 
 void Help::watchRound(const World& round) {
+    if (!played_) return;
+    if (pedalHintFrames_ > 0) {
+        // Once it has had its time it keeps away for a while, stuck or not.
+        if (--pedalHintFrames_ == 0) pedalFrames_ = -PEDAL_HINT_GAP_FRAMES;
+    } else if (pedalFrames_ < 0) {
+        ++pedalFrames_;
+    } else {
+        pedalFrames_ = pedalsStuck(round) ? pedalFrames_ + 1 : 0;
+        if (pedalFrames_ >= PEDAL_STUCK_FRAMES && pedalHints_ < PEDAL_HINT_SHOWS) {
+            ++pedalHints_;
+            pedalHintFrames_ = PEDAL_HINT_FRAMES;
+        }
+    }
     if (!hintsOn_) return;
     grabbed_ = grabbed_ || round.grabJoint != nullptr;
     bitten_ = bitten_ || round.biteBody != nullptr;
@@ -60,6 +108,7 @@ void Help::watchRound(const World& round) {
 }
 
 Hint Help::hint() const {
+    if (pedalHintFrames_ > 0) return Hint::Pedals;
     if (!hintsOn_) return Hint::None;
     if (!grabbed_) return Hint::Grab;
     if (foodIn_ && !bitten_) return Hint::Food;

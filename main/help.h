@@ -1,5 +1,6 @@
-// What the game tells a new player: the controls card of the title screen, the
-// hints of the player's first round, and the notices of the sound switches. It
+// What the game tells a player: the controls card of the title screen, the hints
+// of the player's first round, the hint for blocked pedals and the pointer to the
+// cave in every played round, and the notices of the sound switches. It
 // only watches: nothing here changes the round, draws from the generator or goes
 // into the input log, and none of it is shown while a demo plays.
 #pragma once
@@ -10,7 +11,18 @@ enum class Hint {
     None,
     Grab,  // until the paw first holds something
     Food,  // once something the bear can eat has fallen in, until the first bite
+    Pedals,  // a loose thing holds a pedal down, or keeps a pushed one up
 };
+
+// The pedal hint shows for four seconds once the pedals have been stuck for
+// most of a second, at most three times a year, and not again within ten seconds.
+constexpr int PEDAL_STUCK_FRAMES = 45;
+constexpr int PEDAL_HINT_FRAMES = 240;
+constexpr int PEDAL_HINT_GAP_FRAMES = 600;
+constexpr int PEDAL_HINT_SHOWS = 3;
+
+// The key that switches the pointer to the cave on and off in play.
+constexpr int CAVE_POINTER_KEY = 'C';
 
 // A notice stays for two seconds of frames.
 constexpr int NOTICE_FRAMES = 120;
@@ -26,10 +38,14 @@ public:
     bool cardOpen() const { return cardPage_ > 0; }
     // 1 or 2 while open, 0 closed.
     int cardPage() const { return cardPage_; }
-    static constexpr int CARD_PAGES = 2;
+    static constexpr int CARD_PAGES = 3;
 
-    // A round begins: the first one of the run that the player plays has hints.
+    // A round begins: the first one of the run that the player plays has the
+    // first hints; every played round has the pedal hint and the cave pointer.
     void roundStarted(bool playingBack);
+    // The player's keys in play: the cave pointer's switch, with a notice.
+    void takePlayInput();
+    bool cavePointerOn() const { return cavePointer_; }
     // After an update of the player's round: what the bear has done so far.
     void watchRound(const World& round);
     Hint hint() const;
@@ -44,6 +60,11 @@ public:
 
 private:
     int cardPage_ = 0;
+    bool played_ = false;  // the round is the player's, not a demo
+    bool cavePointer_ = true;
+    int pedalFrames_ = 0;  // stuck so long; below 0 while the hint may not come back
+    int pedalHintFrames_ = 0;
+    int pedalHints_ = 0;
     bool hintsGiven_ = false;  // the run's first played round has begun
     bool hintsOn_ = false;
     bool grabbed_ = false;

@@ -12,12 +12,16 @@
 // after year until its log runs out, and fingerprints the game from its checkpoints.
 // --play-year plays the first year of seeds 1..N to its end and tells how many
 // the pilot won; with --human it plays through a person's hand (a quarter second
-// late, no faster than 1,500 pixels a second, a little scatter).
+// late, no faster than 1,500 pixels a second, a little scatter). --play-game plays
+// whole games of seeds 1..N, year after year as the game does, and tells the years
+// survived per seed, their median and the years won under each modifier.
 //
 //   round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]]
 //              [--rounds R] [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]
 //   round_tool --demo FILE --whole-game
-//   round_tool --play-year [--seeds N] [--human]
+//   round_tool --play-year [--seeds N] [--human] [--year Y]   (Y: as a later year, no modifiers)
+//   round_tool --play-game [--seeds N] [--human]
+//   round_tool --play-game --seed N --record FILE [--human]
 //   round_tool --texel-check      how large the windshield art's texels get up close
 #include "engine/engine.h"
 #include "engine/resources/resource_manager.h"
@@ -62,6 +66,7 @@ struct Options {
     bool help = false;
     bool playYear = false;
     bool wholeGame = false;
+    bool playGame = false;
     bool human = false;
     int seeds = 1;
 };
@@ -71,7 +76,9 @@ void usage(FILE* out) {
                  "usage: round_tool [--seed N] [--seconds S] [--year Y] [--modifiers A[,B]] [--rounds R]\n"
                  "                  [--demo FILE] [--record FILE] [--verify] [--every S] [--quiet] [--help]\n"
                  "       round_tool --demo FILE --whole-game\n"
-                 "       round_tool --play-year [--seeds N] [--human]\n"
+                 "       round_tool --play-year [--seeds N] [--human] [--year Y]\n"
+                 "       round_tool --play-game [--seeds N] [--human]\n"
+                 "       round_tool --play-game --seed N --record FILE [--human]\n"
                  "       round_tool --texel-check\n");
 }
 
@@ -99,6 +106,10 @@ bool parse(int argc, char** argv, Options* o) {
         }
         if (!std::strcmp(a, "--play-year")) {
             o->playYear = true;
+            continue;
+        }
+        if (!std::strcmp(a, "--play-game")) {
+            o->playGame = true;
             continue;
         }
         if (!std::strcmp(a, "--human")) {
@@ -327,11 +338,11 @@ float median(std::vector<float> v) {
 }
 
 // The first year for seeds 1..count, each played by the pilot to its end.
-int playYears(int count, bool human) {
+int playYears(int count, bool human, int year) {
     int won = 0;
     std::vector<float> firstMeals, mealRates;
     for (int seed = 1; seed <= count; ++seed) {
-        const YearResult r = playFirstYear(static_cast<uint32_t>(seed), nullptr, human);
+        const YearResult r = playFirstYear(static_cast<uint32_t>(seed), nullptr, human, year);
         const float foodMinutes = r.stats.foodFrames / 3600.0f;
         const float rate = foodMinutes > 0.0f ? r.stats.meals / foodMinutes : 0.0f;
         std::printf("seed %d: %s after %.1f s, fatness %.2f, %d meals, first at %.1f s, %.2f meals per minute with "
@@ -389,6 +400,51 @@ int playWholeGame(const char* path) {
     return ran && !game->replayDiffered ? 0 : 1;
 }
 
+const char* const MODIFIER_NAMES[7] = {"slept too long", "overfished", "full moon", "overgrown",
+                                        "famished", "turbo", "still frozen"};
+
+// One whole game of seed, recorded as the game records it, with its checkpoints.
+int recordGame(uint32_t seed, bool human, const char* path) {
+    InputLog record;
+    const GameResult r = playGame(seed, human, 30, &record);
+    std::string why;
+    if (!record.save(path, seed, &why)) {
+        std::fprintf(stderr, "round_tool: %s\n", why.c_str());
+        return 1;
+    }
+    std::printf("recorded a game of %d years survived, %u frames with seed %u to %s\n", r.years, record.size(), seed,
+                path);
+    return 0;
+}
+
+// Whole games for seeds 1..count.
+int playGames(int count, bool human) {
+    std::vector<float> years;
+    int won[7] = {}, played[7] = {};
+    for (int seed = 1; seed <= count; ++seed) {
+        const GameResult r = playGame(static_cast<uint32_t>(seed), human);
+        std::printf("seed %d: %d years survived;", seed, r.years);
+        for (const GameResult::Year& y : r.played) {
+            std::printf(" %s", y.won ? "won" : "lost");
+            if (!y.won) std::printf(" at fatness %.2f after %d meals", y.fatness, y.meals);
+            for (int m : {y.modifierA, y.modifierB}) {
+                if (m < 0 || m > 6) continue;
+                std::printf("%s%d", m == y.modifierA ? " (" : ",", m);
+                ++played[m];
+                won[m] += y.won ? 1 : 0;
+            }
+            if (y.modifierA >= 0 && y.modifierA <= 6) std::printf(")");
+        }
+        std::printf("\n");
+        years.push_back(static_cast<float>(r.years));
+    }
+    std::printf("median %.1f years survived per game\n", median(years));
+    for (int m = 0; m < 7; ++m) {
+        std::printf("modifier %d (%s): %d of %d years won\n", m, MODIFIER_NAMES[m], won[m], played[m]);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -417,10 +473,13 @@ int main(int argc, char** argv) {
 
     game = new Game();
     game->init();
-    if (o.playYear) {
+    if (o.playYear || o.playGame) {
         // The cave is seen ahead only in the drawn view.
-        if (!resourceManager) std::fprintf(stderr, "round_tool: --play-year needs the game's resources\n");
-        const int rc = resourceManager ? playYears(o.seeds, o.human) : 1;
+        if (!resourceManager) std::fprintf(stderr, "round_tool: --play-year and --play-game need the game's resources\n");
+        const int rc = !resourceManager ? 1
+                       : o.playGame && o.record ? recordGame(o.seed, o.human, o.record)
+                       : o.playGame            ? playGames(o.seeds, o.human)
+                                               : playYears(o.seeds, o.human, o.year);
         stopHeadlessGame();
         return rc;
     }

@@ -7,7 +7,7 @@
 // asked, the title's demo at the given seconds of its round.
 //
 //   screenshots [output folder] [--demo-at S1,S2,...]   (default /tmp/shots; BMP and PNG of each)
-//   screenshots [output folder] --help-card              (the help's pages, a hint and a notice only)
+//   screenshots [output folder] --help-card              (the help's pages, hints, the cave pointer, a notice)
 //
 // The screens are reached by setting the Game's fields the way its own transitions
 // do (a year survived or lost is a later part of the game); play is entered through
@@ -18,6 +18,7 @@
 #include "engine/engine.h"
 #include "engine/resources/resource_manager.h"
 #include "forest/forest.h"
+#include "forest/pickups_round_item.h"
 #include "forest/projection.h"
 #include "forest/scenery.h"
 #include "main/game.h"
@@ -64,6 +65,8 @@ enum Phase {
     HelpCard1,
     HelpCard2,
     HelpHintTop,
+    HelpPedals,
+    HelpCavePointer,
     HelpNoticeSaved,
     Finished,
 };
@@ -409,8 +412,10 @@ bool toolFrame() {
         }
         break;
     case HelpCard2:
-        if (phaseFrames == 5) pressKey(SDLK_ESCAPE);
-        if (phaseFrames == 10) {
+        if (phaseFrames == 5) pressKey(SDLK_SPACE);
+        if (phaseFrames == 10) pendingShot = "help_card_3";
+        if (phaseFrames == 15) pressKey(SDLK_ESCAPE);
+        if (phaseFrames == 20) {
             game->fadeDir = -1;
             game->nextState = Playing;
             game->idleFrames = 0;
@@ -424,10 +429,65 @@ bool toolFrame() {
             world->pawY = 1.5f;
             if (phaseFrames > 30) {
                 pendingShot = "help_hint_top";
-                enter(HelpNoticeSaved);
+                enter(HelpPedals);
             }
         } else {
             phaseFrames = 0;
+        }
+        break;
+    case HelpPedals:
+        // The paw on the gas and a rock dropped onto its plate: it stays up.
+        if (phaseFrames == 1) {
+            world->pawX = world->gasPedalBody->GetWorldPoint(b2Vec2(1.25f, -1.0f)).x;
+            world->pawY = world->gasPedalBody->GetWorldPoint(b2Vec2(1.25f, -1.0f)).y;
+            world->grabAt(world->pawX, world->pawY);
+            RoundItem* rock = new RoundItem();
+            rock->makeRock();
+            rock->bodies[0]->SetTransform(world->gasPedalBody->GetWorldPoint(b2Vec2(1.25f, -2.5f)), 0.0f);
+            world->cabObjects.push_back(rock);
+        }
+        if (game->help.hint() == Hint::Pedals && phaseFrames > 90) {
+            pendingShot = "help_hint_pedals";
+            enter(HelpCavePointer);
+        } else if (phaseFrames > 600) {
+            std::fprintf(stderr, "screenshots: the pedal hint never showed\n");
+            failed = true;
+            enter(HelpCavePointer);
+        }
+        break;
+    case HelpCavePointer:
+        // Fat enough: the pointer at the side, then, the car turned toward the
+        // cave, above it.
+        if (phaseFrames == 1) {
+            world->releaseGrab();
+            world->fatness = 1.0f;
+        }
+        // After the pedal hint's time: the car turned so that the nearest cave lies
+        // to its left, then 40 units before it and facing it.
+        if (phaseFrames == 240 || phaseFrames == 251) {
+            const Scenery* cave = nullptr;
+            const b2Vec2 p = forest->playerCar->position();
+            for (ForestObject* o : forest->objects) {
+                const bool isCave = o->kind == FOREST_SCENERY && static_cast<Scenery*>(o)->hasCave;
+                if (isCave && (!cave || (o->position() - p).Length() < (cave->position() - p).Length())) {
+                    cave = static_cast<Scenery*>(o);
+                }
+            }
+            if (cave) {
+                b2Vec2 d = cave->position() - p;
+                d.Normalize();
+                const float facing = portable::atan2(-d.x, d.y);
+                if (phaseFrames == 240) {
+                    forest->playerCar->body->SetTransform(p, facing - 1.6f);
+                } else {
+                    forest->playerCar->body->SetTransform(cave->position() - 40.0f * d, facing + 0.25f);
+                }
+            }
+        }
+        if (phaseFrames == 246) pendingShot = "help_cave_pointer_side";
+        if (phaseFrames == 260) {
+            pendingShot = "help_cave_pointer_ahead";
+            enter(HelpNoticeSaved);
         }
         break;
     case HelpNoticeSaved:

@@ -186,6 +186,10 @@ private:
     // Puts the window in the mode ctx_.windowed now names.
     void changeWindowMode();
     void setActive(bool active);
+    // Holds the pointer for the game or leaves it to the window system.
+    void updateCapture();
+    // The window manager's modifier keys lend it the pointer; a click takes it back.
+    void lendPointerOnKey(const SDL_Event& event);
     void refreshPowerStatus();
     bool askExit();
     bool graphicsStarted() const { return gfx_ && gfxStarted_; }
@@ -204,6 +208,10 @@ private:
     bool minimized_ = false;
     int windowedX_ = 0;  // where the window was before it went full screen
     int windowedY_ = 0;
+    bool windowedMaximized_ = false;
+    // Alt or the Super key is down: the window manager may want the pointer for a
+    // menu, a move or Alt+drag, which a held pointer would refuse it.
+    bool pointerLent_ = false;
 
     int refCount_ = 0;
     LoopPlatform* platform_ = nullptr;

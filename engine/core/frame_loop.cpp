@@ -48,12 +48,38 @@ void EngineImpl::setActive(bool active) {
         EngineCallback cb = active ? ctx_.focusGainedFunc : ctx_.focusLostFunc;
         if (cb) cb();
     }
+    updateCapture();
+}
+
+void EngineImpl::updateCapture() {
     // The pointer is hidden and captured (relative mode) only while the window is
     // active, and never inside a parent window, whose host would lose its pointer.
+    // The keyboard is never grabbed: the window manager's keys stay its own.
     if (ctx_.window) {
-        bool capture = ctx_.active && ctx_.hideCursor && !ctx_.parentWindow;
-        SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE);
+        bool capture = ctx_.active && ctx_.hideCursor && !ctx_.parentWindow && !pointerLent_;
+        if (static_cast<bool>(SDL_GetRelativeMouseMode()) != capture) {
+            SDL_SetRelativeMouseMode(capture ? SDL_TRUE : SDL_FALSE);
+        }
     }
+}
+
+void EngineImpl::lendPointerOnKey(const SDL_Event& event) {
+#ifdef __EMSCRIPTEN__
+    // A page's pointer lock is the browser's to give; no window manager waits for it.
+    (void)event;
+#else
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        // Back from the window manager's business (whose key-up it may have kept).
+        if (!pointerLent_) return;
+        pointerLent_ = false;
+    } else {
+        const SDL_Keycode k = event.key.keysym.sym;
+        if (k != SDLK_LALT && k != SDLK_RALT && k != SDLK_LGUI && k != SDLK_RGUI) return;
+        if (event.key.repeat) return;
+        pointerLent_ = event.type == SDL_KEYDOWN;
+    }
+    updateCapture();
+#endif
 }
 
 bool EngineImpl::askExit() { return !ctx_.exitFunc || ctx_.exitFunc(); }
@@ -86,7 +112,10 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_EXPOSED:
             if (graphicsStarted()) gfx_->showLastPicture();
             return;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            focused_ = true;
+            pointerLent_ = false;
+            break;
         case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; break;
         case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
         case SDL_WINDOWEVENT_RESTORED:
@@ -97,7 +126,16 @@ void EngineImpl::dispatchEvent(const SDL_Event& event) {
         // the focus, and the host decides when frames run.
         if (!ctx_.parentWindow) setActive(focused_ && !minimized_);
         return;
+    case SDL_KEYUP:
+        lendPointerOnKey(event);
+        input_.handleEvent(event);
+        return;
+    case SDL_MOUSEBUTTONDOWN:
+        lendPointerOnKey(event);
+        input_.handleEvent(event);
+        return;
     case SDL_KEYDOWN:
+        lendPointerOnKey(event);
         if (event.key.keysym.mod & KMOD_ALT) {
             if (event.key.keysym.sym == SDLK_F4) {
                 if (askExit()) {

@@ -125,12 +125,17 @@ void EngineImpl::changeWindowMode() {
     return;
 #endif
     if (!ctx_.windowed) {
-        // Where the window was, to go back there: not to the centre.
+        // Where the window was, and whether maximised, to go back to that: not to the centre.
         SDL_GetWindowPosition(ctx_.window, &windowedX_, &windowedY_);
+        windowedMaximized_ = (SDL_GetWindowFlags(ctx_.window) & SDL_WINDOW_MAXIMIZED) != 0;
         SDL_SetWindowFullscreen(ctx_.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
         return;
     }
     SDL_SetWindowFullscreen(ctx_.window, 0);
+    if (windowedMaximized_) {
+        SDL_MaximizeWindow(ctx_.window);
+        return;
+    }
     // Only a window that moved is put back: a window manager that did not grant full
     // screen left it where it was, and one that keeps no frame extents (twm) would
     // take the position for its frame's and move it down by the title bar.

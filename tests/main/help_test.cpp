@@ -11,7 +11,9 @@
 #include "tests/support/headless_game.h"
 #include "tools/round_fingerprint.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -68,8 +70,10 @@ TEST_F(HelpForThePlayer, TheCardTurnsItsPagesAndClosesOnAnyOtherKeyOrClickThatTh
         std::vector<SDL_Scancode> presses;
         std::vector<int> pages;
     } cases[] = {
-        {SDL_SCANCODE_F1, {CLICK, CLICK}, {2, 0}},
-        {SDL_SCANCODE_H, {SDL_SCANCODE_SPACE, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_RETURN}, {2, 1, 2, 0}},
+        {SDL_SCANCODE_F1, {CLICK, CLICK, CLICK}, {2, 3, 0}},
+        {SDL_SCANCODE_H,
+         {SDL_SCANCODE_SPACE, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_RETURN, SDL_SCANCODE_RETURN},
+         {2, 1, 2, 3, 0}},
         {SDL_SCANCODE_F1, {SDL_SCANCODE_D}, {0}},
         {SDL_SCANCODE_H, {SDL_SCANCODE_SPACE, SDL_SCANCODE_ESCAPE}, {2, 0}},
         {SDL_SCANCODE_F1, {SDL_SCANCODE_F1}, {0}},
@@ -185,21 +189,64 @@ TEST(HelpHints, OnlyWhatTheBearCanEatBringsTheFoodHint) {
     }
 }
 
+// The paw on the gas pedal: a rock on its plate keeps it up, and the hint says so
+// three times in the year at most; never without the rock, never in a demo.
+TEST(HelpHints, ALooseThingOnThePedalsBringsItsHintAFewTimesAYear) {
+    const struct {
+        const char* what;
+        bool rock, demo;
+        int shows;
+    } cases[] = {{"a rock on the plate", true, false, PEDAL_HINT_SHOWS},
+                 {"nothing on it", false, false, 0},
+                 {"a rock in a demo", true, true, 0}};
+    for (const auto& c : cases) {
+        SeasonRound round(1, -1, -1, 7u);
+        Help help;
+        help.roundStarted(c.demo);
+        const b2Vec2 grip = world->gasPedalBody->GetWorldPoint(b2Vec2(1.25f, -1.0f));
+        world->pawX = grip.x;
+        world->pawY = grip.y;
+        world->grabAt(grip.x, grip.y);
+        ASSERT_TRUE(world->isHeld(world->gasPedalBody)) << c.what;
+        if (c.rock) {
+            RoundItem* rock = new RoundItem();
+            rock->makeRock();
+            rock->bodies[0]->SetTransform(world->gasPedalBody->GetWorldPoint(b2Vec2(1.25f, -2.5f)), 0.0f);
+            world->cabObjects.push_back(rock);
+        }
+        int shows = 0, firstAt = -1;
+        Hint was = Hint::None;
+        for (int i = 0; i < 4 * (PEDAL_HINT_FRAMES + PEDAL_HINT_GAP_FRAMES); ++i) {
+            SeasonRound::update();
+            help.watchRound(*world);
+            if (help.hint() == Hint::Pedals && was != Hint::Pedals) {
+                ++shows;
+                if (firstAt < 0) firstAt = i;
+            }
+            was = help.hint();
+        }
+        EXPECT_EQ(shows, c.shows) << c.what;
+        if (c.shows) EXPECT_LT(firstAt, 90 + PEDAL_STUCK_FRAMES) << "the rock's fall and most of a second";
+    }
+}
+
 // Over every place of the paw, the hint stays on the picture and off the paw and
 // the top of its arm; at round start "Hold" was under the paw near the windshield.
 TEST_F(HelpForThePlayer, TheHintStandsWhereThePawIsNot) {
     Font* font = resourceManager->FontByName("f1");
     ASSERT_NE(font, nullptr);
     font->SetScale(1.0f);
-    for (Hint hint : {Hint::Grab, Hint::Food}) {
+    for (Hint hint : {Hint::Grab, Hint::Food, Hint::Pedals}) {
         const float one = font->TextWidth(hintText(hint, false));
-        const float two = font->TextWidth(hintText(hint, true), true);
+        const std::string narrow = hintText(hint, true);
+        const float two = font->TextWidth(narrow.c_str(), true);
+        const int lines = 1 + static_cast<int>(std::count(narrow.begin(), narrow.end(), '\n'));
         ASSERT_GT(one, 150.0f);
         ASSERT_LT(two, 0.6f * one) << "broken near its middle";
         int twoLined = 0;
         for (float py = 0.0f; py <= 240.0f; py += 3.0f) {
             for (float px = 0.0f; px <= 320.0f; px += 3.0f) {
-                const HintBox b = placeHint(px, py, one, two, 12.0f);
+                const HintBox b = placeHint(px, py, one, two, 12.0f, lines);
                 const float right = b.left + b.width, bottom = b.top + b.height;
                 ASSERT_TRUE(b.left >= 0.0f && b.top >= 0.0f && right <= 320.0f && bottom <= 240.0f) << px << "," << py;
                 ASSERT_EQ(b.width, (b.twoLines ? two : one) + 6.0f);
@@ -209,6 +256,10 @@ TEST_F(HelpForThePlayer, TheHintStandsWhereThePawIsNot) {
                 const bool onPaw = b.left < px + 12.0f && right > px - 12.0f && b.top < py + 11.0f && bottom > py - 16.0f;
                 const bool onArm = bottom > py && b.left < px + 8.0f && right > px - 10.0f - 0.5f * (bottom - py);
                 ASSERT_FALSE(onPaw || onArm) << "paw at " << px << "," << py << " box " << b.left << "," << b.top;
+                // Over the fat gauge the food hint hid what the player feeds the bear for.
+                const bool onGauge = b.left < FAT_GAUGE_RIGHT && right > FAT_GAUGE_LEFT && b.top < FAT_GAUGE_BOTTOM &&
+                                     bottom > FAT_GAUGE_TOP;
+                ASSERT_FALSE(onGauge) << "paw at " << px << "," << py << " box " << b.left << "," << b.top;
             }
         }
         EXPECT_GT(twoLined, 0) << "the top middle, where one line fits on neither side";
@@ -239,6 +290,7 @@ TEST_F(HelpForThePlayer, ARoundPlayedWithTheHelpShowingReplaysAsRecorded) {
             if (i == 25.0f || i == 200.0f) leftButton(i == 25.0f);
             controlHeld(i == 10.0f);
             if (i == 10.0f || i == 350.0f) tap(i == 10.0f ? SDL_SCANCODE_S : SDL_SCANCODE_F1);
+            if (i == 300.0f || i == 420.0f) tap(SDL_SCANCODE_C);  // the cave pointer off and on
         }
         step();
         if (game->state != Playing || !world) continue;
@@ -280,8 +332,44 @@ TEST_F(HelpForThePlayer, ADemoShowsNothingOfIt) {
     game->help.roundStarted(false);
     game->help.notice("Music off");
     EXPECT_GT(primitivesOfAFrame(), demo + 20) << "the hint's and the notice's boxes and letters";
+    world->fatness = 1.0f;  // the cave pointer's time, too
     game->playingBack = 1;
     EXPECT_EQ(primitivesOfAFrame(), demo) << "the help shows in a demo";
+}
+
+// Fat enough: the pointer to the cave, until the sleep begins; C takes it away and
+// brings it back, each time with a notice.
+TEST_F(HelpForThePlayer, TheCavePointerShowsOnceTheBearIsFatAndCSwitchesIt) {
+    auto primitivesOfAFrame = [] {
+        engineImpl()->graphics()->resetStats();
+        game->renderFrame();
+        return engineImpl()->graphics()->stats().primitives;
+    };
+    world = new World();
+    world->setup(5.0f);
+    game->state = Playing;
+    game->playingBack = 0;
+    game->help.roundStarted(false);
+    step();  // the forest placed in the view
+    const long lean = primitivesOfAFrame();
+    world->fatness = 1.0f;
+    const long fat = primitivesOfAFrame();
+    EXPECT_GT(fat, lean + 8) << "the chevron, its shadow and the word";
+    const struct {
+        bool on;
+        const char* notice;
+    } presses[] = {{false, "Cave pointer off"}, {true, "Cave pointer on"}};
+    for (const auto& p : presses) {
+        tap(SDL_SCANCODE_C);
+        step();
+        EXPECT_STREQ(game->help.noticeText(), p.notice);
+        for (int i = 0; i < NOTICE_FRAMES; ++i) game->help.step();
+        EXPECT_EQ(primitivesOfAFrame(), p.on ? fat : lean) << p.notice;
+    }
+    world->sleepPhase = 1;
+    const long asleep = primitivesOfAFrame();
+    world->fatness = 0.5f;
+    EXPECT_EQ(primitivesOfAFrame(), asleep) << "still pointing into the cave it sleeps in";
 }
 
 }  // namespace

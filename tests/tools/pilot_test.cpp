@@ -289,4 +289,28 @@ TEST_F(PilotYear, WinsTheFirstYearThroughThePawAndItsRecordsWinItAgain) {
     world = nullptr;
 }
 
+// The late hand oscillated on its way to the cave with its quarter-second lag:
+// this year it was fat at 82 s and never got in.
+TEST_F(PilotYear, ThroughALateHandTheFatBearReachesItsCave) {
+    const YearResult result = playFirstYear(10, nullptr, true);
+    EXPECT_TRUE(result.won) << "snowed in at fatness " << result.fatness;
+}
+
+// Whole games: the years counted are the years won, each later one with its
+// modifier; a lost later year (which sends the Game back to year 1) is no win.
+TEST_F(PilotYear, AGameGoesOnYearAfterYearUntilOneIsLost) {
+    const GameResult r = playGame(2, false, 3);
+    ASSERT_FALSE(r.played.empty());
+    int won = 0;
+    for (size_t i = 0; i < r.played.size(); ++i) {
+        won += r.played[i].won;
+        EXPECT_EQ(r.played[i].modifierA >= 0, i > 0) << "year " << i + 1;
+        EXPECT_EQ(r.played[i].won, i + 1 < r.played.size() || r.years == 3) << "year " << i + 1;
+    }
+    EXPECT_EQ(won, r.years);
+    EXPECT_GT(r.played.size(), 1u) << "seed 2's first year is won";
+    EXPECT_EQ(game->year, 1);
+    EXPECT_EQ(world, nullptr);
+}
+
 }  // namespace

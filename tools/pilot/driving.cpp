@@ -12,6 +12,9 @@ namespace {
 constexpr float CAR_RADIUS = 1.5f;   // the car's box, 2 by 2.2, and a little
 constexpr float LOOK_AHEAD = 12.0f;  // how far ahead an obstacle is steered round
 constexpr float NOT_DRIVING = 0.25f;  // seconds between two calls
+// Nearly on course, a late driver turns the wheel no further than this.
+constexpr float LATE_FINE_ERROR = 0.5f;
+constexpr float LATE_FINE_STEER = 0.4f;
 }  // namespace
 
 void Navigator::backOff(float elapsed, float seconds) {
@@ -73,8 +76,14 @@ Wish Navigator::toward(const Car* car, b2Vec2 goal, bool through, float elapsed,
         const float side = block->localX > 0.0f ? -1.0f : 1.0f;
         aim = b2Vec2(block->localX + side * (blockRadius + CAR_RADIUS + 1.5f), block->localY);
     }
-    const float error = portable::atan2(-aim.x, aim.y);
-    const float steer = std::max(-1.0f, std::min(1.0f, 1.5f * error));
+    float error = portable::atan2(-aim.x, aim.y);
+    float lock = 1.0f;
+    if (lag > 0.0f) {
+        // The turn already under way carries the nose on meanwhile.
+        error -= car->body->GetAngularVelocity() * lag;
+        if (std::fabs(error) < LATE_FINE_ERROR) lock = LATE_FINE_STEER;
+    }
+    const float steer = std::max(-lock, std::min(lock, 1.5f * error));
     const float speed = car->forwardSpeed();
     if (!through && distance < 4.0f) return {steer, 0.0f, speed > 0.5f ? 1.0f : 0.0f, false};
     if (speed > most + 2.0f) return {steer, 0.0f, 0.5f, false};

@@ -32,6 +32,9 @@ public:
     // How many times longer than a machine's its driver takes to change gear,
     // turn the wheel and press a pedal: the stuck test and backing off wait so long.
     float patience = 1.0f;
+    // Seconds from a decision until the wheel has it: a late driver steers by where
+    // the car's turning will have taken it by then, and in small corrections.
+    float lag = 0.0f;
 
 private:
     b2Vec2 checkpoint_ = b2Vec2(0.0f, 0.0f);

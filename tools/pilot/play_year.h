@@ -7,6 +7,7 @@
 #include "tools/pilot/year_pilot.h"
 
 #include <cstdint>
+#include <vector>
 
 struct YearResult {
     bool won = false;
@@ -16,6 +17,24 @@ struct YearResult {
     YearStats stats;
 };
 
+// A whole game played by the pilot from a seed as the game plays it: the Game's
+// own fades and years, one generator through them, each year's modifiers and
+// shorter winter, until the bear is snowed in (or maxYears are won).
+struct GameResult {
+    int years = 0;  // survived
+    // Per year played: its modifiers (-1 none) and whether it was won.
+    struct Year {
+        int modifierA, modifierB;
+        bool won;
+        float fatness;  // at the year's end
+        int meals;
+    };
+    std::vector<Year> played;
+};
+// Records every update's frame into record if given, with its checkpoints.
+GameResult playGame(uint32_t seed, bool human = false, int maxYears = 30, InputLog* record = nullptr);
+
 // Needs the engine and the game; records the pilot's frames into record if given.
 // human: the pilot plays through a HumanHand (tools/pilot/human_hand.h).
-YearResult playFirstYear(uint32_t seed, InputLog* record = nullptr, bool human = false);
+// year: the same round as a later year without modifiers (no easy start).
+YearResult playFirstYear(uint32_t seed, InputLog* record = nullptr, bool human = false, int year = 1);

@@ -6,6 +6,7 @@
 #include "forest/scenery.h"
 #include "main/game.h"
 #include "main/world.h"
+#include "physics/portable_math.h"
 #include "vehicle/car.h"
 
 #include <algorithm>
@@ -22,6 +23,12 @@ constexpr float CAVE_LINE_START = 30.0f;
 constexpr float CAVE_LOOK_AHEAD = 10.0f;
 constexpr float CAVE_SLOW = 50.0f;
 
+// The cave's mouth seen ahead: this near and within this angle of straight on
+// (the windshield shows 0.79 either side), and how fast a late hand drives at it.
+constexpr float MOUTH_SEEN = 40.0f;
+constexpr float MOUTH_SEEN_ANGLE = 0.7f;
+constexpr float LATE_CAVE_SPEED = 3.0f;
+
 // Food the mouth can still take: a body whose shapes the mouth senses.
 bool edible(const b2Body* body) {
     for (const b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) {
@@ -37,6 +44,8 @@ b2AABB boxOf(const b2Body* body) {
     for (const b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) box.Combine(f->GetAABB(0));
     return box;
 }
+
+constexpr int BADGER_KIND = 1;
 
 bool insideCab(b2Vec2 p) { return p.x > -1.0f && p.x < 21.0f && p.y > 1.0f && p.y < 15.2f; }
 
@@ -134,6 +143,15 @@ CabObject* YearPilot::chooseFood(int* index) {
         }
     }
     return best;
+}
+
+CabObject* YearPilot::loose(int kind) const {
+    for (CabObject* o : world->cabObjects) {
+        if (o->kind == kind && !o->dead && o->bodyCount > 0 && insideCab(o->bodies[0]->GetPosition()) && !blocked(o)) {
+            return o;
+        }
+    }
+    return nullptr;
 }
 
 CabObject* YearPilot::heldJunk(int* index) {
@@ -243,8 +261,16 @@ Wish YearPilot::toCave() {
     } else {
         fenceFrames_ = 0;
     }
+    // A late hand steers at the mouth itself once it shows ahead, slowly, in small
+    // corrections: aiming at a point of the line it keeps overshooting.
+    const bool late = navigator_.lag > 0.0f;
+    if (late && cave_->localY > 0.0f && (c - p).Length() < MOUTH_SEEN &&
+        std::fabs(portable::atan2(cave_->localX, cave_->localY)) < MOUTH_SEEN_ANGLE) {
+        return navigator_.toward(car, c, true, world->elapsed, LATE_CAVE_SPEED);
+    }
     // Slowly at the end, where the cave must come into view straight ahead.
-    return navigator_.toward(car, ahead * u, true, world->elapsed, along > CAVE_SLOW ? 4.0f : 1e9f);
+    // A late hand drives the whole way out slowly: fast, each correction comes too late.
+    return navigator_.toward(car, ahead * u, true, world->elapsed, late || along > CAVE_SLOW ? 4.0f : 1e9f);
 }
 
 const Scenery* YearPilot::chooseGoal() {
@@ -296,6 +322,14 @@ InputFrame YearPilot::next() {
             block(thing, index, 20.0f);
             leverFrames_ = 0;
         }
+        return f;
+    }
+    if (CabObject* badger = loose(BADGER_KIND)) {
+        // A badger eats what falls in and scratches: out with it first.
+        doing = "throwing out a badger";
+        bool done = false;
+        const InputFrame f = paw_.clear(badger, 0, &done);
+        if (done) block(badger, 0, 20.0f);
         return f;
     }
     CabObject* food = !fatEnough(world->fatness) && world->winterPhase <= 1 ? chooseFood(&index) : nullptr;

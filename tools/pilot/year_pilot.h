@@ -25,6 +25,9 @@ struct YearStats {
 
 // How much longer a late hand takes over the car's controls than a machine.
 constexpr float LATE_PATIENCE = 2.5f;
+// Seconds a late hand's turn of the wheel takes to arrive: its reaction, the
+// travel to the rim and the turn itself.
+constexpr float LATE_STEER_LAG = 0.6f;
 
 class YearPilot {
 public:
@@ -42,6 +45,7 @@ public:
     void setReaction(int frames) {
         paw_.reaction = frames;
         navigator_.patience = frames > 0 ? LATE_PATIENCE : 1.0f;
+        navigator_.lag = frames > 0 ? LATE_STEER_LAG : 0.0f;
     }
 
 private:
@@ -60,6 +64,8 @@ private:
     void block(const CabObject* thing, int index, float seconds);
     // A loose thing at rest on the floor under the gas pedal, or null.
     CabObject* underTheGas(int* index);
+    // A loose thing of that kind in the cab, not left alone for now, or null.
+    CabObject* loose(int kind) const;
     // The bones of a fish the paw still holds once both halves are eaten, or null.
     CabObject* heldJunk(int* index);
     // A loose thing that holds a pedal down or up, or the gear lever between

@@ -2,6 +2,10 @@
 // private X server with no window manager, with twm and with openbox.
 #include "tests/engine/core/real_window.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+
 namespace realwindow {
 namespace {
 
@@ -165,6 +169,74 @@ INSTANTIATE_TEST_SUITE_P(WindowKeeps, Uncovered, ::testing::Values("", "1"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return std::string(*info.param ? "CopiedBeforeEachSwap" : "KeptByTheWindow");
                          });
+
+// xdotool on the private server, as a player's keys and mouse; false when it fails.
+bool xdotool(const std::string& args) { return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0; }
+
+// The game holds the pointer for the paw, yet under openbox the window manager's
+// keys still move and maximise the window (Alt+Space and its menu), full screen
+// gives the maximised window back, and Alt+Tab to another window frees the pointer.
+TEST_F(RealWindowTest, UnderOpenboxTheWindowManagersKeysWorkAndAltTabGivesThePointerBack) {
+    startServer("openbox");
+    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xdotool";
+    const PrivateXServer::WindowId other = x->createManagedWindow(200, 200);
+    engine = engineCreate(ENGINE_VERSION);
+    engine->System_SetState(STATE_WINDOW_SCALE, 1);  // as the game's: the window manager may size it
+    startEngine();
+    ASSERT_TRUE(initiated) << engine->System_LastError();
+    engine->System_SetState(STATE_HIDE_CURSOR, true);
+    SDL_Window* window = static_cast<SDL_Window*>(engine->System_GetState(STATE_WINDOW));
+    const auto held = [] { return SDL_GetRelativeMouseMode() == SDL_TRUE; };
+    ASSERT_TRUE(x->waitFor([&] {
+        runFrames(1);
+        return x->framed(xid()) && held();
+    })) << "the pointer never held";
+    // A person's keys, with the game's frames between them.
+    const auto keys = [&](std::initializer_list<const char*> steps) {
+        for (const char* step : steps) {
+            ASSERT_TRUE(xdotool(step)) << step;
+            for (int i = 0; i < 10; ++i) runFrames(1);
+        }
+    };
+    const auto menu = [&](const char* item) {
+        keys({"keydown alt", "key space", "keyup alt", item});
+    };
+
+    const PrivateXServer::Rect start = x->rect(xid());
+    menu("key m");
+    keys({"key Right Right Right Down", "key Return"});
+    EXPECT_TRUE(x->waitFor([&] { return x->rect(xid()).x > start.x; })) << "not moved by the menu's Move";
+    menu("key x");
+    ASSERT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return (SDL_GetWindowFlags(window) & SDL_WINDOW_MAXIMIZED) && x->rect(xid()).w > start.w;
+    })) << "not maximised by the menu";
+    const PrivateXServer::Rect maximised = x->rect(xid());
+    for (int i = 0; i < 2; ++i) keys({"keydown alt", "key Return", "keyup alt"});
+    EXPECT_TRUE(x->waitFor([&] {
+        pumpOnly();
+        return engine->System_GetState(STATE_WINDOWED) && x->rect(xid()) == maximised;
+    })) << "out of full screen, not maximised as before";
+    EXPECT_TRUE(x->waitFor([&] {
+        runFrames(1);
+        return held();
+    })) << "the pointer not held again after the keys";
+
+    keys({"keydown alt", "key Tab", "keyup alt"});
+    EXPECT_TRUE(x->waitFor([&] {
+        runFrames(1);
+        return !held();
+    })) << "the pointer still held by a window that lost the focus";
+    // Nothing keeps the pointer in the game's window any more.
+    ASSERT_TRUE(xdotool("mousemove 3 3"));
+    FILE* where = popen("xdotool getmouselocation", "r");
+    char line[128] = {};
+    ASSERT_NE(where, nullptr);
+    EXPECT_NE(fgets(line, sizeof line, where), nullptr);
+    pclose(where);
+    EXPECT_EQ(std::string(line).rfind("x:3 y:3 ", 0), 0u) << line;
+    x->destroyWindow(other);
+}
 
 }  // namespace
 }  // namespace realwindow
