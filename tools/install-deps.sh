@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake pkg-config ninja-build
  libopenal-dev libsndfile1-dev libvorbis-dev libopenmpt-dev
  zlib1g-dev libminizip-dev
  libgtest-dev libgmock-dev libbenchmark-dev
- clang libclang-rt-14-dev
+ clang libclang-rt-14-dev g++-aarch64-linux-gnu g++-i686-linux-gnu qemu-user
  xvfb xauth xdotool x11-apps libgl1-mesa-dri libx11-dev twm openbox
  python3 python3-pil python3-numpy sox
  dpkg-dev file lintian desktop-file-utils appstream

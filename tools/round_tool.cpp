@@ -372,22 +372,28 @@ int playWholeGame(const char* path) {
     uint32_t fingerprint = 2166136261u;
     const auto fold = [&fingerprint](uint32_t w) { fingerprint = (fingerprint ^ w) * 16777619u; };
     uint32_t last = 0;
-    int years = 0;
-    bool started = false;
+    int years = 0;  // rounds played, one a year
+    bool started = false, playing = false;
     // Fades and titles between years take seconds; a game never needs more.
     for (uint64_t frame = 0; frame < 2ull * log.size() + 60ull * 3600ull; ++frame) {
         game->frame();
-        if (game->state == Playing && world) {
+        const bool wasPlaying = playing;
+        playing = game->state == Playing && world;
+        if (playing) {
             if (!started) std::printf("demo %s: %u frames, seed %u, version %u\n", path, log.size(), game->seed,
                                       log.version());
             started = true;
-            years = std::max(years, game->year);
-            if (game->playIndex != last) {
-                last = game->playIndex;
-                if (last % CHECKPOINT_UPDATES == 0 || last == log.size()) fold(roundStateHash());
-            }
+            years += wasPlaying ? 0 : 1;
+        }
+        // The update that ends a year leaves the Game in another state.
+        if (started && world && game->playIndex != last) {
+            last = game->playIndex;
+            if (last % CHECKPOINT_UPDATES == 0 || last == log.size()) fold(roundStateHash());
         }
         game->renderFrame();
+        // Its records used up, the game has gone to the title or to "Game Over"
+        // (after which a demo would start again).
+        if (started && last == log.size() && game->state != Playing) break;
         if (started && game->state == Title && !game->playingBack) break;
     }
     const bool ran = started && last == log.size();

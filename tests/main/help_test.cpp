@@ -226,7 +226,9 @@ TEST(HelpHints, ALooseThingOnThePedalsBringsItsHintAFewTimesAYear) {
             was = help.hint();
         }
         EXPECT_EQ(shows, c.shows) << c.what;
-        if (c.shows) EXPECT_LT(firstAt, 90 + PEDAL_STUCK_FRAMES) << "the rock's fall and most of a second";
+        if (c.shows) {
+            EXPECT_LT(firstAt, 90 + PEDAL_STUCK_FRAMES) << "the rock's fall and most of a second";
+        }
     }
 }
 

@@ -29,10 +29,10 @@ InputFrame HumanHand::next(const InputFrame& meant) {
 }
 
 float HumanHand::noise() {
-    // The sum of four uniforms on [0, 1) has mean 2 and variance 1/3.
+    // The sum of twelve uniforms on [0, 1) has mean 6 and variance 1.
     float sum = 0.0f;
-    for (int i = 0; i < 4; ++i) sum += static_cast<float>(scatter_() >> 8) * 0x1p-24f;
-    return (sum - 2.0f) * 1.7320508f * SCATTER;
+    for (int i = 0; i < 12; ++i) sum += static_cast<float>(scatter_() >> 8) * 0x1p-24f;
+    return (sum - 6.0f) * SCATTER;
 }
 
 b2Vec2 HumanHand::pending() const {

@@ -31,7 +31,7 @@ private:
     std::deque<InputFrame> queue_;
     b2Vec2 debt_ = b2Vec2(0.0f, 0.0f);
     uint32_t buttons_ = 0;  // taken from the queue, waiting for the hand to arrive
-    // Near-normal (four uniforms summed) with + - * alone: the C library's
+    // Near-normal (twelve uniforms summed) with + - * alone: the C library's
     // logarithm, which a normal distribution takes, differs in its last bits
     // between libraries, and the same seed must play the same records everywhere.
     float noise();
