@@ -6,13 +6,23 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace {
 
+constexpr const char* USAGE =
+    "Usage: timberdrive [FILE]\n"
+    "Drive a bear's car through the forest before winter comes.\n"
+    "With FILE, a demo file (as S saves it), the game starts by playing it back;\n"
+    "afterwards the title screen plays it again when idle, and D plays it at once.\n";
+
 // Start-up failures must not look like success: the text goes to a message box
 // (or to standard error without a window system) and the program exits with 1.
-int failStartup(bool finish) {
-    const char* text = engine->System_LastError();
+int failStartup(bool finish, const char* text) {
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr) != 0) {
         std::fprintf(stderr, "Error: %s\n", text);
     }
@@ -21,9 +31,33 @@ int failStartup(bool finish) {
     return 1;
 }
 
+int failStartup(bool finish) { return failStartup(finish, engine->System_LastError()); }
+
 }  // namespace
 
-int main(int, char**) {
+#ifdef __EMSCRIPTEN__
+// The page's demo files (dropped, chosen or linked) and the download of the last game.
+extern "C" EMSCRIPTEN_KEEPALIVE int timberdrive_play_demo(const char* path) {
+    return game && game->playDemoFile(path) ? 1 : 0;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int timberdrive_save_log(const char* path) {
+    return game && !game->inputLog.empty() && game->inputLog.save(path, game->seed) ? 1 : 0;
+}
+#endif
+
+int main(int argc, char** argv) {
+    const char* demoFile = nullptr;
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-' && argv[1][1] != '\0')) {
+        std::fputs(USAGE, stderr);
+        return 2;
+    }
+    if (argc == 2) demoFile = argv[1];
+
     engine = engineCreate(ENGINE_VERSION);
     if (!engine) return 1;
     configureEngine(frameCallback, renderCallback, restoreCallback);
@@ -34,6 +68,13 @@ int main(int, char**) {
 
     game = new Game();
     game->init();
+    if (demoFile && !game->playDemoFile(demoFile)) {
+        delete game;
+        game = nullptr;
+        freeResources();
+        const std::string text = std::string("Can't play the demo file ") + demoFile;
+        return failStartup(true, text.c_str());
+    }
 
     engine->System_Start();
 

@@ -73,7 +73,7 @@ Input::View Input::view() const {
     if (!ctx_.window || ctx_.screenWidth <= 0 || ctx_.screenHeight <= 0) return v;
     int ww = 0, wh = 0;
     windowSize(ctx_.window, &ww, &wh);
-    PictureRect r = fitPicture(ctx_.screenWidth, ctx_.screenHeight, ww, wh);
+    PictureRect r = fitPicture(ctx_.screenWidth, ctx_.screenHeight, ww, wh, ctx_.pixelSize);
     if (r.w <= 0 || r.h <= 0) return v;
     v.scale = static_cast<float>(r.w) / static_cast<float>(ctx_.screenWidth);
     v.offsetX = static_cast<float>(r.x);

@@ -633,7 +633,7 @@ bool GlGraphics::placePicture() {
     // The window's real size: a full screen that the window manager did not grant
     // leaves the window as it was.
     windowPixelSize(ctx_.window, &dw, &dh);
-    PictureRect r = fitPicture(w, h, dw, dh);
+    PictureRect r = fitPicture(w, h, dw, dh, ctx_.pixelSize);
     bool direct = windowDrawable_ && r.w == w && r.h == h;
     if (direct == direct_ && dw == windowWidth_ && dh == windowHeight_) return false;
     // fitPicture's offset counts from the top, the window's rows from the bottom: an
