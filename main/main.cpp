@@ -36,9 +36,11 @@ int failStartup(bool finish) { return failStartup(finish, engine->System_LastErr
 }  // namespace
 
 #ifdef __EMSCRIPTEN__
-// The page's demo files (dropped, chosen or linked) and the download of the last game.
+// The page's demo files (dropped, chosen or linked): 1 playing, 0 no demo, -1 the
+// game is not there yet. And the download of the last game.
 extern "C" EMSCRIPTEN_KEEPALIVE int timberdrive_play_demo(const char* path) {
-    return game && game->playDemoFile(path) ? 1 : 0;
+    if (!game) return -1;
+    return game->playDemoFile(path) ? 1 : 0;
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE int timberdrive_save_log(const char* path) {
