@@ -205,6 +205,7 @@ void Game::framePlaying() {
         if (world) world->update(&inputLog[playIndex]);
         playIndex += 1;
     } else {
+        if (demoEnded) demoEnded();
         returnToTitle();
     }
 }

@@ -93,7 +93,12 @@ private:
     void startRound();
     void deleteWorld();
 
-    bool demoNow_ = false;  // a demo file was given: it starts at the next title frame
+    bool demoNow_ = false;
+
+public:
+    // Called when a demo's records run out, before the round ends (the page's tests
+    // read the round's end state there).
+    void (*demoEnded)() = nullptr;  // a demo file was given: it starts at the next title frame
 };
 
 extern Engine* engine;

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 #ifdef __EMSCRIPTEN__
+#include "tools/round_fingerprint.h"
+
 #include <emscripten.h>
 #endif
 
@@ -43,6 +45,21 @@ extern "C" EMSCRIPTEN_KEEPALIVE int timberdrive_play_demo(const char* path) {
     return game->playDemoFile(path) ? 1 : 0;
 }
 
+// The end state of the last demo played to its end, as the round tool prints it for
+// the same records natively: the page's tests compare the two.
+namespace {
+uint32_t g_demoEndState = 0;
+void noteDemoEnd() {
+    uint32_t hash = 2166136261u;
+    if (world) {
+        for (uint32_t b : roundFingerprint()) hash = (hash ^ b) * 16777619u;
+    }
+    g_demoEndState = hash;
+}
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t timberdrive_demo_end_state() { return g_demoEndState; }
+
 extern "C" EMSCRIPTEN_KEEPALIVE int timberdrive_save_log(const char* path) {
     return game && !game->inputLog.empty() && game->inputLog.save(path, game->seed) ? 1 : 0;
 }
@@ -70,6 +87,9 @@ int main(int argc, char** argv) {
 
     game = new Game();
     game->init();
+#ifdef __EMSCRIPTEN__
+    game->demoEnded = noteDemoEnd;
+#endif
     if (demoFile && !game->playDemoFile(demoFile)) {
         delete game;
         game = nullptr;

@@ -42,6 +42,14 @@ FramePacer g_pacer;
 int g_rate = -1;         // the frame rate the pacer keeps
 uint64_t g_rateStart = 0;  // the clock when it was set
 uint64_t g_frames = 0;     // frames since then
+uint32_t g_updates = 0;    // frames run since the start, for the page's tests
+
+}  // namespace
+
+// How many updates the game has run: over a stretch of real time, whether it keeps it.
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t timberdrive_updates() { return g_updates; }
+
+namespace {
 
 void runPass(void* engine) { static_cast<EngineImpl*>(engine)->browserPass(); }
 
@@ -82,6 +90,7 @@ void EngineImpl::browserPass() {
         // Just past the loop's due time for the last frame owed, however it rounds:
         // the loop runs them all before this picture.
         g_frames += static_cast<uint64_t>(frames);
+        g_updates += static_cast<uint32_t>(frames);
         g_clock.now_ = g_rateStart + g_frames * 1000000u / static_cast<uint64_t>(rate) + 1;
     }
     g_clock.timing_ = frameStats().recording();
