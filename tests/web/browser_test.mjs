@@ -150,7 +150,8 @@ const endStateOf = (page) => page.evaluate(() => (Module._timberdrive_demo_end_s
   .padStart(8, '0'));
 // Waits until a demo the page plays has run out and returns its end state.
 async function demoEnd(page, ms) {
-  await page.waitForFunction(() => Module._timberdrive_demo_end_state() !== 0, { timeout: ms, polling: 500 })
+  await page.waitForFunction(() => Module.calledRun && Module._timberdrive_demo_end_state() !== 0,
+                             { timeout: ms, polling: 500 })
     .catch(() => {});
   return endStateOf(page);
 }
