@@ -189,6 +189,11 @@ enum IntState {
     // largest whole multiple of it, up to n, that the desktop's usable area holds.
     // The picture is scaled by the largest whole number that fits, as in full screen.
     STATE_WINDOW_SCALE = 101,
+    // 1 (the default), or n: the screen's picture is a smaller one drawn n times its
+    // size, so it is shown at any whole multiple of 1/n of its size (each of its
+    // n x n blocks a whole number of pixels), a window may be that small, and a
+    // browser's canvas holds the smaller picture. Set before System_Initiate.
+    STATE_PIXEL_SIZE = 102,
 };
 
 enum StringState {

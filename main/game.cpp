@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <unistd.h>
 
 Engine* engine = nullptr;
@@ -24,6 +25,11 @@ namespace {
 constexpr float FADE_RATE = 1.5f;
 constexpr int IDLE_CAP = 300;
 constexpr int IDLE_DEMO_FRAMES = 960;
+#ifdef __EMSCRIPTEN__
+constexpr bool CAN_QUIT = false;  // a page has no quit: Escape belongs to the browser
+#else
+constexpr bool CAN_QUIT = true;
+#endif
 }  // namespace
 
 Game::~Game() {
@@ -125,8 +131,11 @@ bool Game::frameTitle(float dt) {
     soundSwitches();
     idleFrames += 1;
     if (engine->Input_KeyPressed(KEY_ESCAPE)) {
-        if (year == 1) return true;
-        returnToTitle();
+        if (year == 1) {
+            if (CAN_QUIT) return true;
+        } else {
+            returnToTitle();
+        }
     }
     // Only horizontal movement counts as the player being there.
     if (std::fabs(mouseDX) > 0.1f && idleFrames > IDLE_CAP) idleFrames = IDLE_CAP;
@@ -143,10 +152,11 @@ bool Game::frameTitle(float dt) {
         fadeDir = -1;
         nextState = Playing;
         idleFrames = 0;
-    } else if (((idleFrames > IDLE_DEMO_FRAMES || demoKey('D')) && !inputLog.empty() &&
+    } else if (((idleFrames > IDLE_DEMO_FRAMES || demoKey('D') || demoNow_) && !inputLog.empty() &&
                 year == 1) ||
                playingBack == 1) {
         // No fade check: this also interrupts a fade in progress.
+        demoNow_ = false;
         fadeDir = -1;
         nextState = StartDemo;
         idleFrames = 0;
@@ -202,6 +212,7 @@ void Game::framePlaying() {
         playIndex += 1;
         checkReplay();
     } else {
+        if (demoEnded) demoEnded();
         returnToTitle();
     }
 }
@@ -252,6 +263,22 @@ void Game::saveDemo() {
 }
 
 bool Game::loadDemo(const char* path) { return inputLog.load(path, &seed); }
+
+bool Game::playDemoFile(const char* path) {
+    // Read aside first: a file that is no demo leaves the log as it was.
+    InputLog log;
+    uint32_t fileSeed = 0;
+    if (!path || access(path, R_OK) != 0 || !log.load(path, &fileSeed) || log.empty()) {
+        help.notice("Can't play that demo");
+        return false;
+    }
+    // The round being recorded ends here, or its next year would go on over the demo.
+    if (state != Title || year != 1 || playingBack != 0 || fadeDir == -1) returnToTitle();
+    inputLog = std::move(log);
+    seed = fileSeed;
+    demoNow_ = true;
+    return true;
+}
 
 void Game::restore() {
     if (targetSprite) targetSprite->SetTexture(engine->Target_Texture(target));

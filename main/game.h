@@ -58,6 +58,10 @@ public:
     // Replaces the seed and the log from a demo file (on the title, only in year
     // 1); false when the file cannot be opened or is refused.
     bool loadDemo(const char* path);
+    // Plays the demo file from the title of year 1 (a round in progress is
+    // abandoned); a file that holds no demo changes nothing and is false, with a
+    // notice in the game.
+    bool playDemoFile(const char* path);
 
     TargetHandle target = 0;
     Sprite* targetSprite = nullptr;
@@ -91,6 +95,13 @@ private:
     void checkReplay();
     void startRound();
     void deleteWorld();
+
+    bool demoNow_ = false;
+
+public:
+    // Called when a demo's records run out, before the round ends (the page's tests
+    // read the round's end state there).
+    void (*demoEnded)() = nullptr;  // a demo file was given: it starts at the next title frame
 };
 
 extern Engine* engine;

@@ -50,6 +50,8 @@ void configureEngine(EngineCallback frame, EngineCallback render, EngineCallback
     // where the desktop holds that; in a browser the page sizes the canvas.
     engine->System_SetState(STATE_WINDOW_SCALE, 2);
 #endif
+    // The game draws its 320 x 240 picture at twice the size.
+    engine->System_SetState(STATE_PIXEL_SIZE, 2);
     engine->System_SetState(STATE_TEXTURE_FILTER, false);
     engine->System_SetState(STATE_FPS, 60);
     engine->System_SetState(STATE_ZBUFFER, false);

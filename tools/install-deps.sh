@@ -11,7 +11,7 @@ PACKAGES="build-essential cmake pkg-config ninja-build
  xvfb xauth xdotool x11-apps libgl1-mesa-dri libx11-dev twm openbox
  python3 python3-pil python3-numpy sox
  dpkg-dev file lintian desktop-file-utils appstream
- emscripten binaryen nodejs chromium"
+ emscripten binaryen nodejs chromium firefox-esr"
 
 missing=""
 for p in $PACKAGES; do

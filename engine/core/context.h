@@ -36,6 +36,7 @@ struct EngineContext {
     int screenBpp = 32;
     bool windowed = false;
     int windowScale = 0;  // STATE_WINDOW_SCALE
+    int pixelSize = 1;    // STATE_PIXEL_SIZE
     bool zbuffer = false;
     bool textureFilter = true;
 

@@ -288,6 +288,9 @@ void EngineImpl::System_SetState(IntState state, int value) {
     case STATE_WINDOW_SCALE:
         if (!ctx_.windowExists) ctx_.windowScale = value < 0 ? 0 : value;
         return;
+    case STATE_PIXEL_SIZE:
+        if (!ctx_.windowExists) ctx_.pixelSize = value < 1 ? 1 : value;
+        return;
     }
 }
 
@@ -364,6 +367,7 @@ int EngineImpl::System_GetState(IntState state) {
     case STATE_FPS: return ctx_.fps;
     case STATE_POWER_STATUS: return ctx_.powerStatus;
     case STATE_WINDOW_SCALE: return ctx_.windowScale;
+    case STATE_PIXEL_SIZE: return ctx_.pixelSize;
     }
     return 0;
 }

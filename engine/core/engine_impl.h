@@ -231,6 +231,10 @@ private:
     uint64_t scheduleStartUs_ = 0;
     uint64_t scheduledFrames_ = 0;
     int scheduleRate_ = 0;
+    // A frame the loop draws but does not show (it catches up): drawing calls do
+    // nothing, and a scene opens as it would.
+    bool unseen_ = false;
+    bool unseenScene_ = false;
     uint64_t fpsTickUs_ = 0;
     int frameCount_ = 0;
     FrameStats frameStats_;

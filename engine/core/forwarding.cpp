@@ -174,17 +174,23 @@ int EngineImpl::Input_LastKey() { return input_.lastKey(); }
 int EngineImpl::Input_LastChar() { return input_.lastChar(); }
 bool EngineImpl::Input_NextEvent(InputEvent* event) { return input_.nextEvent(event); }
 
-// Graphics calls before System_Initiate (no renderer yet) do nothing.
+// Graphics calls before System_Initiate (no renderer yet) do nothing, nor do those
+// of a frame the loop does not show.
 #define GFX_OR(value) \
-    if (!gfx_) return value
+    if (!gfx_ || unseen_) return value
 #define GFX_OR_NOTHING() \
-    if (!gfx_) return
+    if (!gfx_ || unseen_) return
 
 bool EngineImpl::Gfx_BeginScene(TargetHandle t) {
+    if (gfx_ && unseen_) {
+        if (unseenScene_) ctx_.postError("Gfx_BeginScene: Scene is already being rendered");
+        return !unseenScene_ && (unseenScene_ = true);
+    }
     GFX_OR(false);
     return gfx_->beginScene(t);
 }
 void EngineImpl::Gfx_EndScene() {
+    unseenScene_ = false;
     GFX_OR_NOTHING();
     gfx_->endScene();
 }
@@ -229,7 +235,7 @@ void EngineImpl::Gfx_DrawRect(float x, float y, float w, float h, uint32_t color
     gfx_->drawRect(x, y, w, h, color);
 }
 void* EngineImpl::Gfx_Device() {
-    GFX_OR(nullptr);
+    if (!gfx_) return nullptr;
     return gfx_->device();
 }
 TargetHandle EngineImpl::Target_Create(int w, int h, bool z) {

@@ -27,15 +27,16 @@ SdlLoopPlatform g_sdlPlatform;
 constexpr uint64_t MIN_FRAME_US = 1000;
 constexpr uint64_t INACTIVE_SLEEP_US = 1000;
 constexpr float LONG_FRAME = 0.2f;
+// Frames run before one picture at most, however far behind the loop is.
+constexpr uint64_t MAX_UPDATES_PER_PICTURE = 8;
 
 // Start of frame n of a schedule, exact on average: n / rate seconds, in microseconds.
 uint64_t scheduleOffset(uint64_t n, int rate) { return n * 1000000u / static_cast<uint64_t>(rate); }
 
 // The render callback's time is drawing but for what showing the picture took.
-void recordFrame(FrameStats& stats, uint64_t start, uint64_t updated, uint64_t rendered, uint64_t presentUs) {
-    const uint64_t render = rendered - updated;
-    const uint64_t draw = render > presentUs ? render - presentUs : 0;
-    stats.add(static_cast<uint32_t>(updated - start), static_cast<uint32_t>(draw), static_cast<uint32_t>(presentUs));
+void recordFrame(FrameStats& stats, uint64_t updateUs, uint64_t renderUs, uint64_t presentUs) {
+    const uint64_t draw = renderUs > presentUs ? renderUs - presentUs : 0;
+    stats.add(static_cast<uint32_t>(updateUs), static_cast<uint32_t>(draw), static_cast<uint32_t>(presentUs));
 }
 
 }  // namespace
@@ -196,13 +197,18 @@ LoopPass EngineImpl::loopPass() {
     input_.updateMouseInside();
 
     if (!ctx_.active && !ctx_.runInactive) {
+        // Frames resume on a new schedule, not in a burst for the time away.
+        scheduleStartUs_ = platform.microseconds();
+        scheduledFrames_ = 0;
         if (soundStarted()) sound_->pump();
         pass.waitUs = INACTIVE_SLEEP_US;
         return pass;
     }
 
     // A frame runs once its time has come: a whole step of the schedule after the
-    // last one, or a millisecond after it without a fixed rate.
+    // last one, or a millisecond after it without a fixed rate. A loop that fell
+    // behind runs every frame it owes before the next picture, up to a limit past
+    // which the game slows down instead: the schedule starts again from here.
     const int rate = frameRate_;
     uint64_t now = platform.microseconds();
     if (rate != scheduleRate_) {
@@ -210,49 +216,70 @@ LoopPass EngineImpl::loopPass() {
         scheduleStartUs_ = lastFrameUs_;
         scheduledFrames_ = 0;
     }
+    uint64_t owed = 1;
     if (rate > 0) {
         const uint64_t due = scheduleStartUs_ + scheduleOffset(scheduledFrames_ + 1, rate);
         if (now < due) {
             pass.waitUs = due - now;
             return pass;
         }
-        if (now >= scheduleStartUs_ + scheduleOffset(scheduledFrames_ + 2, rate)) {
-            // More than a frame behind (a long frame, an inactive spell):
-            // no burst of frames to catch up, the schedule starts again here.
+        uint64_t last = (now - scheduleStartUs_) * static_cast<uint64_t>(rate) / 1000000u;
+        while (scheduleOffset(last + 1, rate) <= now - scheduleStartUs_) ++last;
+        while (scheduleOffset(last, rate) > now - scheduleStartUs_) --last;
+        owed = last - scheduledFrames_;
+        // A host that drives the loop decides when frames run: one per call.
+        const uint64_t most = ctx_.parentWindow ? 1 : MAX_UPDATES_PER_PICTURE;
+        if (owed > most) {
+            owed = most;
             scheduleStartUs_ = now;
             scheduledFrames_ = 0;
         } else {
-            ++scheduledFrames_;
+            scheduledFrames_ += owed;
         }
     } else if (now - lastFrameUs_ < MIN_FRAME_US) {
         pass.waitUs = lastFrameUs_ + MIN_FRAME_US - now;
         return pass;
     }
 
-    frameTime_ = static_cast<float>(now - lastFrameUs_) * 1e-6f;
-    if (frameTime_ > LONG_FRAME) frameTime_ = rate > 0 ? 1.0f / static_cast<float>(rate) : 0.01f;
-    time_ += frameTime_;
+    // The frames of one picture share its measured time; only the last is drawn.
+    float frameTime = static_cast<float>(now - lastFrameUs_) * 1e-6f / static_cast<float>(owed);
+    if (frameTime > LONG_FRAME) frameTime = rate > 0 ? 1.0f / static_cast<float>(rate) : 0.01f;
     lastFrameUs_ = now;
-    if (now - fpsTickUs_ <= 1000000u) {
-        ++frameCount_;
-    } else {
-        fps_ = frameCount_;
-        frameCount_ = 0;
-        fpsTickUs_ = now;
-        refreshPowerStatus();
-    }
-
     const bool recording = frameStats_.recording();
     const uint64_t presentedBefore = recording && gfx_ ? gfx_->stats().presentUs : 0;
-    if (ctx_.frameFunc()) {
-        pass.ended = true;
-        return pass;
+    uint64_t updateUs = 0, renderUs = 0;
+    for (uint64_t n = 0; n < owed; ++n) {
+        frameTime_ = frameTime;
+        time_ += frameTime_;
+        if (now - fpsTickUs_ <= 1000000u) {
+            ++frameCount_;
+        } else {
+            fps_ = frameCount_;
+            frameCount_ = 0;
+            fpsTickUs_ = now;
+            refreshPowerStatus();
+        }
+        // The input of the picture went to its first frame.
+        if (n > 0) input_.clearFrame();
+        const uint64_t started = recording ? platform.microseconds() : 0;
+        if (ctx_.frameFunc()) {
+            pass.ended = true;
+            return pass;
+        }
+        const uint64_t updated = recording ? platform.microseconds() : 0;
+        // A frame not shown is drawn all the same, unseen: drawing may advance the
+        // game's state (its random draws), which a replay repeats exactly.
+        unseen_ = n + 1 < owed;
+        if (ctx_.renderFunc) ctx_.renderFunc();
+        unseen_ = false;
+        if (recording) {
+            updateUs += updated - started;
+            renderUs += platform.microseconds() - updated;
+        }
     }
-    const uint64_t updated = recording ? platform.microseconds() : 0;
-    if (ctx_.renderFunc) ctx_.renderFunc();
     if (recording) {
         const uint64_t present = gfx_ ? gfx_->stats().presentUs - presentedBefore : 0;
-        recordFrame(frameStats_, now, updated, platform.microseconds(), present);
+        recordFrame(frameStats_, updateUs, renderUs, present);
     }
     if (soundStarted()) sound_->pump();
     // Inside a parent window the host drives the loop: one frame per call.

@@ -7,6 +7,9 @@
 #endif
 
 #include <cstdint>
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(TD_HAVE_X11)
 
@@ -149,7 +152,15 @@ EmbedResult embedWindow(SDL_Window* window, void* parent) {
 
 #else
 
+#ifdef __EMSCRIPTEN__
+// The canvas's own size: SDL's window keeps the screen's size, in whose units it
+// reports the pointer, while the canvas may hold a smaller picture.
+void windowPixelSize(SDL_Window*, int* width, int* height) {
+    if (emscripten_get_canvas_element_size("#canvas", width, height) != EMSCRIPTEN_RESULT_SUCCESS) *width = *height = 0;
+}
+#else
 void windowPixelSize(SDL_Window* window, int* width, int* height) { SDL_GL_GetDrawableSize(window, width, height); }
+#endif
 
 bool windowTellsBufferAge(SDL_Window*) { return false; }
 

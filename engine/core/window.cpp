@@ -6,6 +6,8 @@
 #include "engine/graphics/image_decode.h"
 #ifdef __EMSCRIPTEN__
 #include "engine/core/web/page.h"
+
+#include <emscripten/html5.h>
 #endif
 
 #include <SDL.h>
@@ -99,7 +101,14 @@ bool EngineImpl::createWindow() {
         sdlVideo_ = false;
         return false;
     }
-    if (resizable) SDL_SetWindowMinimumSize(ctx_.window, ctx_.screenWidth, ctx_.screenHeight);
+    if (resizable) {
+        SDL_SetWindowMinimumSize(ctx_.window, ctx_.screenWidth / ctx_.pixelSize, ctx_.screenHeight / ctx_.pixelSize);
+    }
+#ifdef __EMSCRIPTEN__
+    // The canvas holds the smaller picture and the page scales it: the browser then
+    // presents and composites the fewest pixels.
+    emscripten_set_canvas_element_size("#canvas", ctx_.screenWidth / ctx_.pixelSize, ctx_.screenHeight / ctx_.pixelSize);
+#endif
     ctx_.windowExists = true;
     if (ctx_.parentWindow) {
         EmbedResult embedded = embedWindow(ctx_.window, ctx_.parentWindow);

@@ -17,14 +17,17 @@ int bitCount(int bits) {
 
 }  // namespace
 
-PictureRect fitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
-    if (pictureWidth <= 0 || pictureHeight <= 0) return PictureRect{0, 0, 0, 0, true};
-    float scale = std::min(static_cast<float>(areaWidth) / static_cast<float>(pictureWidth),
-                           static_cast<float>(areaHeight) / static_cast<float>(pictureHeight));
+PictureRect fitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight, int block) {
+    // A block that does not divide the picture is no block.
+    if (block < 1 || pictureWidth % block != 0 || pictureHeight % block != 0) block = 1;
+    const int unitWidth = pictureWidth / block, unitHeight = pictureHeight / block;
+    if (unitWidth <= 0 || unitHeight <= 0) return PictureRect{0, 0, 0, 0, true};
+    float scale = std::min(static_cast<float>(areaWidth) / static_cast<float>(unitWidth),
+                           static_cast<float>(areaHeight) / static_cast<float>(unitHeight));
     bool whole = scale >= 1.0f;
     if (whole) scale = std::floor(scale);
-    int w = static_cast<int>(static_cast<float>(pictureWidth) * scale);
-    int h = static_cast<int>(static_cast<float>(pictureHeight) * scale);
+    int w = static_cast<int>(static_cast<float>(unitWidth) * scale);
+    int h = static_cast<int>(static_cast<float>(unitHeight) * scale);
     return PictureRect{(areaWidth - w) / 2, (areaHeight - h) / 2, w, h, whole};
 }
 

@@ -93,13 +93,14 @@ struct Affine2D {
     float a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
 };
 
-// Where a picture goes in a larger area: scaled by a whole number where it fits at
-// least once (else by the largest fraction that fits), aspect kept, centred.
+// Where a picture goes in an area: scaled by the largest whole multiple of 1/block
+// (the picture is made of block x block squares) that fits, or below 1/block of its
+// size by the largest fraction that fits; aspect kept, centred.
 struct PictureRect {
     int x, y, w, h;
     bool wholeScale;
 };
-PictureRect fitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight);
+PictureRect fitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight, int block = 1);
 
 class Renderer : public Graphics {
 public:

@@ -15,6 +15,9 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
 
 namespace {
 
@@ -55,6 +58,9 @@ struct Input::State {
     int lastChar = 0;
     int wheel = 0;
     float x = 0.0f;
+    // In a page before the pointer is locked: where the browser's cursor was last,
+    // taken to start at the centre, where the game's pointer starts.
+    float handX = 0.0f, handY = 0.0f;
     float y = 0.0f;
     bool mouseInside = false;
     bool captured = false;
@@ -73,7 +79,7 @@ Input::View Input::view() const {
     if (!ctx_.window || ctx_.screenWidth <= 0 || ctx_.screenHeight <= 0) return v;
     int ww = 0, wh = 0;
     windowSize(ctx_.window, &ww, &wh);
-    PictureRect r = fitPicture(ctx_.screenWidth, ctx_.screenHeight, ww, wh);
+    PictureRect r = fitPicture(ctx_.screenWidth, ctx_.screenHeight, ww, wh, ctx_.pixelSize);
     if (r.w <= 0 || r.h <= 0) return v;
     v.scale = static_cast<float>(r.w) / static_cast<float>(ctx_.screenWidth);
     v.offsetX = static_cast<float>(r.x);
@@ -92,6 +98,13 @@ void Input::init() {
     View v = view();
     s_->x = clampTo((static_cast<float>(mx) - v.offsetX) / v.scale, ctx_.screenWidth);
     s_->y = clampTo((static_cast<float>(my) - v.offsetY) / v.scale, ctx_.screenHeight);
+    s_->handX = static_cast<float>(ctx_.screenWidth / 2);
+    s_->handY = static_cast<float>(ctx_.screenHeight / 2);
+#ifdef __EMSCRIPTEN__
+    // A page knows nothing of the cursor before it moves over the canvas.
+    s_->x = s_->handX;
+    s_->y = s_->handY;
+#endif
     s_->captured = false;
     s_->mouseInside = false;
     clearFrame();
@@ -152,6 +165,22 @@ void Input::handleEvent(const SDL_Event& event) {
     }
     case SDL_MOUSEMOTION: {
         View v = view();
+#ifdef __EMSCRIPTEN__
+        // The cursor is still the browser's (no lock before the first click) and
+        // cannot be warped: the pointer moves as it does, so the game's pointer is
+        // under the player's hand.
+        EmscriptenPointerlockChangeEvent lock{};
+        if (relative() && emscripten_get_pointerlock_status(&lock) == EMSCRIPTEN_RESULT_SUCCESS && !lock.isActive) {
+            const float hx = (static_cast<float>(event.motion.x) - v.offsetX) / v.scale;
+            const float hy = (static_cast<float>(event.motion.y) - v.offsetY) / v.scale;
+            s.x = clampTo(s.x + hx - s.handX, ctx_.screenWidth);
+            s.y = clampTo(s.y + hy - s.handY, ctx_.screenHeight);
+            s.handX = hx;
+            s.handY = hy;
+            push(INPUT_MOUSEMOVE, 0, flagsFromMod(static_cast<Uint16>(SDL_GetModState())), 0, 0, s.x, s.y);
+            return;
+        }
+#endif
         if (relative()) {
             s.x = clampTo(s.x + static_cast<float>(event.motion.xrel) / v.scale, ctx_.screenWidth);
             s.y = clampTo(s.y + static_cast<float>(event.motion.yrel) / v.scale, ctx_.screenHeight);

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -145,6 +146,36 @@ TEST_F(ShippedDemo, AReplayThatPartsFromItsCheckpointsSaysSoOnce) {
         engineImpl()->input().clearFrame();
     }
     EXPECT_EQ(toldAt, std::vector<uint32_t>{2 * CHECKPOINT_UPDATES});
+}
+
+// timberdrive FILE and the page's demo files: a demo plays at once, also over a round
+// being recorded; a file that holds none changes nothing.
+TEST_F(ShippedDemo, AGivenDemoFilePlaysAtOnceAndOneThatHoldsNoneChangesNothing) {
+    const std::string empty = testing::TempDir() + "empty.dem", huge = testing::TempDir() + "huge.dem";
+    std::fclose(std::fopen(empty.c_str(), "wb"));
+    const uint32_t hugeHeader[2] = {1u, InputLog::MAX_FRAMES + 1u};
+    FILE* f = std::fopen(huge.c_str(), "wb");
+    std::fwrite(hugeHeader, sizeof hugeHeader, 1, f);
+    std::fclose(f);
+    const uint32_t frames = game->inputLog.size(), seed = game->seed;
+    for (const std::string& bad : {std::string("no/such.dem"), empty, huge}) {
+        EXPECT_FALSE(game->playDemoFile(bad.c_str())) << bad;
+        EXPECT_EQ(game->inputLog.size(), frames) << bad;
+        EXPECT_EQ(game->seed, seed) << bad;
+    }
+    for (bool recording : {false, true}) {
+        game->playingBack = 0;
+        if (recording) game->state = Playing;  // a round of the player's own
+        ASSERT_TRUE(game->playDemoFile("data/d1.dem"));
+        for (int i = 0; i < 3 && !(game->state == Playing && game->playingBack == 1); ++i) {
+            game->frame();
+            engineImpl()->input().clearFrame();
+        }
+        EXPECT_EQ(game->state, Playing) << recording;
+        EXPECT_EQ(game->playingBack, 1) << recording;
+        EXPECT_EQ(game->inputLog.size(), frames) << recording;
+        game->returnToTitle();
+    }
 }
 
 TEST_F(ShippedDemo, ReplaysTheSameEveryTime) {

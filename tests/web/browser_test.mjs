@@ -4,23 +4,32 @@
 // the sound's audio context runs after the click; a demo saved with S survives a
 // reload, L loads it and D plays it; Alt+Enter and the page's button give full screen
 // at a whole scale, and Alt+Enter leaves it; and the page reports no error of its own
-// on the way.
+// on the way. The title demo dropped on the page keeps real time (updates per real
+// second) and ends as natively; so does a demo linked by ?demo=; Escape on the title
+// ends nothing; the canvas fits small and common screens. Then Firefox ESR: the title
+// shows, a click takes the pointer, no page errors.
 //
-//   node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER
+//   node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER NATIVE_BUILD_FOLDER
 //
 // Prints one line per check and "N passed, N failed"; exits 1 when one failed.
 import http from 'node:http';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { execFileSync } from 'node:child_process';
+import puppeteer from 'puppeteer-core';
 import { launchChromium } from './chromium.mjs';
 import { decodePng, sameShare } from './pictures.mjs';
 
-const [site, natives] = process.argv.slice(2);
-if (!site || !natives) {
-  console.error('usage: node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER');
+const [site, natives, nativeBuild] = process.argv.slice(2);
+if (!site || !natives || !nativeBuild) {
+  console.error('usage: node browser_test.mjs SITE_FOLDER NATIVE_PICTURES_FOLDER NATIVE_BUILD_FOLDER');
   process.exit(2);
 }
+// Updates per real second the game keeps on the title demo under SwiftShader.
+const MIN_UPDATES_PER_SECOND = 55;
+// A demo the test serves beside the site, for ?demo=.
+let linkedDemo = null;
 
 // The whole title equal but for the pointer the game draws where the system's pointer
 // is: a headless browser puts that at the page's corner, the native screenshots tool
@@ -34,6 +43,11 @@ const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
                 '.png': 'image/png', '.data': 'application/octet-stream' };
 const server = http.createServer((req, res) => {
   const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+  if (name === '/replays/linked.dem' && linkedDemo) {
+    res.writeHead(200, { 'Content-Type': 'application/octet-stream' });
+    res.end(linkedDemo);
+    return;
+  }
   const root = path.resolve(site);
   const file = path.join(root, name === '/' ? 'index.html' : name);
   if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
@@ -127,6 +141,20 @@ const USER_DEMO = '/home/web_user/.local/share/timberdrive/demo.dem';
 const fileOf = (page) => page.evaluate((f) => {
   try { return Array.from(Module.FS.readFile(f)); } catch (e) { return null; }
 }, USER_DEMO);
+// The end state the native round tool reaches with a demo file's records.
+function nativeEndState(file) {
+  const out = execFileSync('./round_tool', ['--demo', file, '--quiet'], { cwd: nativeBuild, encoding: 'utf8' });
+  return (/end state ([0-9a-f]{8})$/m.exec(out) || [])[1];
+}
+const endStateOf = (page) => page.evaluate(() => (Module._timberdrive_demo_end_state() >>> 0).toString(16)
+  .padStart(8, '0'));
+// Waits until a demo the page plays has run out and returns its end state.
+async function demoEnd(page, ms) {
+  await page.waitForFunction(() => Module.calledRun && Module._timberdrive_demo_end_state() !== 0,
+                             { timeout: ms, polling: 500 })
+    .catch(() => {});
+  return endStateOf(page);
+}
 
 try {
   const page = await browser.newPage();
@@ -144,7 +172,35 @@ try {
   check('the whole title matches the native title picture at 1x', isTitle(title),
         `${((Date.now() - start) / 1000).toFixed(1)} s, ${(100 * sameShare(title, nativeTitle)).toFixed(2)} % of pixels the same`);
   const size = await canvasSize(page);
-  check('the canvas is shown at 1x in an 800x600 window', size === '640x480x640x480', size);
+  check('the canvas holds 320x240, shown at 2x in an 800x600 window', size === '640x480x320x240', size);
+
+  // Escape on the title of a page ends nothing: the title stays, no end screen.
+  await page.keyboard.press('Escape');
+  await new Promise((r) => setTimeout(r, 1000));
+  const stayed = await page.evaluate(() => document.getElementById('ended').hidden);
+  check('Escape on the title ends nothing', stayed && hasLogo(await picture(page)));
+
+  // The title demo dropped on the page: it plays at once, at 60 updates per real
+  // second on software graphics, and ends as the native round tool ends it.
+  const d1 = fs.readFileSync(path.join(nativeBuild, 'data', 'd1.dem'));
+  await page.evaluate((bytes) => {
+    const data = new DataTransfer();
+    data.items.add(new File([new Uint8Array(bytes)], 'd1.dem'));
+    document.getElementById('stage').dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true,
+                                                                        cancelable: true }));
+  }, Array.from(d1));
+  await waitForPicture(page, isCab, 10000);
+  const rate = await page.evaluate(async () => {
+    const u0 = Module._timberdrive_updates(), t0 = performance.now();
+    await new Promise((r) => setTimeout(r, 20000));
+    return (Module._timberdrive_updates() - u0) / ((performance.now() - t0) / 1000);
+  });
+  check(`the dropped title demo keeps at least ${MIN_UPDATES_PER_SECOND} updates per real second`,
+        rate >= MIN_UPDATES_PER_SECOND, `${rate.toFixed(1)} a second`);
+  const d1End = await demoEnd(page, 90000);
+  const d1Recorded = fs.readFileSync(new URL('../tools/d1.state', import.meta.url), 'utf8').trim();
+  check('the dropped title demo ends in its recorded end state', d1End === d1Recorded,
+        `${d1End}, recorded ${d1Recorded}`);
 
   // A short round of our own, recorded: the click starts the drive and the sound.
   await page.mouse.click(400, 300);
@@ -186,6 +242,16 @@ try {
   const back = await waitForPicture(page, hasLogo, 30000);
   check('L then D plays the saved round to its end', isCab(playing) && hasLogo(back));
 
+  // The same round linked by ?demo= (the same origin) plays at once and ends as natively.
+  linkedDemo = Buffer.from(saved);
+  const linkedFile = path.join(os.tmpdir(), 'timberdrive-linked.dem');
+  fs.writeFileSync(linkedFile, linkedDemo);
+  await page.goto(`${address}?demo=replays/linked.dem`);
+  const linkedEnd = await demoEnd(page, 40000), linkedNative = nativeEndState(linkedFile);
+  check('a demo linked by ?demo= plays at once and ends as natively', linkedEnd === linkedNative,
+        `${linkedEnd}, native ${linkedNative}`);
+  await waitForPicture(page, isTitle, 15000);
+
   // Full screen by Alt+Enter, which the game hears a frame after the key (last: the
   // title's own demo may start meanwhile). Headless Chromium keeps its window's size
   // there: a larger viewport stands for the screen.
@@ -194,9 +260,19 @@ try {
   await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
   await page.waitForFunction(() => Module.canvas.clientWidth !== 640, { timeout: 2000 }).catch(() => {});
   const scaled = await canvasSize(page), big = await picture(page);
-  check('Alt+Enter puts the page in full screen, the game drawn at 2x in 1400x1000',
-        full && scaled === '1280x960x640x480' && blockShare(big) > 0.99,
+  check('Alt+Enter puts the page in full screen, the game drawn at 4x in 1400x1000',
+        full && scaled === '1280x960x320x240' && blockShare(big) > 0.99,
         `full screen ${full}, ${scaled}, ${(100 * blockShare(big)).toFixed(1)} % of 2x2 blocks one colour`);
+  // Whole multiples of 320x240 on common screens; below 640x480 the whole picture.
+  const fits = [];
+  for (const [w, h, want] of [[1366, 768, '960x720'], [600, 500, '320x240'], [300, 200, '266x200']]) {
+    await page.setViewport({ width: w, height: h, deviceScaleFactor: 1 });
+    await page.waitForFunction((x) => Module.canvas.clientWidth === x, { timeout: 2000 }, Number(want.split('x')[0]))
+      .catch(() => {});
+    const got = (await canvasSize(page)).split('x').slice(0, 2).join('x');
+    if (got !== want) fits.push(`${w}x${h}: ${got}, not ${want}`);
+  }
+  check('1366x768 shows 960x720, 600x500 the whole 320x240, 300x200 fitted', fits.length === 0, fits.join('; '));
   await altEnter(page);
   const left = await fullScreenBecomes(page, null);
   await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
@@ -212,7 +288,34 @@ try {
   check(`the browser session ran to its end`, false, e.message);
 } finally {
   await closeChromium();
-  server.close();
 }
+
+// Firefox ESR (Debian's) in the X server run.sh gives it (headless Firefox has no
+// WebGL): the title, the pointer taken by the first click, and nothing thrown at the
+// page (Firefox refused the pointer to the first click and threw its refusal).
+const firefox = await puppeteer.launch({ browser: 'firefox', headless: !process.env.DISPLAY,
+  executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr' })
+  .catch((e) => { check('Firefox ESR starts', false, e.message); return null; });
+if (firefox) {
+  try {
+    problems.length = 0;
+    const page = await firefox.newPage();
+    await page.setViewport({ width: 800, height: 600 });
+    watch(page);
+    await page.goto(address);
+    const title = await waitForPicture(page, hasLogo, 30000);
+    check('Firefox: the title shows', hasLogo(title));
+    await page.mouse.click(400, 300);
+    const locked = await page.waitForFunction(() => document.pointerLockElement === Module.canvas, { timeout: 3000 })
+      .then(() => true, () => false);
+    check('Firefox: the first click takes the pointer', locked);
+    check('Firefox: no page errors, console errors or warnings of ours', problems.length === 0, problems.join('; '));
+  } catch (e) {
+    check('the Firefox session ran to its end', false, e.message);
+  } finally {
+    await firefox.close();
+  }
+}
+server.close();
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed ? 1 : 0);

@@ -31,7 +31,8 @@ fi
 if [ ! -d "$ROOT/tests/web/node_modules/puppeteer-core" ]; then
     (cd "$ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 fi
-out=$(cd "$ROOT/tests/web" && node browser_test.mjs "$WEB/site" "$ROOT/tests/web/native") || true
+# An X server for Firefox, whose headless mode has no WebGL; Chromium stays headless.
+out=$(cd "$ROOT/tests/web" && xvfb-run -a -s "-screen 0 1280x1024x24" node browser_test.mjs "$WEB/site" "$ROOT/tests/web/native" "$NATIVE") || true
 printf '%s\n' "$out" | grep -v ' passed, .* failed$' || true
 p=$(printf '%s\n' "$out" | sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1/p')
 f=$(printf '%s\n' "$out" | sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\2/p')

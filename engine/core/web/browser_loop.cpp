@@ -1,10 +1,10 @@
 // The frame loop in a browser: the browser calls one pass per picture it shows
 // (requestAnimationFrame) and a pass never blocks. Each pass is the loop's own
 // (loopPass), on a clock of the frames' due times: when FramePacer says the display
-// has reached the next frame, the clock stands exactly at that frame's time, so the
-// loop's schedule runs it and the game steps at its fixed rate of real time on 60,
-// 120 or 144 Hz displays alike, where the display's own jitter around the due time
-// would make the schedule drop every other frame. A hidden page gets no passes: the
+// has reached the next frames, the clock stands exactly at the last one's time, so
+// the loop's schedule runs them and the game steps at its fixed rate of real time on
+// 60, 120 or 144 Hz displays alike, where the display's own jitter around the due
+// time would make the schedule drop every other frame, and on a slow one too. A hidden page gets no passes: the
 // game stands still there, and starts over on its clock when the page comes back.
 #include "engine/core/engine_impl.h"
 #include "engine/core/frame_pacer.h"
@@ -42,6 +42,14 @@ FramePacer g_pacer;
 int g_rate = -1;         // the frame rate the pacer keeps
 uint64_t g_rateStart = 0;  // the clock when it was set
 uint64_t g_frames = 0;     // frames since then
+uint32_t g_updates = 0;    // frames run since the start, for the page's tests
+
+}  // namespace
+
+// How many updates the game has run: over a stretch of real time, whether it keeps it.
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t timberdrive_updates() { return g_updates; }
+
+namespace {
 
 void runPass(void* engine) { static_cast<EngineImpl*>(engine)->browserPass(); }
 
@@ -78,9 +86,11 @@ void EngineImpl::browserPass() {
     }
     if (!ctx_.active && !ctx_.runInactive) {
         g_pacer.start(nowMs);
-    } else if (g_pacer.pass(nowMs)) {
-        // Just past the loop's due time for the next frame, however it rounds.
-        ++g_frames;
+    } else if (const int frames = g_pacer.pass(nowMs)) {
+        // Just past the loop's due time for the last frame owed, however it rounds:
+        // the loop runs them all before this picture.
+        g_frames += static_cast<uint64_t>(frames);
+        g_updates += static_cast<uint32_t>(frames);
         g_clock.now_ = g_rateStart + g_frames * 1000000u / static_cast<uint64_t>(rate) + 1;
     }
     g_clock.timing_ = frameStats().recording();

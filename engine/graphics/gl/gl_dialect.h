@@ -95,19 +95,16 @@ inline void clearOpaqueBlack() {
 }
 
 // No buffer maps in WebGL 2; the browser copies what it is given.
-inline bool streamWrite(GLintptr offset, GLsizeiptr bytes, const void* src, GLbitfield) {
-    glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, src);
+// Each batch in fresh storage of the buffer, from its start: writing into storage
+// that earlier draws still read makes the browser's GPU process copy or wait, and
+// without base-vertex draws a batch elsewhere in it needs its attributes pointed anew.
+inline bool streamWrite(GLintptr, GLsizeiptr bytes, const void* src, GLbitfield) {
+    glBufferData(GL_ARRAY_BUFFER, bytes, src, GL_STREAM_DRAW);
     return true;
 }
 
-// No base-vertex draws: the attributes are pointed at the batch's first vertex.
-inline void pointAttributes(GLint first, GLsizei stride, size_t posOffset, size_t colorOffset, size_t texOffset) {
-    const size_t base = static_cast<size_t>(first) * stride;
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(base + posOffset));
-    glVertexAttribPointer(1, COLOR_ATTRIBUTE_SIZE, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(base + colorOffset));
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(base + texOffset));
-}
+// The attributes stay pointed at the buffer's start, where every batch is.
+inline void pointAttributes(GLint, GLsizei, size_t, size_t, size_t) {}
 inline GLint drawBase(GLint) { return 0; }
 // Quads from firstQuad of the batch on: their indices start firstQuad x 6 in.
 inline void drawQuads(GLsizei indexCount, GLint, GLint firstQuad) {

@@ -212,6 +212,20 @@ private:
     bool pictureKept_ = true;
     bool scissor_ = false;
     int clipX_ = 0, clipY_ = 0, clipW_ = 0, clipH_ = 0;
+    // Whether the scissor and depth tests are on (-1 unknown): every scene and every
+    // picture would switch them again, calls a browser hands to its GPU process.
+    int scissorTest_ = -1, depthTest_ = -1;
+    static void setCapability(GLenum cap, int& state, bool on) {
+        if (state == static_cast<int>(on)) return;
+        if (on) {
+            glEnable(cap);
+        } else {
+            glDisable(cap);
+        }
+        state = on;
+    }
+    void scissorTest(bool on) { setCapability(GL_SCISSOR_TEST, scissorTest_, on); }
+    void depthTest(bool on) { setCapability(GL_DEPTH_TEST, depthTest_, on); }
     bool topLeftOrigin_ = false;
 };
 
@@ -326,6 +340,7 @@ bool GlGraphics::createProgram() {
 }
 
 bool GlGraphics::createScreen() {
+    scissorTest_ = depthTest_ = -1;
     glGenTextures(1, &screenTexture_);
     bindTexture(screenTexture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -341,7 +356,7 @@ bool GlGraphics::createScreen() {
     }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
     // Shown again when the window is uncovered before the first picture: black, not noise.
-    glDisable(GL_SCISSOR_TEST);
+    scissorTest(false);
     gl_dialect::clearOpaqueBlack();
     return true;
 }
@@ -355,7 +370,7 @@ bool GlGraphics::createResources() {
     placePicture();
     // Whatever the window showed before is not the picture; the new, black one is kept.
     if (showsBackBuffer_) {
-        glDisable(GL_SCISSOR_TEST);
+        scissorTest(false);
         glClearColor(0, 0, 0, 1);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClear(GL_COLOR_BUFFER_BIT);
@@ -574,7 +589,7 @@ bool GlGraphics::createTargetObjects(TargetRecord& target, TextureRecord& tex, T
     }
     // A new target starts black, as a cleared device surface would.
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glDisable(GL_SCISSOR_TEST);
+    scissorTest(false);
     gl_dialect::clearOpaqueBlack();
     glBindFramebuffer(GL_FRAMEBUFFER, currentFramebuffer());
     applyScissor();
@@ -620,9 +635,9 @@ bool GlGraphics::deviceSetTarget(TargetRecord* target) {
         topLeftOrigin_ = topLeft;
     }
     if (target ? target->depth : ctx_.zbuffer) {
-        glEnable(GL_DEPTH_TEST);
+        depthTest(true);
     } else {
-        glDisable(GL_DEPTH_TEST);
+        depthTest(false);
     }
     return true;
 }
@@ -633,7 +648,7 @@ bool GlGraphics::placePicture() {
     // The window's real size: a full screen that the window manager did not grant
     // leaves the window as it was.
     windowPixelSize(ctx_.window, &dw, &dh);
-    PictureRect r = fitPicture(w, h, dw, dh);
+    PictureRect r = fitPicture(w, h, dw, dh, ctx_.pixelSize);
     bool direct = windowDrawable_ && r.w == w && r.h == h;
     if (direct == direct_ && dw == windowWidth_ && dh == windowHeight_) return false;
     // fitPicture's offset counts from the top, the window's rows from the bottom: an
@@ -677,10 +692,10 @@ void GlGraphics::deviceSetClip(int x, int y, int w, int h, bool whole) {
 void GlGraphics::applyScissor() {
     if (!drawingIntoWindow()) {
         if (!scissor_) {
-            glDisable(GL_SCISSOR_TEST);
+            scissorTest(false);
             return;
         }
-        glEnable(GL_SCISSOR_TEST);
+        scissorTest(true);
         // Row 0 of the framebuffer objects is the picture's top row.
         glScissor(clipX_, clipY_, clipW_, clipH_);
         return;
@@ -689,7 +704,7 @@ void GlGraphics::applyScissor() {
     // window's row 0 is the bottom one.
     int x = scissor_ ? clipX_ : 0, y = scissor_ ? clipY_ : 0;
     int w = scissor_ ? clipW_ : screenWidth(), h = scissor_ ? clipH_ : screenHeight();
-    glEnable(GL_SCISSOR_TEST);
+    scissorTest(true);
     glScissor(picture_.x + x, picture_.y + screenHeight() - y - h, w, h);
 }
 
@@ -803,11 +818,14 @@ void GlGraphics::deviceClear(uint32_t color, bool depth) {
 
 void GlGraphics::showPicture() {
     const PictureRect& r = picture_;
-    glDisable(GL_SCISSOR_TEST);
+    scissorTest(false);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, screenFramebuffer_);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // Only bars need black: a picture that fills the window covers it all.
+    if (r.x > 0 || r.y > 0 || r.w < windowWidth_ || r.h < windowHeight_) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     // The window's row 0 is the bottom: the picture goes in upside down.
     glBlitFramebuffer(0, 0, screenWidth(), screenHeight(), r.x, r.y + r.h, r.x + r.w, r.y, GL_COLOR_BUFFER_BIT,
                       r.wholeScale ? GL_NEAREST : GL_LINEAR);
@@ -825,7 +843,7 @@ void GlGraphics::clearBars() {
         {r.x + r.w, r.y, W - r.x - r.w, r.h},
     };
     glClearColor(0, 0, 0, 1);
-    glEnable(GL_SCISSOR_TEST);
+    scissorTest(true);
     for (const int* b : bars) {
         if (b[2] <= 0 || b[3] <= 0) continue;
         glScissor(b[0], b[1], b[2], b[3]);
@@ -834,7 +852,7 @@ void GlGraphics::clearBars() {
 }
 
 void GlGraphics::keepPicture(const PictureRect& r) {
-    glDisable(GL_SCISSOR_TEST);
+    scissorTest(false);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, screenFramebuffer_);
     glBlitFramebuffer(r.x, r.y, r.x + r.w, r.y + r.h, 0, r.h, r.w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);

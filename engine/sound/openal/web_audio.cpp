@@ -46,6 +46,23 @@ EMSCRIPTEN_KEEPALIVE void timberdrive_audio_resume() {
         if (AL.currentCtx.audioCtx.state === 'suspended') AL.currentCtx.audioCtx.resume();
     });
 }
+
+// From the page when it is shown again: the library feeds Web Audio from a timer that
+// the browser slowed to once a second while the page was hidden, and skips feeding
+// while hidden; the sound would come back up to a second after the pictures. The
+// timer starts again and the sources are fed at once.
+EMSCRIPTEN_KEEPALIVE void timberdrive_audio_wake() {
+    EM_ASM({
+        if (typeof AL === 'undefined' || AL.paused) return;
+        for (var id in AL.contexts) {
+            var c = AL.contexts[id];
+            if (!c || !c.interval) continue;
+            clearInterval(c.interval);
+            c.interval = setInterval(function(ctx) { AL.scheduleContextAudio(ctx); }, AL.QUEUE_INTERVAL, c);
+            AL.scheduleContextAudio(c);
+        }
+    });
+}
 }
 
 #endif

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -161,6 +162,26 @@ TEST(FitPicture, WholeScalesWhereTheyFitAndBarsAround) {
     EXPECT_EQ(r.h, 300);
     EXPECT_EQ(r.w, 400);
     EXPECT_EQ(r.x, 200);
+}
+
+// A 640 x 480 picture of 2 x 2 blocks goes at whole multiples of 320 x 240.
+TEST(FitPicture, APictureOfBlocksScalesByMultiplesOfItsSmallerPicture) {
+    const struct {
+        int areaW, areaH, block;
+        PictureRect want;
+    } cases[] = {
+        {1366, 768, 2, {203, 24, 960, 720, true}},   // full screen on a common laptop: 3x, not 1x
+        {1920, 1080, 2, {320, 60, 1280, 960, true}},
+        {600, 500, 2, {140, 130, 320, 240, true}},   // below 640 x 480: the smaller picture, whole
+        {300, 200, 2, {17, 0, 266, 200, false}},     // below that: fitted, never cropped
+        {1366, 768, 3, {363, 144, 640, 480, true}},  // a block that does not divide is none
+    };
+    for (const auto& c : cases) {
+        const PictureRect r = fitPicture(640, 480, c.areaW, c.areaH, c.block);
+        EXPECT_EQ(std::vector<int>({r.x, r.y, r.w, r.h, r.wholeScale}),
+                  std::vector<int>({c.want.x, c.want.y, c.want.w, c.want.h, c.want.wholeScale}))
+            << c.areaW << "x" << c.areaH << " block " << c.block;
+    }
 }
 
 }  // namespace
