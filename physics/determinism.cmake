@@ -27,8 +27,9 @@ if(COMMAND td_simulation_flags)
 endif()
 
 set(TD_FLOAT_FLAGS -ffp-contract=off)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR
-   (CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND CMAKE_SIZEOF_VOID_P EQUAL 4))
+# (WebAssembly calls itself x86 to CMake and has no x87.)
+if(NOT EMSCRIPTEN AND (CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR
+   (CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND CMAKE_SIZEOF_VOID_P EQUAL 4)))
     list(APPEND TD_FLOAT_FLAGS -msse2 -mfpmath=sse)
 endif()
 set(TD_SIMULATION_FLAGS ${TD_FLOAT_FLAGS} -fno-tree-vectorize -fno-tree-slp-vectorize)

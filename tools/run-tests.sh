@@ -52,7 +52,7 @@ CTEST_ARGS="--output-on-failure -j 1"
 # shellcheck disable=SC2086
 (cd build && with_display ctest $CTEST_ARGS)
 
-step "the title demo with GCC, Clang and -march=native"
+step "one demo on every build: the title demo and a whole game by GCC, Clang and -march=native; no fused instruction for other processors; i686 and aarch64"
 tools/check-demo-builds.sh build
 
 step "installed game and Debian package"

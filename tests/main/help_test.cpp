@@ -52,6 +52,17 @@ protected:
         if (world) game->returnToTitle();
         GameWithResources::TearDown();
     }
+    static void startRound() {
+        world = new World();
+        world->setup(5.0f);
+        game->state = Playing;
+    }
+    // What one picture of the round draws, in triangles.
+    static long primitivesOfAFrame() {
+        engineImpl()->graphics()->resetStats();
+        game->renderFrame();
+        return engineImpl()->graphics()->stats().primitives;
+    }
 };
 
 void altEnter() {
@@ -319,14 +330,7 @@ TEST_F(HelpForThePlayer, ARoundPlayedWithTheHelpShowingReplaysAsRecorded) {
 }
 
 TEST_F(HelpForThePlayer, ADemoShowsNothingOfIt) {
-    auto primitivesOfAFrame = [] {
-        engineImpl()->graphics()->resetStats();
-        game->renderFrame();
-        return engineImpl()->graphics()->stats().primitives;
-    };
-    world = new World();
-    world->setup(5.0f);
-    game->state = Playing;
+    startRound();
     game->playingBack = 1;
     const long demo = primitivesOfAFrame();
     game->playingBack = 0;
@@ -342,14 +346,7 @@ TEST_F(HelpForThePlayer, ADemoShowsNothingOfIt) {
 // Fat enough: the pointer to the cave, until the sleep begins; C takes it away and
 // brings it back, each time with a notice.
 TEST_F(HelpForThePlayer, TheCavePointerShowsOnceTheBearIsFatAndCSwitchesIt) {
-    auto primitivesOfAFrame = [] {
-        engineImpl()->graphics()->resetStats();
-        game->renderFrame();
-        return engineImpl()->graphics()->stats().primitives;
-    };
-    world = new World();
-    world->setup(5.0f);
-    game->state = Playing;
+    startRound();
     game->playingBack = 0;
     game->help.roundStarted(false);
     step();  // the forest placed in the view

@@ -1,8 +1,8 @@
 #!/bin/sh
 # The browser build's tests, after tools/web/build.sh and the native build:
 #   tests/web/run.sh [WEB_BUILD_DIR] [NATIVE_BUILD_DIR]   (default build-web, build)
-# The round tool built for node replays the game's own demo to the same end as the
-# native one; then the game's page in headless Chromium (browser_test.mjs). Prints
+# The round tool built for node replays the game's own demo, and the whole game
+# that tools/check-demo-builds.sh recorded, to the same end as the native one; then the game's page in headless Chromium (browser_test.mjs). Prints
 # "N passed, N failed" and fails when one did.
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -14,18 +14,25 @@ failed=0
 
 # The same lines but for the real time the replay took.
 untimed() { sed 's/ simulated in [0-9.]* s ([0-9.]* simulated s per real s)/ simulated/'; }
-native=$(cd "$NATIVE" && ./round_tool --demo data/d1.dem | untimed)
-web=$(cd "$NATIVE" && node "$WEB/round_tool.js" --demo data/d1.dem | untimed) || web="round_tool.js failed"
-if [ -n "$native" ] && [ "$native" = "$web" ]; then
-    echo "ok   the node build replays data/d1.dem as the native build does ($(echo "$native" | grep -o 'end state [0-9a-f]*'))"
-    passed=$((passed + 1))
-else
-    echo "FAIL the node build's replay of data/d1.dem differs from the native one:"
-    printf '%s\n' "$native" >"$WEB/replay-native.txt"
-    printf '%s\n' "$web" >"$WEB/replay-web.txt"
-    diff "$WEB/replay-native.txt" "$WEB/replay-web.txt" | head -n 20 || true
-    failed=$((failed + 1))
-fi
+same_in_node() {  # what, round_tool arguments...
+    what=$1
+    shift
+    native=$(cd "$NATIVE" && ./round_tool "$@" | untimed)
+    web=$(cd "$NATIVE" && node "$WEB/round_tool.js" "$@" | untimed) || web="round_tool.js failed"
+    if [ -n "$native" ] && [ "$native" = "$web" ]; then
+        echo "ok   the node build replays $what as the native build does ($(echo "$native" | grep -o 'end state [0-9a-f]*'))"
+        passed=$((passed + 1))
+    else
+        echo "FAIL the node build's replay of $what differs from the native one:"
+        printf '%s\n' "$native" >"$WEB/replay-native.txt"
+        printf '%s\n' "$web" >"$WEB/replay-web.txt"
+        diff "$WEB/replay-native.txt" "$WEB/replay-web.txt" | head -n 20 || true
+        failed=$((failed + 1))
+    fi
+}
+same_in_node data/d1.dem --demo data/d1.dem
+# The pilot's game of several years, left by tools/check-demo-builds.sh.
+[ -f "$NATIVE/whole-game.dem" ] && same_in_node "a whole game" --demo whole-game.dem --whole-game
 
 # puppeteer-core only (Debian's chromium is the browser), as the lock file pins it.
 if [ ! -d "$ROOT/tests/web/node_modules/puppeteer-core" ]; then
