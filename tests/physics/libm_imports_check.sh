@@ -7,11 +7,12 @@
 #   sqrt, sqrtf          correctly rounded on every IEEE 754 machine
 #   fminf, fmaxf         exact: the result is one of the arguments
 #   remainderf           exact by definition
+#   floor(f), ceil(f), trunc(f)  exact (unoptimised builds call them)
 #   expf                 Box2D's rope only, which the game does not use
 # Usage: libm_imports_check.sh LIBRARY.a...
 set -u
 export LC_ALL=C
-ALLOWED="sqrt sqrtf fminf fmaxf remainderf expf"
+ALLOWED="sqrt sqrtf fminf fmaxf remainderf floor floorf ceil ceilf trunc truncf expf"
 libm=$(${CC:-cc} -print-file-name=libm.so.6)
 if [ ! -f "$libm" ]; then
     echo "FAIL: no libm.so.6 to list the math library's names ($libm)"
