@@ -201,7 +201,7 @@ void Game::framePlaying() {
         playIndex += 1;
         help.takePlayInput();
         if (world) world->update(nullptr);
-        if (playIndex % CHECKPOINT_UPDATES == 0) inputLog.addCheckpoint(roundStateHash());
+        if (inputLog.checkpointDue()) inputLog.addCheckpoint(roundStateHash());
         if (world) help.watchRound(*world);
         return;
     }
@@ -219,10 +219,9 @@ void Game::framePlaying() {
 
 // Once per replay, at the first checkpoint where the round is not the recorded one.
 void Game::checkReplay() {
-    const uint32_t interval = inputLog.checkpointInterval();
-    if (replayDiffered || !interval || playIndex % interval != 0) return;
-    const uint32_t k = playIndex / interval - 1;
-    if (k >= inputLog.checkpoints().size() || roundStateHash() == inputLog.checkpoints()[k]) return;
+    if (replayDiffered) return;
+    const uint32_t* recorded = inputLog.checkpointAfter(playIndex);
+    if (!recorded || *recorded == roundStateHash()) return;
     replayDiffered = true;
     help.notice("The replay differs from the recorded game");
 }
@@ -268,7 +267,7 @@ bool Game::playDemoFile(const char* path) {
     // Read aside first: a file that is no demo leaves the log as it was.
     InputLog log;
     uint32_t fileSeed = 0;
-    if (!path || access(path, R_OK) != 0 || !log.load(path, &fileSeed) || log.empty()) {
+    if (!path || !log.load(path, &fileSeed) || log.empty()) {
         help.notice("Can't play that demo");
         return false;
     }

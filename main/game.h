@@ -86,6 +86,9 @@ public:
     bool replayDiffered = false;
     // The card, the hints and the notices for the player; not part of any round.
     Help help;
+    // Called when a demo's records run out, before the round ends (the page's tests
+    // read the round's end state there).
+    void (*demoEnded)() = nullptr;
 
 private:
     void stepFade(float dt);
@@ -96,12 +99,7 @@ private:
     void startRound();
     void deleteWorld();
 
-    bool demoNow_ = false;
-
-public:
-    // Called when a demo's records run out, before the round ends (the page's tests
-    // read the round's end state there).
-    void (*demoEnded)() = nullptr;  // a demo file was given: it starts at the next title frame
+    bool demoNow_ = false;  // a demo file was given: it starts at the next title frame
 };
 
 extern Engine* engine;

@@ -36,7 +36,7 @@ public:
     // closing key or click included.
     bool takeTitleInput(bool canOpen);
     bool cardOpen() const { return cardPage_ > 0; }
-    // 1 or 2 while open, 0 closed.
+    // 1 to CARD_PAGES while open, 0 closed.
     int cardPage() const { return cardPage_; }
     static constexpr int CARD_PAGES = 3;
 

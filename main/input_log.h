@@ -52,8 +52,15 @@ public:
     uint32_t version() const { return version_; }
     // checkpoints()[k] is the round's hash after update (k + 1) * interval.
     const std::vector<uint32_t>& checkpoints() const { return checkpoints_; }
-    uint32_t checkpointInterval() const { return interval_; }
+    // Recording: whether the update just appended is one whose hash is kept.
+    bool checkpointDue() const { return interval_ && !frames_.empty() && size() % interval_ == 0; }
     void addCheckpoint(uint32_t hash) { checkpoints_.push_back(hash); }
+    // Replaying: the recorded hash after that many updates, if the log has one there.
+    const uint32_t* checkpointAfter(uint32_t updates) const {
+        if (!interval_ || updates == 0 || updates % interval_ != 0) return nullptr;
+        const uint32_t k = updates / interval_ - 1;
+        return k < checkpoints_.size() ? &checkpoints_[k] : nullptr;
+    }
 
     // Ten hours of play at 60 frames per second.
     static constexpr uint32_t MAX_FRAMES = 10u * 3600u * 60u;

@@ -55,9 +55,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int timberdrive_play_demo(const char* path) {
 // the same records natively: the page's tests compare the two.
 namespace {
 uint32_t g_demoEndState = 0;
-void noteDemoEnd() {
-    g_demoEndState = world ? roundStateHash() : 2166136261u;
-}
+void noteDemoEnd() { g_demoEndState = roundStateHash(); }
 }  // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t timberdrive_demo_end_state() { return g_demoEndState; }

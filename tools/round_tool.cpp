@@ -248,14 +248,11 @@ RoundReport runRound(const Options& o, int index, const InputLog* demo, InputLog
         }
         world->update(input);
         if (!world) break;
-        if (record && record->size() % CHECKPOINT_UPDATES == 0) record->addCheckpoint(roundStateHash());
-        if (demo && demo->checkpointInterval() && game->playIndex % demo->checkpointInterval() == 0) {
-            const uint32_t k = game->playIndex / demo->checkpointInterval() - 1;
-            if (k < demo->checkpoints().size()) {
-                ++rep.checkpoints;
-                if (rep.firstDifferent < 0 && roundStateHash() != demo->checkpoints()[k]) {
-                    rep.firstDifferent = static_cast<int>(game->playIndex);
-                }
+        if (record && record->checkpointDue()) record->addCheckpoint(roundStateHash());
+        if (const uint32_t* recorded = demo ? demo->checkpointAfter(game->playIndex) : nullptr) {
+            ++rep.checkpoints;
+            if (rep.firstDifferent < 0 && *recorded != roundStateHash()) {
+                rep.firstDifferent = static_cast<int>(game->playIndex);
             }
         }
         if (o.verify) rep.trace.push_back(roundStateHash());

@@ -183,8 +183,13 @@ bool EngineImpl::Input_NextEvent(InputEvent* event) { return input_.nextEvent(ev
 
 bool EngineImpl::Gfx_BeginScene(TargetHandle t) {
     if (gfx_ && unseen_) {
-        if (unseenScene_) ctx_.postError("Gfx_BeginScene: Scene is already being rendered");
-        return !unseenScene_ && (unseenScene_ = true);
+        // A frame not shown opens and closes its scene as a shown one does.
+        if (unseenScene_) {
+            ctx_.postError("Gfx_BeginScene: Scene is already being rendered");
+            return false;
+        }
+        unseenScene_ = true;
+        return true;
     }
     GFX_OR(false);
     return gfx_->beginScene(t);

@@ -223,9 +223,8 @@ LoopPass EngineImpl::loopPass() {
             pass.waitUs = due - now;
             return pass;
         }
-        uint64_t last = (now - scheduleStartUs_) * static_cast<uint64_t>(rate) / 1000000u;
-        while (scheduleOffset(last + 1, rate) <= now - scheduleStartUs_) ++last;
-        while (scheduleOffset(last, rate) > now - scheduleStartUs_) --last;
+        // The last frame due: the largest n with scheduleOffset(n) <= now - start.
+        const uint64_t last = ((now - scheduleStartUs_ + 1) * static_cast<uint64_t>(rate) - 1) / 1000000u;
         owed = last - scheduledFrames_;
         // A host that drives the loop decides when frames run: one per call.
         const uint64_t most = ctx_.parentWindow ? 1 : MAX_UPDATES_PER_PICTURE;

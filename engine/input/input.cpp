@@ -58,10 +58,10 @@ struct Input::State {
     int lastChar = 0;
     int wheel = 0;
     float x = 0.0f;
+    float y = 0.0f;
     // In a page before the pointer is locked: where the browser's cursor was last,
     // taken to start at the centre, where the game's pointer starts.
     float handX = 0.0f, handY = 0.0f;
-    float y = 0.0f;
     bool mouseInside = false;
     bool captured = false;
     unsigned char flags[256] = {};

@@ -48,7 +48,7 @@ YearResult playRound(uint32_t handSeed, InputLog* record, bool human, bool fadeO
         const InputFrame f = human ? hand.next(decide(pilot, hand)) : pilot.next();
         if (record) record->append(f);
         world->update(&f);
-        if (record && record->size() % CHECKPOINT_UPDATES == 0) record->addCheckpoint(roundStateHash());
+        if (record && record->checkpointDue()) record->addCheckpoint(roundStateHash());
         game->renderFrame();
         if (game->state == GameOver) break;  // snowed in (and back to year 1)
         if (!result.won && game->year == year + 1) {  // survived: the next year's title comes

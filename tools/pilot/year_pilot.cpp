@@ -1,5 +1,6 @@
 #include "tools/pilot/year_pilot.h"
 
+#include "forest/animals_badger.h"
 #include "forest/cab_categories.h"
 #include "forest/cab_object.h"
 #include "forest/forest.h"
@@ -44,8 +45,6 @@ b2AABB boxOf(const b2Body* body) {
     for (const b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) box.Combine(f->GetAABB(0));
     return box;
 }
-
-constexpr int BADGER_KIND = 1;
 
 bool insideCab(b2Vec2 p) { return p.x > -1.0f && p.x < 21.0f && p.y > 1.0f && p.y < 15.2f; }
 
@@ -324,7 +323,7 @@ InputFrame YearPilot::next() {
         }
         return f;
     }
-    if (CabObject* badger = loose(BADGER_KIND)) {
+    if (CabObject* badger = loose(CAB_KIND_BADGER)) {
         // A badger eats what falls in and scratches: out with it first.
         doing = "throwing out a badger";
         bool done = false;
